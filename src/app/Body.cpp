@@ -2,6 +2,9 @@
 
 #include "ui_Body.h"
 
+#include "widgets/ColorBar.h"
+#include "widgets/ImgDispA.h"
+
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QThread>
@@ -17,6 +20,23 @@ Body::Body(QWidget* parent)
     m_imageSelect->addButton(ui->ShowShiftMap, 2);
     m_imageSelect->addButton(ui->ShowResAnalysis, 3);
     m_imageWidth = -1;
+
+    // Image view: zoom to the selection, back to the whole image, repaint on
+    // colour-scale changes. The series, spectra and overlays plug in here.
+    connect(ui->ZoomIn, &QPushButton::clicked, ui->dispA, &ImgDispA::setViewWAsSelectedArea);
+    connect(ui->ResetScale, &QPushButton::clicked, ui->dispA, &ImgDispA::resetImageViewWindow);
+    connect(ui->CBar, &ColorBar::cBarUpdating, this, &Body::cBarUpdating);
+    connect(ui->CBarAll, &QPushButton::clicked, this, &Body::cBarUpdated);
+}
+
+void Body::cBarUpdating()
+{
+    ui->dispA->update();
+}
+
+void Body::cBarUpdated()
+{
+    ui->dispA->update();
 }
 
 Body::~Body()

@@ -20,6 +20,11 @@ public:
     explicit Body(QWidget* parent = nullptr);
     ~Body() override;
 
+public slots:
+    // The colour bar is being dragged / "Set All": re-render what is shown.
+    void cBarUpdating();
+    void cBarUpdated();
+
 signals:
     void finishing();
     void finishBatchExec();
