@@ -103,11 +103,6 @@ void TiffData::genImage()
         renderRows(m_u32, m_width, m_height, m_shiftX, m_shiftY, dst, stride, grey, grey(0.0));
     } else if (m_f32) {
         renderRows(m_f32, m_width, m_height, m_shiftX, m_shiftY, dst, stride, grey, grey(0.0));
-    } else {
-        std::memset(dst, 0, size);
-        const uchar zero = grey(0.0);
-        for (quint32 y = 0; y < m_height; ++y)
-            std::memset(dst + size_t(y) * stride, zero, m_width);
     }
 }
 
