@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// What to generate: output folder, image size, number of energies, seed.
+struct DemoConfig {
+    static constexpr int minSize = 8;
+    static constexpr int maxSize = 2048;
+    static constexpr int minEnergies = 4;
+    static constexpr int maxEnergies = 2000;
+
+    QString outDir;
+    int width = 256;
+    int height = 256;
+    int energies = 150;
+    quint64 seed = 1;
+    bool noise = true;  // false: expected counts, rounded (for checks)
+    int threads = 0;    // 0: one per processor
+};
