@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace {
@@ -29,6 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static bool init = [] {
         qInstallMessageHandler(dropMessages);
+        scratchPath(); // constructed before the exit handler that uses it
+        std::atexit([] { QFile::remove(scratchPath()); });
         return true;
     }();
     (void)init;

@@ -15,7 +15,7 @@ void BackgroundLine::fit(const Spectrum& spectrum, double eMin, double eMax, boo
 
     clear();
     reserve(n);
-    const SpectrumPoint* p = spectrum.points().constData();
+    const SpectrumPoint* p = spectrum.points().data();
     const double o = spectrum.offsetInForce();
     for (int i = 0; i < n; ++i) {
         const double e = p[i].x - o;
@@ -26,7 +26,7 @@ void BackgroundLine::fit(const Spectrum& spectrum, double eMin, double eMax, boo
 void BackgroundLine::fitVictoreen(const Spectrum& spectrum, double eMin, double eMax)
 {
     double cnt = 0, s3 = 0, s4 = 0, s6 = 0, s7 = 0, s8 = 0, sy = 0, s3y = 0, s4y = 0;
-    const SpectrumPoint* p = spectrum.points().constData();
+    const SpectrumPoint* p = spectrum.points().data();
     const double o = spectrum.offsetInForce();
     for (int i = 0, n = spectrum.count(); i < n; ++i) {
         const double e = p[i].x - o;
@@ -73,7 +73,7 @@ void BackgroundLine::fitVictoreen(const Spectrum& spectrum, double eMin, double 
 void BackgroundLine::fitStraight(const Spectrum& spectrum, double eMin, double eMax)
 {
     double cnt = 0, se = 0, se2 = 0, sy = 0, sey = 0, firstY = 0;
-    const SpectrumPoint* p = spectrum.points().constData();
+    const SpectrumPoint* p = spectrum.points().data();
     const double o = spectrum.offsetInForce();
     for (int i = 0, n = spectrum.count(); i < n; ++i) {
         const double e = p[i].x - o;

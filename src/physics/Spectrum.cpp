@@ -17,12 +17,7 @@ inline double interpolate(double x1, double y1, double x2, double y2, double x)
 
 void Spectrum::clear()
 {
-    // A shared vector is dropped rather than detached: clearing must not copy
-    // the points it is about to discard.
-    if (m_points.isDetached())
-        m_points.clear();
-    else
-        m_points = QVector<SpectrumPoint>();
+    m_points.clear(); // keeps the capacity for the next fill
     m_min = SpectrumPoint{1e300, 1e300};
     m_max = SpectrumPoint{-1e300, -1e300};
     m_minYIndex = -1;
@@ -42,10 +37,10 @@ void Spectrum::assignPoints(const Spectrum& other, double shiftX)
 
 double Spectrum::valueAt(double e) const
 {
-    const int n = m_points.size();
+    const int n = int(m_points.size());
     if (n == 0)
         return 0.0;
-    const SpectrumPoint* p = m_points.constData();
+    const SpectrumPoint* p = m_points.data();
     if (n == 1)
         return p[0].y;
     const double o = offsetInForce();
@@ -67,10 +62,10 @@ double Spectrum::valueAt(double e) const
 
 double Spectrum::crossingEnergy(double fraction, Direction direction) const
 {
-    const int n = m_points.size();
+    const int n = int(m_points.size());
     if (n == 0)
         return 0.0;
-    const SpectrumPoint* p = m_points.constData();
+    const SpectrumPoint* p = m_points.data();
     const double o = offsetInForce();
     const double level = m_min.y + fraction * (m_max.y - m_min.y);
     for (int i = 0; i + 1 < n; ++i) {

@@ -1,7 +1,8 @@
 #pragma once
 
 #include <QString>
-#include <QVector>
+#include <QtGlobal>
+#include <vector>
 
 // One point of a spectrum: x is the energy in eV, y the value.
 struct SpectrumPoint {
@@ -15,8 +16,7 @@ Q_DECLARE_TYPEINFO(SpectrumPoint, Q_PRIMITIVE_TYPE);
 //
 // Point energies are E(i) = x(i) - offset while the offset is in force and
 // x(i) otherwise; interpolation and the crossing search work on E. min() and
-// max() keep the stored x values. The point vector is implicitly shared, so
-// copies are cheap until one side changes.
+// max() keep the stored x values. Copies are deep.
 class Spectrum
 {
 public:
@@ -26,21 +26,21 @@ public:
 
     // Removes every point and resets min and max; the offset is kept.
     void clear();
-    void reserve(int n) { m_points.reserve(n); }
+    void reserve(int n) { m_points.reserve(std::size_t(n > 0 ? n : 0)); }
     // Appends a point; x and y extremes are tracked independently.
     void add(double x, double y)
     {
-        m_points.append(SpectrumPoint{x, y});
-        track(x, y, m_points.size() - 1);
+        m_points.push_back(SpectrumPoint{x, y});
+        track(x, y, int(m_points.size()) - 1);
     }
 
-    int count() const { return m_points.size(); }
-    bool isEmpty() const { return m_points.isEmpty(); }
+    int count() const { return int(m_points.size()); }
+    bool isEmpty() const { return m_points.empty(); }
     // Stored x, energy and value of point i; 0 for an index outside the points.
-    double x(int i) const { return inRange(i) ? m_points.constData()[i].x : 0.0; }
-    double E(int i) const { return inRange(i) ? m_points.constData()[i].x - offsetInForce() : 0.0; }
-    double y(int i) const { return inRange(i) ? m_points.constData()[i].y : 0.0; }
-    const QVector<SpectrumPoint>& points() const { return m_points; }
+    double x(int i) const { return inRange(i) ? m_points[std::size_t(i)].x : 0.0; }
+    double E(int i) const { return inRange(i) ? m_points[std::size_t(i)].x - offsetInForce() : 0.0; }
+    double y(int i) const { return inRange(i) ? m_points[std::size_t(i)].y : 0.0; }
+    const std::vector<SpectrumPoint>& points() const { return m_points; }
 
     // Smallest / largest x and y seen, tracked field by field. Empty: min is
     // (1e300, 1e300) and max (-1e300, -1e300).
@@ -81,7 +81,7 @@ protected:
     void assignPoints(const Spectrum& other, double shiftX);
 
 private:
-    bool inRange(int i) const { return i >= 0 && i < m_points.size(); }
+    bool inRange(int i) const { return i >= 0 && std::size_t(i) < m_points.size(); }
     void track(double x, double y, int index)
     {
         if (x < m_min.x)
@@ -99,7 +99,7 @@ private:
     }
 
     bool m_use = true;
-    QVector<SpectrumPoint> m_points;
+    std::vector<SpectrumPoint> m_points;
     SpectrumPoint m_min{1e300, 1e300};
     SpectrumPoint m_max{-1e300, -1e300};
     int m_minYIndex = -1;

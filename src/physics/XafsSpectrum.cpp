@@ -32,12 +32,14 @@ void XafsSpectrum::normalize(bool victoreen)
         s->clear();
         s->reserve(n);
     }
-    const SpectrumPoint* p = points().constData();
+    const SpectrumPoint* p = points().data();
     const double o = offsetInForce();
     const double jump = m_jump;
     for (int i = 0; i < n; ++i) {
         const double e = p[i].x - o;
         const double mu = p[i].y;
+        // y() gives 0 beyond a line's points: a fit skipped for too few
+        // points may have left a line of another length.
         const double pre = m_preEdge.y(i);
         const double post = m_postEdge.y(i);
         const double postBase = (mu - post) / jump;
@@ -54,7 +56,7 @@ double XafsSpectrum::findE0(double eh) const
 {
     // Mean of every crossing of the midline between the two lines in the gap
     // between the pre-edge and post-edge windows.
-    const SpectrumPoint* p = points().constData();
+    const SpectrumPoint* p = points().data();
     const double o = offsetInForce();
     const double lo = eh + m_preEnd;
     const double hi = eh + m_postStart;
