@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+class Spectrum;
+class XafsSpectrum;
+
+// Readers of the two spectrum file formats (plain two-column text and the
+// "9809" angle-scan format) and the writer of the spectrum text file.
+namespace SpectrumFiles {
+
+// The first line of the spectrum text file the writer produces.
+constexpr const char* xafsSpectrumHeader = "###Orvantelle::XafsSpectrum";
+// Lattice spacing (angstrom) the "9809" reader uses until a "D=" field sets one.
+constexpr double default9809D = 3.13553;
+
+// True when the file opens and its first line, with white space simplified,
+// starts with "9809".
+bool is9809(const QString& path);
+
+// Clears `s` and adds (field 0, field 1) of every line with at least two
+// blank-separated fields whose first field does not start with "#"; text that
+// is not a number reads as 0. True when at least one point was read.
+bool readPlainText(const QString& path, Spectrum& s);
+
+// Clears `s` and reads a "9809" file: a header whose "D=" field sets the
+// lattice spacing and whose "Offset" line ends it, then data lines of more
+// than four fields (angle in degrees, I0, I) giving (E, ln(I0 / I)), or mu 1.0
+// when I0·I is not positive. True when the file could be opened.
+bool read9809(const QString& path, Spectrum& s);
+
+// Writes the spectrum text file: two header lines, then per point the energy
+// (minus dE when energyCorrected), the double-normalised pre-base value, mu
+// and the pre- and post-edge line values, TAB separated. False when the file
+// cannot be opened for writing.
+bool writeXafsSpectrum(const QString& path, const XafsSpectrum& s, bool energyCorrected);
+
+} // namespace SpectrumFiles
