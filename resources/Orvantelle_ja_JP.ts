@@ -39,152 +39,152 @@
         <translation>拡大</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="168"/>
+        <location filename="../forms/Body.ui" line="169"/>
         <source>Set All</source>
         <translation>全画像に適用</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="195"/>
+        <location filename="../forms/Body.ui" line="196"/>
         <source>Position: </source>
         <translation>位置: </translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="225"/>
+        <location filename="../forms/Body.ui" line="226"/>
         <source>   E-shift from Std.: </source>
         <translation>   標準からのEシフト: </translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="239"/>
+        <location filename="../forms/Body.ui" line="240"/>
         <source>    E-Shift Tbl.: </source>
         <translation>    Eシフト表: </translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="260"/>
+        <location filename="../forms/Body.ui" line="261"/>
         <source>Chk Vals</source>
         <translation>値確認</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="267"/>
+        <location filename="../forms/Body.ui" line="268"/>
         <source>Batch Ctrl.</source>
         <translation>バッチ制御</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="278"/>
+        <location filename="../forms/Body.ui" line="279"/>
         <source>Show Spectrum</source>
         <translation>スペクトル表示</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="285"/>
+        <location filename="../forms/Body.ui" line="286"/>
         <source>Show Analyzer</source>
         <translation>解析ウィンドウ</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="292"/>
+        <location filename="../forms/Body.ui" line="293"/>
         <source>Show Cali. Ctrl.</source>
         <translation>校正ウィンドウ</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="299"/>
+        <location filename="../forms/Body.ui" line="300"/>
         <source>Show Img. Proc.</source>
         <translation>画像処理ウィンドウ</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="313"/>
+        <location filename="../forms/Body.ui" line="314"/>
         <source>Img. Select :</source>
         <translation>表示画像 :</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="320"/>
+        <location filename="../forms/Body.ui" line="321"/>
         <source>Data</source>
         <translation>データ</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="337"/>
+        <location filename="../forms/Body.ui" line="338"/>
         <source>Shift</source>
         <translation>シフト</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="344"/>
+        <location filename="../forms/Body.ui" line="345"/>
         <source>Res. Analysis</source>
         <translation>解析結果</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="357"/>
+        <location filename="../forms/Body.ui" line="358"/>
         <source>Save Img/Data</source>
         <translation>画像/データ保存</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="363"/>
+        <location filename="../forms/Body.ui" line="364"/>
         <source>Save Flat Dark</source>
         <translation>フラット/ダーク保存</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="370"/>
+        <location filename="../forms/Body.ui" line="371"/>
         <source>Cfg.</source>
         <translation>設定</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="377"/>
+        <location filename="../forms/Body.ui" line="378"/>
         <source>Save Data</source>
         <translation>データ保存</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="384"/>
+        <location filename="../forms/Body.ui" line="385"/>
         <source>Save Image</source>
         <translation>画像保存</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="399"/>
+        <location filename="../forms/Body.ui" line="400"/>
         <source>Save Proc. Data</source>
         <translation>処理データ保存</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="405"/>
+        <location filename="../forms/Body.ui" line="406"/>
         <source>Save Each Spectrum</source>
         <translation>各点のスペクトル保存</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="412"/>
+        <location filename="../forms/Body.ui" line="413"/>
         <source>XAFS</source>
         <translation>XAFS</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="422"/>
+        <location filename="../forms/Body.ui" line="423"/>
         <source>Raw</source>
         <translation>生データ</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="437"/>
+        <location filename="../forms/Body.ui" line="438"/>
         <source>DeGlitch</source>
         <translation>グリッチ除去</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="476"/>
+        <location filename="../forms/Body.ui" line="477"/>
         <source>de Glitch</source>
         <translation>グリッチ除去</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="479"/>
+        <location filename="../forms/Body.ui" line="480"/>
         <source>Deglitch Selected Map</source>
         <translation>選択マップのグリッチ除去</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="486"/>
+        <location filename="../forms/Body.ui" line="487"/>
         <source>NES</source>
         <translation>NES</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="489"/>
+        <location filename="../forms/Body.ui" line="490"/>
         <source>Deglitch E-Shift Map</source>
         <translation>Eシフトマップのグリッチ除去</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="504"/>
+        <location filename="../forms/Body.ui" line="505"/>
         <source>Extra</source>
         <translation>その他</translation>
     </message>
     <message>
-        <location filename="../forms/Body.ui" line="510"/>
+        <location filename="../forms/Body.ui" line="511"/>
         <source>Exec F.A.</source>
         <translation>フーリエ解析実行</translation>
     </message>
@@ -192,14 +192,17 @@
 <context>
     <name>General</name>
     <message>
+        <location filename="../src/app/GeneralTexts.h" line="8"/>
         <source>Start</source>
         <translation>開始</translation>
     </message>
     <message>
+        <location filename="../src/app/GeneralTexts.h" line="9"/>
         <source>Stop</source>
         <translation>停止</translation>
     </message>
     <message>
+        <location filename="../src/app/GeneralTexts.h" line="10"/>
         <source>Stopping</source>
         <translation>停止中</translation>
     </message>
