@@ -1,3 +1,4 @@
+#include "DebugCapture.h"
 #include "app/Log.h"
 #include "app/OptionTable.h"
 #include "app/StartupOptions.h"
@@ -7,20 +8,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-// Collects the debug lines written while a test runs.
-class DebugCapture
-{
-public:
-    DebugCapture() { s_lines.clear(); m_previous = qInstallMessageHandler(handler); }
-    ~DebugCapture() { qInstallMessageHandler(m_previous); }
-    static QStringList lines() { return s_lines; }
-
-private:
-    static void handler(QtMsgType, const QMessageLogContext&, const QString& msg) { s_lines << msg; }
-    static QStringList s_lines;
-    QtMessageHandler m_previous;
-};
-QStringList DebugCapture::s_lines;
 
 class TestStartup : public QObject
 {

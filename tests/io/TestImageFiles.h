@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DebugCapture.h"
+
 // Writers of small image files for the image tests, and a catcher of debug
 // messages.
 
@@ -122,26 +124,6 @@ inline bool writeFile(const QString& path, const QByteArray& bytes)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
-// Collects every debug message while it lives.
-class MessageCatcher
-{
-public:
-    MessageCatcher()
-    {
-        messages().clear();
-        m_previous = qInstallMessageHandler(&MessageCatcher::handle);
-    }
-    ~MessageCatcher() { qInstallMessageHandler(m_previous); }
-    static QStringList& messages()
-    {
-        static QStringList list;
-        return list;
-    }
-    bool contains(const QString& text) const { return messages().contains(text); }
-
-private:
-    static void handle(QtMsgType, const QMessageLogContext&, const QString& text) { messages() << text; }
-    QtMessageHandler m_previous;
-};
+using MessageCatcher = DebugCapture;
 
 }

@@ -1,3 +1,4 @@
+#include "DebugCapture.h"
 #include "analysis/Analyzed2DRes.h"
 #include "processing/MapDeglitch.h"
 #include "widgets/ColorScale.h"
@@ -48,22 +49,6 @@ bool procBlockIs(const Analyzed2DRes& m, int c, int r, int half, double v)
 double blockValue(const Analyzed2DRes& m, int c, int r, int half)
 {
     return m.value(centreOf(c, half), centreOf(r, half));
-}
-
-QStringList captured;
-void captureMessages(QtMsgType, const QMessageLogContext&, const QString& msg)
-{
-    captured.append(msg);
-}
-
-// Debug lines written while f runs.
-QStringList debugLinesOf(const std::function<void()>& f)
-{
-    captured.clear();
-    const QtMessageHandler old = qInstallMessageHandler(captureMessages);
-    f();
-    qInstallMessageHandler(old);
-    return captured;
 }
 
 double ramp(int c, int r)
