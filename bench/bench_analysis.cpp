@@ -1,5 +1,5 @@
 #include "analysis/ElementAnalysis.h"
-#include "analysis/LinearCombinationFit.h"
+#include "analysis/LinearCombinationFitter.h"
 #include "analysis/SpectrumCursor.h"
 #include "physics/EdgeTable.h"
 

@@ -67,21 +67,20 @@ QVector<double> AnalyzeProc::nroi() const
     return m_published.nroi;
 }
 
-void AnalyzeProc::analyzeSpectrum0(XafsSpectrum s, QVector<ReferenceSnapshot> lcfrs0, XafsSpectrum* res,
-                                   bool isMLCF)
+void AnalyzeProc::analyzeSpectrum0(const XafsSpectrum& s, const QVector<ReferenceSnapshot>& lcfrs0,
+                                   XafsSpectrum* res, bool isMLCF)
 {
-    if (isMLCF)
-        analyzeSpectrumByMLCF(s, lcfrs0, res);
-    else
-        analyzeSpectrumByLCF(s, lcfrs0, res);
+    runFit(isMLCF ? LinearCombinationFitter::MLCF : LinearCombinationFitter::LCF, s, lcfrs0, res);
 }
 
-void AnalyzeProc::analyzeSpectrumByLCF(XafsSpectrum s, QVector<ReferenceSnapshot> lcfrs0, XafsSpectrum* res)
+void AnalyzeProc::analyzeSpectrumByLCF(const XafsSpectrum& s, const QVector<ReferenceSnapshot>& lcfrs0,
+                                       XafsSpectrum* res)
 {
     runFit(LinearCombinationFitter::LCF, s, lcfrs0, res);
 }
 
-void AnalyzeProc::analyzeSpectrumByMLCF(XafsSpectrum s, QVector<ReferenceSnapshot> lcfrs0, XafsSpectrum* res)
+void AnalyzeProc::analyzeSpectrumByMLCF(const XafsSpectrum& s, const QVector<ReferenceSnapshot>& lcfrs0,
+                                        XafsSpectrum* res)
 {
     runFit(LinearCombinationFitter::MLCF, s, lcfrs0, res);
 }
@@ -108,8 +107,8 @@ void AnalyzeProc::runFit(LinearCombinationFitter::Method method, const XafsSpect
     emit finished();
 }
 
-void AnalyzeProc::analyzeSpectrumElems0(XafsSpectrum s, QVector<ElementSnapshot> elems, QVector<double>* res0,
-                                        int mainT, BackgroundValues bgv)
+void AnalyzeProc::analyzeSpectrumElems0(const XafsSpectrum& s, const QVector<ElementSnapshot>& elems,
+                                        QVector<double>* res0, int mainT, const BackgroundValues& bgv)
 {
     analyzeElements(s, elems, mainT, bgv, m_elems);
     {

@@ -2,7 +2,7 @@
 
 #include "analysis/AnalysisSnapshots.h"
 #include "analysis/ElementAnalysis.h"
-#include "analysis/LinearCombinationFit.h"
+#include "analysis/LinearCombinationFitter.h"
 #include "physics/XafsSpectrum.h"
 
 #include <QMutex>
@@ -46,18 +46,23 @@ public:
 public slots:
     // Safe to call directly from any thread as well as by a queued signal.
     void setContAccess(bool f) { m_contAccess.store(f); }
-    void analyzeSpectrum0(XafsSpectrum s, QVector<ReferenceSnapshot> lcfrs0, XafsSpectrum* res, bool isMLCF);
+    // The request slots take their values by const reference: a queued call
+    // hands them the copies held by its event, so nothing is copied again.
+    //
+    // MLCF when isMLCF, else LCF.
+    void analyzeSpectrum0(const XafsSpectrum& s, const QVector<ReferenceSnapshot>& lcfrs0, XafsSpectrum* res,
+                          bool isMLCF);
     // Fits s by the used rows of lcfrs0; with `res` the fitted curve is built
     // and assigned to *res, a null `res` skips it. Emits showFitResults()
     // (unless contAccess) and finished(); nothing when the request has no
     // result (no sample points, fewer than two rows).
-    void analyzeSpectrumByLCF(XafsSpectrum s, QVector<ReferenceSnapshot> lcfrs0, XafsSpectrum* res);
-    void analyzeSpectrumByMLCF(XafsSpectrum s, QVector<ReferenceSnapshot> lcfrs0, XafsSpectrum* res);
+    void analyzeSpectrumByLCF(const XafsSpectrum& s, const QVector<ReferenceSnapshot>& lcfrs0, XafsSpectrum* res);
+    void analyzeSpectrumByMLCF(const XafsSpectrum& s, const QVector<ReferenceSnapshot>& lcfrs0, XafsSpectrum* res);
     // Element analysis of s for every row; `res0` (may be null) receives the
     // raw edge step of every row; mainT is the target row of the ratios.
     // Emits finishedAElems().
-    void analyzeSpectrumElems0(XafsSpectrum s, QVector<ElementSnapshot> elems, QVector<double>* res0, int mainT,
-                               BackgroundValues bgv);
+    void analyzeSpectrumElems0(const XafsSpectrum& s, const QVector<ElementSnapshot>& elems, QVector<double>* res0,
+                               int mainT, const BackgroundValues& bgv);
 
 signals:
     void finished();

@@ -24,32 +24,19 @@ public:
     // Attaches the cursor to `s` and checks the order of its energies (one
     // pass over the points).
     void reset(const Spectrum& s);
-    // True when valueAt walks the points, false when it defers to Spectrum.
+    // True when the points are walked, false when every energy goes to valueAt.
     bool walks() const { return m_walk; }
 
     double valueAt(double e)
     {
-        if (!m_walk || e != e)
-            return m_spectrum ? m_spectrum->valueAt(e) : 0.0;
-        const SpectrumPoint* p = m_p;
-        const double o = m_o;
-        const int last = m_n - 1;
-        if (e <= p[0].x - o)
-            return interpolate(p[0].x - o, p[0].y, p[1].x - o, p[1].y, e);
-        if (e >= p[last].x - o)
-            return interpolate(p[last - 1].x - o, p[last - 1].y, p[last].x - o, p[last].y, e);
-        // Here E(0) < e < E(last): the walk stops before `last`.
-        int k = m_k;
-        if (e < p[k].x - o)
-            k = 0;
-        while (e >= p[k + 1].x - o)
-            ++k;
-        m_k = k;
-        return interpolate(p[k].x - o, p[k].y, p[k + 1].x - o, p[k + 1].y, e);
+        double v;
+        // e + (-0.0) is e bit for bit, -0.0 included.
+        valuesAt(&e, 1, -0.0, &v, [] {});
+        return v;
     }
 
-    // out[i] = valueAt(xs[i] + shift) for i < count, calling onNaN() first for
-    // every NaN energy; the same walk with the state held in registers.
+    // out[i] = valueAt(xs[i] + shift) for i < count; onNaN() is called first
+    // for every NaN energy.
     template <typename NaNHook>
     void valuesAt(const double* xs, int count, double shift, double* out, NaNHook&& onNaN)
     {
@@ -70,6 +57,7 @@ public:
     }
 
 private:
+    // The walk with its state in registers; returns the segment it ended in.
     template <bool Offset, typename NaNHook>
     int walk(const double* xs, int count, double shift, double* out, NaNHook&& onNaN) const
     {
@@ -90,6 +78,7 @@ private:
             } else if (e >= end) {
                 out[i] = interpolate(E(last - 1), p[last - 1].y, end, p[last].y, e);
             } else {
+                // E(0) < e < E(last): the walk stops before `last`.
                 if (e < E(k))
                     k = 0;
                 while (e >= E(k + 1))

@@ -1,4 +1,5 @@
 #include "analysis/ElementAnalysis.h"
+#include "analysis/NearestPointFinder.h"
 #include "physics/EdgeTable.h"
 
 #include <QtTest>

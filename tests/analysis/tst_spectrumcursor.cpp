@@ -126,8 +126,10 @@ void TestSpectrumCursor::matchesValueAtOnFixedCases_data()
 {
     QTest::addColumn<Doubles>("xs");
     QTest::addColumn<Doubles>("energies");
-    const Doubles sweep{-100, 0, 0.5, 1, 1.5, 2, 2, 2.5, 3, 3.5, 4, 100, 0.25, 3.9, kInf, -kInf, kNaN, 1};
+    const Doubles sweep{-100, 0, -0.0, 0.5, 1, 1.5, 2, 2, 2.5, 3, 3.5, 4, 100, 0.25, 3.9, kInf, -kInf, kNaN, 1};
     QTest::newRow("plain") << Doubles{0, 1, 2, 3, 4} << sweep;
+    QTest::newRow("signed zeros") << Doubles{-1, -0.0, 0.0, 1} << sweep;
+    QTest::newRow("starts at -0") << Doubles{-0.0, 1, 2} << sweep;
     QTest::newRow("equal first pair") << Doubles{1, 1, 2, 3} << sweep;
     QTest::newRow("equal last pair") << Doubles{0, 1, 3, 3} << sweep;
     QTest::newRow("equal inner pair") << Doubles{0, 1, 2, 2, 4} << sweep;
@@ -142,9 +144,11 @@ void TestSpectrumCursor::matchesValueAtOnFixedCases()
 {
     QFETCH(Doubles, xs);
     QFETCH(Doubles, energies);
-    for (bool offset : {false, true}) {
+    // Off, on with a value, and on with both signed zeros (-0.0 is not
+    // skipped as "no offset": x - (-0.0) can differ from x in its sign).
+    for (double offset : {kNaN, 0.3, -0.0, 0.0}) {
         Spectrum s = fromXs(xs);
-        s.setOffset(0.3, offset);
+        s.setOffset(std::isnan(offset) ? 0.0 : offset, !std::isnan(offset));
         SpectrumCursor cursor(s);
         for (double e : energies) {
             const double walked = cursor.valueAt(e);

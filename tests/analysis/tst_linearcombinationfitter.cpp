@@ -1,5 +1,5 @@
 #include "MixtureSpectra.h"
-#include "analysis/LinearCombinationFit.h"
+#include "analysis/LinearCombinationFitter.h"
 
 #include <QtTest>
 #include <cmath>
@@ -101,7 +101,7 @@ XafsSpectrum mlcfSample(const Refs& refs, double a, double b, const Doubles& c)
 
 } // namespace
 
-class TestLinearCombinationFit : public QObject
+class TestLinearCombinationFitter : public QObject
 {
     Q_OBJECT
 private slots:
@@ -125,7 +125,7 @@ private slots:
     void reusedFitterGivesSameResults();
 };
 
-void TestLinearCombinationFit::flatShapesNormaliseExactly()
+void TestLinearCombinationFitter::flatShapesNormaliseExactly()
 {
     // The premise of the exact mixture cases below.
     for (const Knots& k : {ramp(), whiteLine(), shoulder()}) {
@@ -136,7 +136,7 @@ void TestLinearCombinationFit::flatShapesNormaliseExactly()
     }
 }
 
-void TestLinearCombinationFit::lcfRecoversMixture_data()
+void TestLinearCombinationFitter::lcfRecoversMixture_data()
 {
     // The sample is scale * (f1 * ramp + f2 * white line); its pre-base
     // spectrum is divided by its own jump scale * (f1 + f2), so the fractions
@@ -156,7 +156,7 @@ void TestLinearCombinationFit::lcfRecoversMixture_data()
     QTest::newRow("negative jump, larger") << 0.6 << 0.2 << -2.5 << 0.75 << 0.25;
 }
 
-void TestLinearCombinationFit::lcfRecoversMixture()
+void TestLinearCombinationFitter::lcfRecoversMixture()
 {
     QFETCH(double, f1);
     QFETCH(double, f2);
@@ -185,7 +185,7 @@ void TestLinearCombinationFit::lcfRecoversMixture()
     }
 }
 
-void TestLinearCombinationFit::commonRangeIsInclusiveWithOffsets_data()
+void TestLinearCombinationFitter::commonRangeIsInclusiveWithOffsets_data()
 {
     QTest::addColumn<double>("dE2");
     QTest::addColumn<double>("sampleDE");
@@ -201,7 +201,7 @@ void TestLinearCombinationFit::commonRangeIsInclusiveWithOffsets_data()
     QTest::newRow("sample dE 2.5") << 0.0 << 2.5 << 7100.0 << 7400.0 << 7102.5 << 7397.5 << 60;
 }
 
-void TestLinearCombinationFit::commonRangeIsInclusiveWithOffsets()
+void TestLinearCombinationFitter::commonRangeIsInclusiveWithOffsets()
 {
     QFETCH(double, dE2);
     QFETCH(double, sampleDE);
@@ -235,7 +235,7 @@ void TestLinearCombinationFit::commonRangeIsInclusiveWithOffsets()
     }
 }
 
-void TestLinearCombinationFit::matchesIndependentSolution_data()
+void TestLinearCombinationFitter::matchesIndependentSolution_data()
 {
     QTest::addColumn<bool>("mlcf");
     QTest::addColumn<double>("sampleOffset");
@@ -247,7 +247,7 @@ void TestLinearCombinationFit::matchesIndependentSolution_data()
     QTest::newRow("MLCF, sample offset and dE") << true << -2.0 << 1.3;
 }
 
-void TestLinearCombinationFit::matchesIndependentSolution()
+void TestLinearCombinationFitter::matchesIndependentSolution()
 {
     QFETCH(bool, mlcf);
     QFETCH(double, sampleOffset);
@@ -277,7 +277,7 @@ void TestLinearCombinationFit::matchesIndependentSolution()
     }
 }
 
-void TestLinearCombinationFit::mlcfClampsAndDividesBySignedSum_data()
+void TestLinearCombinationFitter::mlcfClampsAndDividesBySignedSum_data()
 {
     QTest::addColumn<Doubles>("c");
     QTest::addColumn<Doubles>("fractions");
@@ -290,7 +290,7 @@ void TestLinearCombinationFit::mlcfClampsAndDividesBySignedSum_data()
     QTest::newRow("two negative") << Doubles{-0.1, -0.3, 0.8} << Doubles{0.0, 0.0, 2.0} << Doubles{0.0, 0.0, 0.8};
 }
 
-void TestLinearCombinationFit::mlcfClampsAndDividesBySignedSum()
+void TestLinearCombinationFitter::mlcfClampsAndDividesBySignedSum()
 {
     QFETCH(Doubles, c);
     QFETCH(Doubles, fractions);
@@ -309,7 +309,7 @@ void TestLinearCombinationFit::mlcfClampsAndDividesBySignedSum()
     }
 }
 
-void TestLinearCombinationFit::mlcfNonPositiveSumGivesNonFiniteFractions()
+void TestLinearCombinationFitter::mlcfNonPositiveSumGivesNonFiniteFractions()
 {
     const Refs refs = realisticRefs();
     const XafsSpectrum sample = mlcfSample(refs, 0.37, 2.0e-5, {0.2, -0.5, 0.1});
@@ -323,7 +323,7 @@ void TestLinearCombinationFit::mlcfNonPositiveSumGivesNonFiniteFractions()
     QVERIFY(std::fabs(r->amounts[2] - 0.1) < 1e-7);
 }
 
-void TestLinearCombinationFit::noResultWithoutPointsOrRows_data()
+void TestLinearCombinationFitter::noResultWithoutPointsOrRows_data()
 {
     QTest::addColumn<int>("rows");
     QTest::addColumn<bool>("emptySample");
@@ -332,7 +332,7 @@ void TestLinearCombinationFit::noResultWithoutPointsOrRows_data()
     QTest::newRow("no sample points") << 3 << true;
 }
 
-void TestLinearCombinationFit::noResultWithoutPointsOrRows()
+void TestLinearCombinationFitter::noResultWithoutPointsOrRows()
 {
     QFETCH(int, rows);
     QFETCH(bool, emptySample);
@@ -351,7 +351,7 @@ void TestLinearCombinationFit::noResultWithoutPointsOrRows()
     QCOMPARE(out.fractions, Doubles{42.0});
 }
 
-void TestLinearCombinationFit::onlyRowsInUseWithAFileTakePart()
+void TestLinearCombinationFitter::onlyRowsInUseWithAFileTakePart()
 {
     const XafsSpectrum sample = flatMixture(ramp(), 0.3, whiteLine(), 0.7, 1.0);
     const Refs refs{reference(flatShape(shoulder()), 0.0, false, true),  // use box off
@@ -365,7 +365,7 @@ void TestLinearCombinationFit::onlyRowsInUseWithAFileTakePart()
     QVERIFY(std::fabs(r->fractions[1] - 0.7) < 1e-9);
 }
 
-void TestLinearCombinationFit::noUsedReferenceGivesZeroCurve()
+void TestLinearCombinationFitter::noUsedReferenceGivesZeroCurve()
 {
     auto line = [](double e) { return e / 10.0; };
     const XafsSpectrum sample(sampled(line, -10.0, 10.0, 1.0), false, 0.0);
@@ -382,7 +382,7 @@ void TestLinearCombinationFit::noUsedReferenceGivesZeroCurve()
     }
 }
 
-void TestLinearCombinationFit::curveUsesTheCurrentCoefficients()
+void TestLinearCombinationFitter::curveUsesTheCurrentCoefficients()
 {
     const XafsSpectrum sample = flatMixture(ramp(), 0.3, whiteLine(), 0.7, 1.0);
     const XafsSpectrum r1 = flatShape(ramp());
@@ -415,7 +415,7 @@ void TestLinearCombinationFit::curveUsesTheCurrentCoefficients()
     QCOMPARE(c->curve.dE(), 0.0);
 }
 
-void TestLinearCombinationFit::curveIsOptional()
+void TestLinearCombinationFitter::curveIsOptional()
 {
     const XafsSpectrum sample = flatMixture(ramp(), 0.3, whiteLine(), 0.7, 1.0);
     const Refs refs{reference(flatShape(ramp())), reference(flatShape(whiteLine()))};
@@ -437,7 +437,7 @@ void countNanMessages(QtMsgType, const QMessageLogContext&, const QString& msg)
 }
 } // namespace
 
-void TestLinearCombinationFit::nanEnergyIsReportedInLcfOnly()
+void TestLinearCombinationFitter::nanEnergyIsReportedInLcfOnly()
 {
     // A NaN correction makes every corrected energy NaN; NaN is not outside
     // the range, so every point enters and every evaluation is reported.
@@ -467,7 +467,7 @@ void TestLinearCombinationFit::nanEnergyIsReportedInLcfOnly()
     QCOMPARE(lcfCurve->curve.count(), n);
 }
 
-void TestLinearCombinationFit::reusedFitterGivesSameResults()
+void TestLinearCombinationFitter::reusedFitterGivesSameResults()
 {
     const Refs refs = realisticRefs();
     const XafsSpectrum s1 = realistic(7111.3, 13, 0.4, 6900, 8000, 1.7);
@@ -487,5 +487,5 @@ void TestLinearCombinationFit::reusedFitterGivesSameResults()
     }
 }
 
-QTEST_GUILESS_MAIN(TestLinearCombinationFit)
-#include "tst_linearcombinationfit.moc"
+QTEST_GUILESS_MAIN(TestLinearCombinationFitter)
+#include "tst_linearcombinationfitter.moc"

@@ -1,4 +1,4 @@
-#include "analysis/LinearCombinationFit.h"
+#include "analysis/LinearCombinationFitter.h"
 
 #include <QDebug>
 #include <algorithm>

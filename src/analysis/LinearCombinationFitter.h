@@ -48,7 +48,7 @@ struct FitResult {
 // reuses a FitResult allocates nothing once its storage has grown: the sample
 // points inside the range are collected once, each reference is walked along
 // their energies by SpectrumCursor into a column, and the normal sums run over
-// the points in order (register accumulators for up to eight unknowns).
+// the points in order (fixed-size accumulators for up to eight unknowns).
 class LinearCombinationFitter
 {
 public:
@@ -61,8 +61,11 @@ public:
              const FitOptions& options, FitResult& out);
 
 private:
-    int collectPoints(LinearCombinationFitter::Method method, const XafsSpectrum& sample, double lo, double hi);
-    void accumulate(LinearCombinationFitter::Method method, int count, int unknowns);
+    // Corrected energies and targets of the sample points inside [lo, hi];
+    // returns their number.
+    int collectPoints(Method method, const XafsSpectrum& sample, double lo, double hi);
+    // Fills the basis columns and the normal equations of `unknowns` unknowns.
+    void accumulate(Method method, int count, int unknowns);
     void buildCurve(const QVector<ReferenceSnapshot>& refs, int count, FitResult& out);
 
     LuSystem m_system;
