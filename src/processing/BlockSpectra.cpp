@@ -1,0 +1,137 @@
+#include "processing/BlockSpectra.h"
+
+#include "io/TiffData.h"
+#include "physics/Spectrum.h"
+#include "processing/AbsorptionSpectrum.h"
+#include "processing/GridBlockSums.h"
+
+#include <QDebug>
+#include <atomic>
+#include <new>
+#include <thread>
+
+namespace {
+
+constexpr std::align_val_t cacheLine{64};
+
+int threadCount(int requested, int work)
+{
+    int n = requested > 0 ? requested : int(std::thread::hardware_concurrency());
+    n = qMax(1, n);
+    return qMax(1, qMin(n, work));
+}
+
+} // namespace
+
+void BlockSpectra::Deleter::operator()(double* p) const
+{
+    ::operator delete[](p, cacheLine);
+}
+
+BlockSpectra::BlockSpectra() = default;
+BlockSpectra::~BlockSpectra() = default;
+
+void BlockSpectra::clear()
+{
+    m_values.reset();
+    m_size = 0;
+    m_grid = BlockGrid();
+    m_energies.clear();
+    m_widths.clear();
+    m_heights.clear();
+}
+
+bool BlockSpectra::build(const AbsorptionSpectrum& source, const BlockGrid& grid, int threads)
+{
+    clear();
+    const std::vector<const TiffData*>& i1 = source.i1();
+    const int n = int(i1.size());
+    BlockGrid g = grid;
+    g.halfWidth = source.halfWidth();
+    g.halfHeight = source.halfHeight();
+    const qint64 tiles = (g.blocks() + lanes - 1) / lanes;
+    if (n == 0 || tiles == 0) {
+        m_grid = g;
+        for (const TiffData* t : i1) {
+            m_energies.push_back(t->energy());
+            m_widths.push_back(t->width());
+            m_heights.push_back(t->height());
+        }
+        return true;
+    }
+    const qint64 size = tiles * lanes * n;
+    if (size / n / lanes != tiles || size > qint64(1) << 40) {
+        qDebug().noquote() << "Not enough memory for the block spectra";
+        return false;
+    }
+    double* values = static_cast<double*>(::operator new[](std::size_t(size) * sizeof(double), cacheLine, std::nothrow));
+    if (!values) {
+        qDebug().noquote() << "Not enough memory for the block spectra";
+        return false;
+    }
+    m_values.reset(values);
+    m_size = size;
+    m_grid = g;
+    for (const TiffData* t : i1) {
+        m_energies.push_back(t->energy());
+        m_widths.push_back(t->width());
+        m_heights.push_back(t->height());
+    }
+
+    const I0Series& i0 = source.i0();
+    const bool fluorescence = source.fluorescence();
+    const int cols = m_grid.columns();
+    const int rows = m_grid.rows();
+    std::atomic<int> nextImage{0};
+    auto work = [&]() {
+        GridBlockSums s1(&m_grid), sa(&m_grid), sb(&m_grid);
+        std::vector<double> r1(std::size_t(cols), 0.0), ra(std::size_t(cols), 0.0), rb(std::size_t(cols), 0.0);
+        for (int k = nextImage++; k < n; k = nextImage++) {
+            const double e = m_energies[std::size_t(k)];
+            const I0Series::Bracket br = i0.bracket(e);
+            s1.setImage(i1[std::size_t(k)]);
+            if (br.count >= 1)
+                sa.setImage(i0.image(br.a));
+            if (br.count == 2)
+                sb.setImage(i0.image(br.b));
+            for (int j = 0; j < rows; ++j) {
+                s1.row(j, r1.data());
+                if (br.count >= 1)
+                    sa.row(j, ra.data());
+                if (br.count == 2)
+                    sb.row(j, rb.data());
+                const qint64 first = m_grid.index(0, j);
+                for (int i = 0; i < cols; ++i) {
+                    const qint64 b = first + i;
+                    const double s0 = i0.valueAt(br, e, ra[std::size_t(i)], rb[std::size_t(i)]);
+                    m_values[((b / lanes) * n + k) * lanes + b % lanes] =
+                        AbsorptionSpectrum::value(s0, r1[std::size_t(i)], fluorescence);
+                }
+            }
+        }
+    };
+    const int nt = threadCount(threads, n);
+    std::vector<std::thread> pool;
+    for (int t = 1; t < nt; ++t)
+        pool.emplace_back(work);
+    work();
+    for (std::thread& t : pool)
+        t.join();
+    return true;
+}
+
+void BlockSpectra::spectrum(qint64 b, Spectrum* out) const
+{
+    out->clear();
+    const int n = images();
+    if (n == 0 || b < 0 || b >= blocks())
+        return;
+    out->reserve(n);
+    const qint64 cols = m_grid.columns();
+    const qint64 x = m_grid.xs[std::size_t(b % cols)];
+    const qint64 y = m_grid.ys[std::size_t(b / cols)];
+    const double* v = m_values.get() + (b / lanes) * n * lanes + b % lanes;
+    for (int k = 0; k < n; ++k, v += lanes)
+        if (x < m_widths[std::size_t(k)] && y < m_heights[std::size_t(k)])
+            out->add(m_energies[std::size_t(k)], *v);
+}

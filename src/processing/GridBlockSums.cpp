@@ -1,0 +1,87 @@
+#include "processing/GridBlockSums.h"
+
+#include "io/TiffData.h"
+#include "processing/BlockGrid.h"
+
+#include <algorithm>
+#include <type_traits>
+
+void GridBlockSums::setImage(const TiffData* image)
+{
+    m_image = image;
+    const int n = m_grid->columns();
+    m_columns.resize(std::size_t(n));
+    m_spanFirst = 0;
+    m_spanLast = -1;
+    const qint64 w = image->width();
+    bool any = false;
+    for (int i = 0; i < n; ++i) {
+        const BlockSum::Range r = BlockSum::clip(m_grid->xs[std::size_t(i)], m_grid->halfWidth, image->shiftX(), w);
+        m_columns[std::size_t(i)] = r;
+        if (r.isEmpty())
+            continue;
+        m_spanFirst = any ? qMin(m_spanFirst, r.first) : r.first;
+        m_spanLast = any ? qMax(m_spanLast, r.last) : r.last;
+        any = true;
+    }
+    m_running.resize(std::size_t(qMax<qint64>(0, m_spanLast - m_spanFirst + 2)));
+    m_acc.resize(std::size_t(n));
+}
+
+void GridBlockSums::row(int j, double* out)
+{
+    const int n = m_grid->columns();
+    const BlockSum::Range rows = BlockSum::clip(m_grid->ys[std::size_t(j)], m_grid->halfHeight,
+                                                m_image->shiftY(), m_image->height());
+    if (rows.isEmpty() || m_spanLast < m_spanFirst) {
+        std::fill(out, out + n, 0.0);
+        return;
+    }
+    const bool has = m_image->withSamples([&](const auto* samples) {
+        using T = std::decay_t<decltype(*samples)>;
+        if constexpr (std::is_same_v<T, float>)
+            floatRow(samples, rows, out);
+        else
+            integerRow(samples, rows, out);
+    });
+    if (!has)
+        std::fill(out, out + n, 0.0);
+}
+
+template <class T>
+void GridBlockSums::integerRow(const T* samples, const BlockSum::Range& rows, double* out)
+{
+    const int n = m_grid->columns();
+    const qint64 w = m_image->width();
+    const qint64 span = m_spanLast - m_spanFirst + 1;
+    quint64* run = m_running.data();   // run[k] = sum of the first k samples of the span
+    quint64* acc = m_acc.data();
+    const BlockSum::Range* cols = m_columns.data();
+    std::fill(acc, acc + n, quint64(0));
+    for (qint64 r = rows.first; r <= rows.last; ++r) {
+        const T* p = samples + r * w + m_spanFirst;
+        quint64 s = 0;
+        run[0] = 0;
+        for (qint64 k = 0; k < span; ++k) {
+            s += p[k];
+            run[k + 1] = s;
+        }
+        for (int i = 0; i < n; ++i) {
+            const BlockSum::Range& c = cols[i];
+            if (!c.isEmpty())
+                acc[i] += run[c.last + 1 - m_spanFirst] - run[c.first - m_spanFirst];
+        }
+    }
+    for (int i = 0; i < n; ++i)
+        out[i] = double(acc[i]);
+}
+
+void GridBlockSums::floatRow(const float* samples, const BlockSum::Range& rows, double* out)
+{
+    const int n = m_grid->columns();
+    const qint64 w = m_image->width();
+    for (int i = 0; i < n; ++i) {
+        const BlockSum::Range& c = m_columns[std::size_t(i)];
+        out[i] = c.isEmpty() ? 0.0 : BlockSum::sumFloat(samples, w, c, rows);
+    }
+}
