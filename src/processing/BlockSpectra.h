@@ -31,14 +31,18 @@ public:
     // fluorescence flag and the half sizes of `source` (the grid's half sizes
     // are replaced by them). threads <= 0: one per processor. False, with a
     // debug line, when the values do not fit in memory; the store is then empty.
+    // The memory of the last build is reused when it is large enough.
     bool build(const AbsorptionSpectrum& source, const BlockGrid& grid, int threads);
+    // Forgets the values (keeping their memory for the next build) / frees it.
     void clear();
+    void release();
 
     const BlockGrid& grid() const { return m_grid; }
     qint64 blocks() const { return m_grid.blocks(); }
     int images() const { return int(m_energies.size()); }
-    // Bytes held by the values.
+    // Bytes the values of the last build take, and bytes held.
     qint64 bytes() const { return m_size * qint64(sizeof(double)); }
+    qint64 capacityBytes() const { return m_capacity * qint64(sizeof(double)); }
 
     // The value of block b (grid order) at I1 image k (series order).
     double value(qint64 b, int k) const
@@ -68,4 +72,5 @@ private:
     std::vector<qint64> m_heights;
     std::unique_ptr<double[], Deleter> m_values;
     qint64 m_size = 0;
+    qint64 m_capacity = 0;
 };

@@ -24,7 +24,22 @@ void GridBlockSums::setImage(const TiffData* image)
         m_spanLast = any ? qMax(m_spanLast, r.last) : r.last;
         any = true;
     }
-    m_running.resize(std::size_t(qMax<qint64>(0, m_spanLast - m_spanFirst + 2)));
+    m_begin.resize(std::size_t(n));
+    m_end.resize(std::size_t(n));
+    qint64 covered = 0;
+    for (int i = 0; i < n; ++i) {
+        const BlockSum::Range& r = m_columns[std::size_t(i)];
+        m_begin[std::size_t(i)] = r.isEmpty() ? 0 : r.first - m_spanFirst;
+        m_end[std::size_t(i)] = r.isEmpty() ? 0 : r.last + 1 - m_spanFirst;
+        covered += m_end[std::size_t(i)] - m_begin[std::size_t(i)];
+    }
+    // Running sums pay off when the blocks together cover the span more than
+    // about twice; otherwise summing each block's samples is less work.
+    m_useRunning = covered > 2 * (m_spanLast - m_spanFirst + 1);
+    m_consecutive = n > 0;
+    for (int i = 0; i < n && m_consecutive; ++i)
+        m_consecutive = m_end[std::size_t(i)] == m_begin[std::size_t(i)] + 1 && m_begin[std::size_t(i)] == i;
+    m_running.resize(m_useRunning ? std::size_t(m_spanLast - m_spanFirst + 2) : 0);
     m_acc.resize(std::size_t(n));
 }
 
@@ -53,23 +68,46 @@ void GridBlockSums::integerRow(const T* samples, const BlockSum::Range& rows, do
 {
     const int n = m_grid->columns();
     const qint64 w = m_image->width();
-    const qint64 span = m_spanLast - m_spanFirst + 1;
-    quint64* run = m_running.data();   // run[k] = sum of the first k samples of the span
+    const qint64* begin = m_begin.data();
+    const qint64* end = m_end.data();
     quint64* acc = m_acc.data();
-    const BlockSum::Range* cols = m_columns.data();
     std::fill(acc, acc + n, quint64(0));
-    for (qint64 r = rows.first; r <= rows.last; ++r) {
-        const T* p = samples + r * w + m_spanFirst;
-        quint64 s = 0;
-        run[0] = 0;
-        for (qint64 k = 0; k < span; ++k) {
-            s += p[k];
-            run[k + 1] = s;
+    if (m_useRunning) {
+        const qint64 span = m_spanLast - m_spanFirst + 1;
+        quint64* run = m_running.data();   // run[k] = sum of the first k samples of the span
+        for (qint64 r = rows.first; r <= rows.last; ++r) {
+            const T* p = samples + r * w + m_spanFirst;
+            quint64 s = 0;
+            run[0] = 0;
+            for (qint64 k = 0; k < span; ++k) {
+                s += p[k];
+                run[k + 1] = s;
+            }
+            for (int i = 0; i < n; ++i)
+                acc[i] += run[end[i]] - run[begin[i]];
         }
-        for (int i = 0; i < n; ++i) {
-            const BlockSum::Range& c = cols[i];
-            if (!c.isEmpty())
-                acc[i] += run[c.last + 1 - m_spanFirst] - run[c.first - m_spanFirst];
+    } else if (m_consecutive) {
+        // Single-pixel columns one after the other: a plain copy of the rows.
+        for (qint64 r = rows.first; r <= rows.last; ++r) {
+            const T* p = samples + r * w + m_spanFirst;
+            for (int i = 0; i < n; ++i)
+                acc[i] += p[i];
+        }
+    } else if (m_grid->halfWidth == 0) {
+        for (qint64 r = rows.first; r <= rows.last; ++r) {
+            const T* p = samples + r * w + m_spanFirst;
+            for (int i = 0; i < n; ++i)
+                acc[i] += begin[i] < end[i] ? p[begin[i]] : 0;
+        }
+    } else {
+        for (qint64 r = rows.first; r <= rows.last; ++r) {
+            const T* p = samples + r * w + m_spanFirst;
+            for (int i = 0; i < n; ++i) {
+                quint64 s = 0;
+                for (qint64 k = begin[i]; k < end[i]; ++k)
+                    s += p[k];
+                acc[i] += s;
+            }
         }
     }
     for (int i = 0; i < n; ++i)

@@ -9,10 +9,11 @@ class TiffData;
 struct BlockGrid;
 
 // Block sums of one image over every block of a grid, one grid row at a time.
-// For integer samples each source row is turned into running sums once and a
-// block's part of the row is the difference of two of them (exact 64-bit sums);
-// float samples are summed block by block in BlockSum's order, so both give
-// exactly what BlockSum::of gives at each centre. Holds its scratch buffers,
+// Integer samples are summed exactly in 64 bits: when the blocks of a row
+// overlap, each source row is turned into running sums once and a block's part
+// of the row is the difference of two of them; otherwise each block's part is
+// summed directly. Float samples are summed block by block in BlockSum's order.
+// Either way every sum is exactly what BlockSum::of gives at the centre. Holds its scratch buffers,
 // so one instance per thread walks many images without allocating.
 class GridBlockSums
 {
@@ -35,6 +36,12 @@ private:
     std::vector<BlockSum::Range> m_columns;  // source columns of each grid column
     qint64 m_spanFirst = 0;                  // source columns the running sums cover
     qint64 m_spanLast = -1;
+    // Per grid column, the ends of its part of a row relative to the span
+    // start (first, one past last; equal when the column misses the image).
+    std::vector<qint64> m_begin;
+    std::vector<qint64> m_end;
+    bool m_useRunning = false;               // overlapping blocks: use running sums
+    bool m_consecutive = false;              // single columns side by side, all inside
     std::vector<quint64> m_running;
     std::vector<quint64> m_acc;
 };

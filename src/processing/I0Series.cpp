@@ -83,10 +83,3 @@ double I0Series::blockSumAt(double e, int x, int y, int xw, int yw) const
     const double sb = br.count == 2 ? BlockSum::of(*image(br.b), x, y, xw, yw) : 0.0;
     return valueAt(br, e, sa, sb);
 }
-
-double I0Series::line(double a, double sa, double b, double sb, double e)
-{
-    if (a == b || std::isnan(a) || std::isnan(b))
-        return (sa + sb) / 2.0;
-    return (sb - sa) / (b - a) * (e - a) + sa;
-}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <vector>
 
 class TiffData;
@@ -52,7 +53,12 @@ public:
 
     // The straight line through (a, sa) and (b, sb) at e; the mean of sa and sb
     // when a equals b or either energy is not a number.
-    static double line(double a, double sa, double b, double sb, double e);
+    static double line(double a, double sa, double b, double sb, double e)
+    {
+        if (a == b || std::isnan(a) || std::isnan(b))
+            return (sa + sb) / 2.0;
+        return (sb - sa) / (b - a) * (e - a) + sa;
+    }
 
 private:
     std::vector<const TiffData*> m_images;

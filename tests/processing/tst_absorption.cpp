@@ -435,7 +435,7 @@ void TestAbsorption::blockSpectraMatchPerPoint()
     // I1 out of energy order, one I1 image narrower than the rest, shifted
     // images, an unsorted I0 series coarser than I1 and some zero samples.
     std::vector<const TiffData*> i1, i0;
-    const double energies[] = {7100, 7090, 7105, 7110, 7112, 7130, 7080, 7150, 7200};
+    const double energies[] = {7100, 7095, 7105, 7110, 7112, 7130, 7080, 7150, 7200};
     for (int k = 0; k < 9; ++k) {
         const int w = k == 4 ? 11 : 19;
         i1.push_back(m_stacks.u16(w, 14, energies[k], [k](int x, int y) {
