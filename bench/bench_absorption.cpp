@@ -2,6 +2,8 @@
 // the pieces of the whole-area path: grid block sums of one image and the
 // block spectra of a whole stack.
 
+#include "analysis/AnalysisSnapshots.h"
+#include "analysis/LinearCombinationFit.h"
 #include "analysis/ScanGrid.h"
 #include "io/TiffData.h"
 #include "output/TiffWriter.h"
@@ -9,7 +11,9 @@
 #include "processing/AbsorptionSpectrum.h"
 #include "processing/BlockGrid.h"
 #include "processing/BlockSpectra.h"
+#include "processing/BlockFitter.h"
 #include "processing/BlockSum.h"
+#include "processing/EdgeNormalization.h"
 #include "processing/GridBlockSums.h"
 
 #include <QDir>
@@ -159,5 +163,94 @@ void BM_BlockSpectra_256x256x150(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * g.blocks());
 }
 BENCHMARK(BM_BlockSpectra_256x256x150)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+namespace {
+
+// Three model references on a 0.25 eV grid (edges at 7112, 7119, 7123 eV,
+// different white lines), normalised with straight lines, and a mixture
+// spectrum at 150 scan energies.
+struct FitCase {
+    QVector<ReferenceSnapshot> refs;
+    std::vector<double> e, mu;
+
+    FitCase()
+    {
+        const double edges[] = {7112, 7119, 7123}, lines[] = {0.12, 0.55, 0.9};
+        auto model = [&](int k, double x) {
+            const double pre = 0.35 * std::pow(7112.0 / x, 3);
+            const double step = 0.5 + std::atan((x - edges[k]) / 1.5) / 3.141592653589793;
+            return pre + step + lines[k] * std::exp(-std::pow((x - edges[k] - 6) / 3.0, 2));
+        };
+        for (int k = 0; k < 3; ++k) {
+            ReferenceSnapshot r;
+            for (int i = 0; i < 2601; ++i)
+                r.spectrum.add(6950 + 0.25 * i, model(k, 6950 + 0.25 * i));
+            r.spectrum.setOffset(0.0, true);
+            r.spectrum.normalize(false);
+            r.use = r.fileChosen = true;
+            refs.append(r);
+        }
+        for (int i = 0; i < 150; ++i) {
+            const double x = 6962.0 + 550.0 * std::pow(i / 149.0, 1.5);
+            e.push_back(x);
+            mu.push_back(0.7 * (0.2 * model(0, x) + 0.5 * model(1, x) + 0.3 * model(2, x)) + 0.01 * std::sin(i));
+        }
+    }
+};
+
+// LCF of one block's spectrum as the whole-area pipeline does it (no fitted
+// curve, references walked from the previous block), the energy shift
+// drifting slowly from block to block as over a map.
+void BM_BlockFitLCF_150points_3refs(benchmark::State& state)
+{
+    static const FitCase c;
+    BlockFitter::Plan plan;
+    BlockFitter::makePlan(false, c.refs, &plan);
+    BlockFitter fitter(&plan);
+    double amounts[3], fractions[3];
+    double dE = -2.0;
+    for (auto _ : state) {
+        fitter.fit(c.e.data(), c.mu.data(), int(c.e.size()), false, dE, amounts, fractions);
+        benchmark::DoNotOptimize(fractions[0]);
+        dE = dE > 2.0 ? -2.0 : dE + 0.003;
+    }
+}
+BENCHMARK(BM_BlockFitLCF_150points_3refs);
+
+// The same block through an XafsSpectrum and the engine's fitter, as the
+// point-by-point path does it.
+void BM_EngineFitLCF_150points_3refs(benchmark::State& state)
+{
+    static const FitCase c;
+    Spectrum raw;
+    for (std::size_t i = 0; i < c.e.size(); ++i)
+        raw.add(c.e[i], c.mu[i]);
+    LinearCombinationFitter fitter;
+    FitResult result;
+    FitOptions options;
+    options.curve = false;
+    double dE = -2.0;
+    for (auto _ : state) {
+        const XafsSpectrum s(raw, false, dE);
+        fitter.fit(LinearCombinationFitter::LCF, s, c.refs, options, result);
+        benchmark::DoNotOptimize(result.fractions.constData());
+        dE = dE > 2.0 ? -2.0 : dE + 0.003;
+    }
+}
+BENCHMARK(BM_EngineFitLCF_150points_3refs);
+
+// Normalisation of one block's spectrum as the pipeline computes it.
+void BM_EdgeNormalization_150points(benchmark::State& state)
+{
+    static const FitCase c;
+    EdgeNormalization n;
+    for (auto _ : state) {
+        n.compute(c.e.data(), c.mu.data(), int(c.e.size()), false);
+        benchmark::DoNotOptimize(n.jump());
+    }
+}
+BENCHMARK(BM_EdgeNormalization_150points);
 
 } // namespace

@@ -167,3 +167,23 @@ void BlockSpectra::spectrum(qint64 b, Spectrum* out) const
         if (x < m_widths[std::size_t(k)] && y < m_heights[std::size_t(k)])
             out->add(m_energies[std::size_t(k)], *v);
 }
+
+int BlockSpectra::points(qint64 b, double* energies, double* values) const
+{
+    const int n = images();
+    if (n == 0 || b < 0 || b >= blocks())
+        return 0;
+    const qint64 cols = m_grid.columns();
+    const qint64 x = m_grid.xs[std::size_t(b % cols)];
+    const qint64 y = m_grid.ys[std::size_t(b / cols)];
+    const double* v = m_values.get() + (b / lanes) * n * lanes + b % lanes;
+    int count = 0;
+    for (int k = 0; k < n; ++k, v += lanes) {
+        if (x < m_widths[std::size_t(k)] && y < m_heights[std::size_t(k)]) {
+            energies[count] = m_energies[std::size_t(k)];
+            values[count] = *v;
+            ++count;
+        }
+    }
+    return count;
+}

@@ -60,6 +60,9 @@ public:
     // The spectrum of block b: (energy, value) of every image that contains
     // its centre, in series order; `out` is cleared first.
     void spectrum(qint64 b, Spectrum* out) const;
+    // The same points into two arrays of at least images() values; returns
+    // their number.
+    int points(qint64 b, double* energies, double* values) const;
 
 private:
     struct Deleter {

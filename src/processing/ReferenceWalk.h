@@ -3,14 +3,18 @@
 #include "physics/Spectrum.h"
 
 #include <cmath>
+#include <vector>
 
 // Evaluates Spectrum::valueAt of a reference at the energies of block after
 // block by walking from a remembered point index instead of bisecting anew:
 // the caller keeps one hint per sample point, and since neighbouring blocks
 // ask for nearly the same energies the walk takes a step or none. The result
 // is bit for bit the one valueAt gives: the same bracketing pair is found (for
-// non-decreasing energies it is unique) and interpolated by the same formula. A spectrum whose energies are
-// not in order, and a NaN energy, go through valueAt itself.
+// non-decreasing energies it is unique, and its energies differ) and
+// interpolated by the same formula, with the pair's slope (y2 - y1) / (x2 - x1)
+// divided out once in advance and everything a step needs in one cache line. A spectrum whose energies are not in order, and
+// a NaN energy, go through valueAt itself. The spectrum must outlive the walk
+// and stay unchanged.
 class ReferenceWalk
 {
 public:
@@ -21,31 +25,39 @@ public:
     // ended at, or negative when there is none; it is updated.
     double valueAt(double e, int& hint) const
     {
+        if (!walks() || e != e)
+            return slowValueAt(e);
+        if (hint < 0 || hint > m_n - 2)
+            hint = bisect(e);
+        return walk(e, hint);
+    }
+
+    // Whether walk() may be used: the energies are in order and there are at
+    // least two points.
+    bool walks() const { return m_ordered && m_n >= 2; }
+    // valueAt(e) for a walking spectrum, e not NaN and 0 <= hint <= count - 2;
+    // no calls, so a caller's loop keeps its sums in registers.
+    Q_ALWAYS_INLINE double walk(double e, int& hint) const
+    {
         const int n = m_n;
-        if (n == 0)
-            return 0.0;
-        const SpectrumPoint* p = m_points;
-        if (n == 1)
-            return p[0].y;
-        const double o = m_offset;
-        if (e <= p[0].x - o)
-            return interpolate(p[0].x - o, p[0].y, p[1].x - o, p[1].y, e);
-        if (e >= p[n - 1].x - o)
-            return interpolate(p[n - 2].x - o, p[n - 2].y, p[n - 1].x - o, p[n - 1].y, e);
-        if (!m_ordered || std::isnan(e))
-            return m_spectrum->valueAt(e);
-        int lo = hint;
-        if (lo < 0 || lo > n - 2)
-            lo = bisect(e);
+        const Segment* s = m_segments.data();
+        if (e <= s[0].x)
+            return interpolate(s[0].x, s[0].y, s[0].xNext, m_secondY, e);
+        if (e >= s[n - 2].xNext)
+            return interpolate(s[n - 2].x, s[n - 2].y, s[n - 2].xNext, m_lastY, e);
         // Settle on the last index whose energy is <= e: it lies below n - 1
         // because e is below the last energy, and the one after it is above e.
-        while (lo + 1 < n - 1 && p[lo + 1].x - o <= e)
+        int lo = hint;
+        while (s[lo].xNext <= e)
             ++lo;
-        while (lo > 0 && p[lo].x - o > e)
+        while (s[lo].x > e)
             --lo;
         hint = lo;
-        return interpolate(p[lo].x - o, p[lo].y, p[lo + 1].x - o, p[lo + 1].y, e);
+        return s[lo].y + s[lo].slope * (e - s[lo].x);
     }
+    // The index valueAt's bisection ends at for e (0 ... count - 2); a valid
+    // hint for walk().
+    int bisect(double e) const;
 
     bool ordered() const { return m_ordered; }
 
@@ -57,11 +69,21 @@ private:
             return (y1 + y2) / 2.0;
         return y1 + (y2 - y1) / (x2 - x1) * (x - x1);
     }
-    int bisect(double e) const;
+    double slowValueAt(double e) const;
 
     const Spectrum* m_spectrum = nullptr;
-    const SpectrumPoint* m_points = nullptr;
     int m_n = 0;
-    double m_offset = 0.0;
     bool m_ordered = true;
+    // Segment k of the polyline: point k, the energy of point k + 1 and the
+    // slope between them, 32 bytes that never straddle a cache line, so an
+    // evaluation touches one line. Energies are x minus the offset in force.
+    struct alignas(32) Segment {
+        double x = 0.0;
+        double y = 0.0;
+        double xNext = 0.0;
+        double slope = 0.0;  // (y[k + 1] - y) / (xNext - x); unused when the energies are equal
+    };
+    std::vector<Segment> m_segments;
+    double m_secondY = 0.0;  // y of points 1 and count - 1, for the extrapolations
+    double m_lastY = 0.0;
 };
