@@ -3,7 +3,7 @@
 // block spectra of a whole stack.
 
 #include "analysis/AnalysisSnapshots.h"
-#include "analysis/LinearCombinationFit.h"
+#include "analysis/LinearCombinationFitter.h"
 #include "analysis/ScanGrid.h"
 #include "io/TiffData.h"
 #include "output/TiffWriter.h"

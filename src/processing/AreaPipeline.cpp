@@ -2,9 +2,10 @@
 
 #include "widgets/ColorScale.h"   // Analyzed2DRes.h needs the complete type
 #include "analysis/Analyzed2DRes.h"
-#include "analysis/LinearCombinationFit.h"
+#include "analysis/LinearCombinationFitter.h"
 #include "io/TiffData.h"
 #include "physics/XafsSpectrum.h"
+#include "processing/BlockSum.h"
 
 #include <algorithm>
 #include <atomic>
@@ -168,8 +169,18 @@ bool AreaPipeline::runPointByPoint(const AbsorptionSpectrum& source, const ScanG
 
 qint64 AreaPipeline::workingBytes() const
 {
-    const qint64 perThread = qint64(sizeof(double)) * (3 * qint64(m_spectra.images()) + 2 * qint64(columns()) + 64)
-                             + qint64(sizeof(int)) * m_plan.used() * qint64(m_spectra.images());
-    return m_spectra.capacityBytes() + qint64(m_results.capacity() * sizeof(double))
-           + threads() * perThread;
+    const qint64 images = m_spectra.images();
+    const qint64 cols = columns();
+    // prepare(): three grid-row sum buffers and three GridBlockSums per
+    // thread (their column ranges, ends, sums and running sums).
+    const qint64 preparing = threads() * (3 * cols * qint64(sizeof(double))
+                                          + 3 * cols * qint64(sizeof(BlockSum::Range) + 3 * sizeof(qint64))
+                                          + 3 * (cols + 1) * qint64(sizeof(quint64)));
+    // analyzeRows(): the results of a batch, and per thread the points of a
+    // block, the normalisation (two lines and the normalised values) and the
+    // walk positions.
+    const qint64 analysing = qint64(m_results.capacity() * sizeof(double))
+                             + threads() * (5 * images * qint64(sizeof(double))
+                                            + m_plan.used() * images * qint64(sizeof(int)));
+    return m_spectra.capacityBytes() + qMax(preparing, analysing);
 }

@@ -89,8 +89,9 @@ public:
                                 const ShiftMapView& shift, const AreaFitSetup& setup,
                                 const QVector<Analyzed2DRes*>& maps);
 
-    // Bytes the pipeline holds beyond the images: block values, results of a
-    // batch of rows and the per-thread scratch.
+    // Bytes the pipeline holds beyond the images and the maps at its peak: the
+    // block values plus the larger of the scratch of prepare() and of a batch
+    // of analyzeRows() (results and per-thread buffers).
     qint64 workingBytes() const;
 
 private:

@@ -156,6 +156,12 @@ void accumulateFixed(const AccumulateInput& in, double* a, double* y)
     constexpr int N = Mlcf ? M - 2 : M;
     double sa[M][M] = {};
     double sy[M] = {};
+    ReferenceWalk::View walks[N > 0 ? N : 1];
+    double offsets[N > 0 ? N : 1];
+    for (int j = 0; j < N; ++j) {
+        walks[j] = in.walks[j].view();
+        offsets[j] = in.offsets[j];
+    }
     for (int i = 0; i < in.n; ++i) {
         const double x = correctedEnergy(in, i);
         if (x < in.lo || x > in.hi)
@@ -172,7 +178,7 @@ void accumulateFixed(const AccumulateInput& in, double* a, double* y)
         }
 #pragma GCC unroll 8
         for (int j = 0; j < N; ++j)
-            v[M - N + j] = in.walks[j].walk(x + in.offsets[j], hint[j]);
+            v[M - N + j] = walks[j].walk(x + offsets[j], hint[j]);
 #pragma GCC unroll 8
         for (int k = 0; k < M; ++k) {
             const double vk = v[k];

@@ -66,6 +66,8 @@ public:
 
 private:
     struct Deleter {
+        Deleter() : alignment(64) {}
+        std::size_t alignment;
         void operator()(double* p) const;
     };
 

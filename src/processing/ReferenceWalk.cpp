@@ -45,3 +45,17 @@ int ReferenceWalk::bisect(double e) const
     }
     return lo;
 }
+
+ReferenceWalk::View ReferenceWalk::view() const
+{
+    View v;
+    if (m_segments.empty())
+        return v;
+    v.s = m_segments.data();
+    v.first = m_segments.front().x;
+    v.last = m_segments.back().xNext;
+    v.secondY = m_secondY;
+    v.lastY = m_lastY;
+    v.n = m_n;
+    return v;
+}
