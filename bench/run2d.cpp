@@ -316,6 +316,7 @@ int main(int argc, char** argv)
     std::printf("mae_noshift: %.4f\n", maeNoShift);
     std::printf("p95_noshift: %.4f\n", p95NoShift);
 
+    std::fflush(stdout);
     const qint64 differing = differingValues(fast, slow, width, height);
     std::fprintf(stderr, "run2d: %d I0 and %d I1 images, %d I1 images aligned by the true drift, %s background\n",
                  int(i0.view.size()), int(i1.view.size()), shifted, victoreen ? "Victoreen" : "straight");
