@@ -149,7 +149,7 @@ void accumulateAny(const AccumulateInput& in, int m, double* a, double* y, doubl
 // walk can step without a call (ordered references, no NaN energy, valid
 // hints): the loop makes no calls and is fully unrolled, so the sums stay in
 // registers.
-template <int M, bool Mlcf>
+template <int M, bool Mlcf, bool Inside>
 void accumulateFixed(const AccumulateInput& in, double* a, double* y)
 {
     static_assert(!Mlcf || M >= 2, "MLCF has two extra terms");
@@ -178,7 +178,8 @@ void accumulateFixed(const AccumulateInput& in, double* a, double* y)
         }
 #pragma GCC unroll 8
         for (int j = 0; j < N; ++j)
-            v[M - N + j] = walks[j].walk(x + offsets[j], hint[j]);
+            v[M - N + j] = Inside ? walks[j].walkInside(x + offsets[j], hint[j])
+                                  : walks[j].walk(x + offsets[j], hint[j]);
 #pragma GCC unroll 8
         for (int k = 0; k < M; ++k) {
             const double vk = v[k];
@@ -195,6 +196,38 @@ void accumulateFixed(const AccumulateInput& in, double* a, double* y)
             a[k * M + l] = sa[l][k];
         y[k] = sy[k];
     }
+}
+
+// Both forms of the fixed sums: without the extrapolation tests when every
+// energy a walk will see lies strictly inside its reference.
+template <int M, bool Mlcf>
+void accumulateFixed(const AccumulateInput& in, bool inside, double* a, double* y)
+{
+    if (inside)
+        accumulateFixed<M, Mlcf, true>(in, a, y);
+    else
+        accumulateFixed<M, Mlcf, false>(in, a, y);
+}
+
+// Whether every corrected energy of the block, moved by each reference's
+// offset, lies strictly between the reference's first and last energies.
+// Rounding of x + o is monotonic in x, so the extremes decide.
+bool allInside(const AccumulateInput& in)
+{
+    if (in.n == 0)
+        return true;
+    double lo = correctedEnergy(in, 0), hi = lo;
+    for (int i = 1; i < in.n; ++i) {
+        const double x = correctedEnergy(in, i);
+        lo = x < lo ? x : lo;
+        hi = x > hi ? x : hi;
+    }
+    for (int j = 0; j < in.used; ++j) {
+        const ReferenceWalk::View w = in.walks[j].view();
+        if (!(lo + in.offsets[j] > w.first && hi + in.offsets[j] < w.last))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -236,21 +269,22 @@ void BlockFitter::accumulate(const double* e, const double* mu, int n, double dE
     for (int i = 0; i < n && fixed; ++i)
         fixed = !std::isnan(e[i]);
     const int key = !fixed ? 0 : (plan.mlcf ? -unknowns : unknowns);
+    const bool inside = fixed && allInside(in);
     // The sums start from 0 either way, as in the zeroed system.
     switch (key) {
-    case 1: accumulateFixed<1, false>(in, a, y); break;
-    case 2: accumulateFixed<2, false>(in, a, y); break;
-    case 3: accumulateFixed<3, false>(in, a, y); break;
-    case 4: accumulateFixed<4, false>(in, a, y); break;
-    case 5: accumulateFixed<5, false>(in, a, y); break;
-    case 6: accumulateFixed<6, false>(in, a, y); break;
-    case -2: accumulateFixed<2, true>(in, a, y); break;
-    case -3: accumulateFixed<3, true>(in, a, y); break;
-    case -4: accumulateFixed<4, true>(in, a, y); break;
-    case -5: accumulateFixed<5, true>(in, a, y); break;
-    case -6: accumulateFixed<6, true>(in, a, y); break;
-    case -7: accumulateFixed<7, true>(in, a, y); break;
-    case -8: accumulateFixed<8, true>(in, a, y); break;
+    case 1: accumulateFixed<1, false>(in, inside, a, y); break;
+    case 2: accumulateFixed<2, false>(in, inside, a, y); break;
+    case 3: accumulateFixed<3, false>(in, inside, a, y); break;
+    case 4: accumulateFixed<4, false>(in, inside, a, y); break;
+    case 5: accumulateFixed<5, false>(in, inside, a, y); break;
+    case 6: accumulateFixed<6, false>(in, inside, a, y); break;
+    case -2: accumulateFixed<2, true>(in, inside, a, y); break;
+    case -3: accumulateFixed<3, true>(in, inside, a, y); break;
+    case -4: accumulateFixed<4, true>(in, inside, a, y); break;
+    case -5: accumulateFixed<5, true>(in, inside, a, y); break;
+    case -6: accumulateFixed<6, true>(in, inside, a, y); break;
+    case -7: accumulateFixed<7, true>(in, inside, a, y); break;
+    case -8: accumulateFixed<8, true>(in, inside, a, y); break;
     default:
         m_basis.resize(std::size_t(unknowns));
         accumulateAny(in, unknowns, a, y, m_basis.data());

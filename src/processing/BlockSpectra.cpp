@@ -151,10 +151,16 @@ bool BlockSpectra::build(const AbsorptionSpectrum& source, const BlockGrid& grid
                     const double s0 = i0.valueAt(br, e, ra[std::size_t(i)], rb[std::size_t(i)]);
                     v[i] = AbsorptionSpectrum::value(s0, v[i], fluorescence);
                 }
-                const qint64 first = m_grid.index(0, j);
-                for (int i = 0; i < cols; ++i) {
-                    const qint64 b = first + i;
-                    m_values[((b / lanes) * n + k) * lanes + b % lanes] = v[i];
+                // Runs of blocks that share a tile go to one line of it.
+                qint64 b = m_grid.index(0, j);
+                for (int i = 0; i < cols;) {
+                    const int lane = int(b % lanes);
+                    const int run = qMin(lanes - lane, cols - i);
+                    double* dst = m_values.get() + ((b / lanes) * n + k) * lanes + lane;
+                    for (int r = 0; r < run; ++r)
+                        dst[r] = v[i + r];
+                    i += run;
+                    b += run;
                 }
             }
         }

@@ -88,6 +88,12 @@ void GridBlockSums::integerRow(const T* samples, const BlockSum::Range& rows, do
         }
     } else if (m_consecutive) {
         // Single-pixel columns one after the other: a plain copy of the rows.
+        if (rows.first == rows.last) {
+            const T* p = samples + rows.first * w + m_spanFirst;
+            for (int i = 0; i < n; ++i)
+                out[i] = double(p[i]);
+            return;
+        }
         for (qint64 r = rows.first; r <= rows.last; ++r) {
             const T* p = samples + r * w + m_spanFirst;
             for (int i = 0; i < n; ++i)

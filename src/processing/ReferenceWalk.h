@@ -50,6 +50,17 @@ public:
         // valueAt(e) for a walking spectrum, e not NaN and 0 <= hint <=
         // count - 2; no calls, so a caller's loop keeps its sums in registers.
         Q_ALWAYS_INLINE double walk(double e, int& hint) const;
+        // The same for first < e < last, where no extrapolation is needed.
+        Q_ALWAYS_INLINE double walkInside(double e, int& hint) const
+        {
+            int lo = hint;
+            while (s[lo].xNext <= e)
+                ++lo;
+            while (s[lo].x > e)
+                --lo;
+            hint = lo;
+            return s[lo].y + s[lo].slope * (e - s[lo].x);
+        }
     };
     View view() const;
     double walk(double e, int& hint) const { return view().walk(e, hint); }
@@ -97,11 +108,5 @@ inline double ReferenceWalk::View::walk(double e, int& hint) const
         return interpolate(s[n - 2].x, s[n - 2].y, s[n - 2].xNext, lastY, e);
     // Settle on the last index whose energy is <= e: it lies below n - 1
     // because e is below the last energy, and the one after it is above e.
-    int lo = hint;
-    while (s[lo].xNext <= e)
-        ++lo;
-    while (s[lo].x > e)
-        --lo;
-    hint = lo;
-    return s[lo].y + s[lo].slope * (e - s[lo].x);
+    return walkInside(e, hint);
 }
