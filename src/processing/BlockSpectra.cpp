@@ -38,19 +38,6 @@ int threadCount(int requested, int work)
     return qMax(1, qMin(n, work));
 }
 
-// Whether the I0 value at e is the block sum of image a whatever the sum of
-// image b: e is a's energy, the energies differ by enough that the slope is
-// finite, and a's and b's sums are integers (finite), so the line gives
-// slope * 0 + sa = sa to the bit. The I1 energies of a scan usually are I0
-// energies, and this saves a third of the block sums.
-bool lineEndsAtA(const I0Series& i0, const I0Series::Bracket& br, double e)
-{
-    const double a = i0.energy(br.a);
-    const double b = i0.energy(br.b);
-    return e == a && b - a > 1e-200 && i0.image(br.a)->pixelType() != TiffData::CttrFloat
-        && i0.image(br.b)->pixelType() != TiffData::CttrFloat;
-}
-
 } // namespace
 
 void BlockSpectra::Deleter::operator()(double* p) const
@@ -132,7 +119,7 @@ bool BlockSpectra::build(const AbsorptionSpectrum& source, const BlockGrid& grid
             const double e = m_energies[std::size_t(k)];
             const I0Series::Bracket br = i0.bracket(e);
             const bool needA = br.count >= 1;
-            const bool needB = br.count == 2 && !lineEndsAtA(i0, br, e);
+            const bool needB = i0.needsSecond(br, e);
             s1.setImage(i1[std::size_t(k)]);
             if (needA)
                 sa.setImage(i0.image(br.a));

@@ -80,6 +80,17 @@ double I0Series::blockSumAt(double e, int x, int y, int xw, int yw) const
     if (br.count == 0)
         return 1.0;
     const double sa = BlockSum::of(*image(br.a), x, y, xw, yw);
-    const double sb = br.count == 2 ? BlockSum::of(*image(br.b), x, y, xw, yw) : 0.0;
+    const double sb = needsSecond(br, e) ? BlockSum::of(*image(br.b), x, y, xw, yw) : 0.0;
     return valueAt(br, e, sa, sb);
+}
+
+bool I0Series::needsSecond(const Bracket& br, double e) const
+{
+    if (br.count != 2)
+        return false;
+    const double a = energy(br.a);
+    const double b = energy(br.b);
+    const bool exactAtA = e == a && b - a > 1e-200 && image(br.a)->pixelType() != TiffData::CttrFloat
+                          && image(br.b)->pixelType() != TiffData::CttrFloat;
+    return !exactAtA;
 }

@@ -84,6 +84,7 @@ private slots:
     void i0SingleAndNone();
     void i0UnsortedSeries();
     void i0NanEnergyGoesLast();
+    void i0SecondImageOnlyWhenNeeded();
     void transmissionAndFluorescence_data();
     void transmissionAndFluorescence();
     void spectrumPointsInSeriesOrder();
@@ -254,6 +255,27 @@ void TestAbsorption::i0NanEnergyGoesLast()
     const I0Series series({n, a, b});
     QCOMPARE(series.image(2), n);
     QCOMPARE(series.blockSumAt(150, 0, 0, 0, 0), 15.0);
+}
+
+void TestAbsorption::i0SecondImageOnlyWhenNeeded()
+{
+    const TiffData* a = m_stacks.u16(4, 4, 100, [](int, int) { return 10.0; });
+    const TiffData* b = m_stacks.u16(4, 4, 200, [](int, int) { return 20.0; });
+    const TiffData* c = m_stacks.u16(4, 4, 300, [](int, int) { return 40.0; });
+    const I0Series ints({a, b, c});
+    // At an I0 energy the line ends at the lower image: its sum is the value.
+    QVERIFY(!ints.needsSecond(ints.bracket(100), 100));
+    QVERIFY(!ints.needsSecond(ints.bracket(200), 200));
+    QCOMPARE(ints.blockSumAt(200, 1, 1, 1, 1), 9 * 20.0);
+    // Between, above the last energy and at it, the second image counts.
+    QVERIFY(ints.needsSecond(ints.bracket(150), 150));
+    QVERIFY(ints.needsSecond(ints.bracket(300), 300));
+    QCOMPARE(ints.blockSumAt(300, 1, 1, 0, 0), 40.0);
+    QVERIFY(!I0Series({a}).needsSecond(I0Series({a}).bracket(100), 100));
+    // Float samples may sum to infinity, which the line does not cancel.
+    const TiffData* f = m_stacks.cttr(4, 4, 200, [](int, int) { return 20.0; });
+    const I0Series floats({a, f});
+    QVERIFY(floats.needsSecond(floats.bracket(100), 100));
 }
 
 void TestAbsorption::transmissionAndFluorescence_data()
