@@ -1,0 +1,74 @@
+#include "processing/AbsorptionSpectrum.h"
+
+#include "io/TiffData.h"
+#include "physics/XafsSpectrum.h"
+#include "processing/BlockSum.h"
+
+#include <climits>
+
+namespace {
+
+int magnitude(int v)
+{
+    return v == INT_MIN ? INT_MAX : (v < 0 ? -v : v);
+}
+
+} // namespace
+
+AbsorptionSpectrum::AbsorptionSpectrum(const std::vector<const TiffData*>& i1,
+                                       const std::vector<const TiffData*>& i0, int xw, int yw,
+                                       bool fluorescence)
+    : m_i0(i0), m_xw(magnitude(xw)), m_yw(magnitude(yw)), m_fluorescence(fluorescence)
+{
+    m_i1.reserve(i1.size());
+    for (const TiffData* t : i1)
+        if (t)
+            m_i1.push_back(t);
+}
+
+bool AbsorptionSpectrum::contains(const TiffData& image, int x, int y)
+{
+    return x >= 0 && y >= 0 && quint32(x) < image.width() && quint32(y) < image.height();
+}
+
+void AbsorptionSpectrum::spectrum(int x, int y, Spectrum* out) const
+{
+    out->clear();
+    out->reserve(int(m_i1.size()));
+    for (const TiffData* image : m_i1) {
+        if (!contains(*image, x, y))
+            continue;
+        const double e = image->energy();
+        const double s1 = BlockSum::of(*image, x, y, m_xw, m_yw);
+        const double s0 = m_i0.blockSumAt(e, x, y, m_xw, m_yw);
+        out->add(e, value(s0, s1, m_fluorescence));
+    }
+}
+
+Spectrum AbsorptionSpectrum::spectrum(int x, int y) const
+{
+    Spectrum s;
+    spectrum(x, y, &s);
+    return s;
+}
+
+void AbsorptionSpectrum::raw(int x, int y, Spectrum* out) const
+{
+    out->clear();
+    out->reserve(int(m_i1.size()));
+    for (const TiffData* image : m_i1)
+        if (contains(*image, x, y))
+            out->add(image->energy(), BlockSum::of(*image, x, y, m_xw, m_yw));
+}
+
+Spectrum AbsorptionSpectrum::raw(int x, int y) const
+{
+    Spectrum s;
+    raw(x, y, &s);
+    return s;
+}
+
+XafsSpectrum AbsorptionSpectrum::xafs(int x, int y, bool victoreen, double dE) const
+{
+    return XafsSpectrum(spectrum(x, y), victoreen, dE);
+}

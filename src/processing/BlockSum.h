@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QtGlobal>
+
+class TiffData;
+
+// Sum of the samples of one image over a pixel block, with the image's
+// alignment shift applied: the block (x +- xw, y +- yw) of the shifted image
+// maps onto the source columns x +- xw - shiftX and rows y +- yw - shiftY, and
+// only the part of it that lies inside the source contributes. Rows are walked
+// through their typed pointers, never pixel by pixel through a call.
+//
+// Integer samples are summed exactly (64-bit) and converted once; float samples
+// are summed in double, row after row, left to right, so every caller that sums
+// a float block gets the same rounding.
+class BlockSum
+{
+public:
+    // Inclusive source range of a block along one axis, clipped to [0, size);
+    // empty (first > last) when the block misses the image.
+    struct Range {
+        qint64 first = 0;
+        qint64 last = -1;
+        bool isEmpty() const { return first > last; }
+    };
+    static Range clip(qint64 centre, qint64 half, qint64 shift, qint64 size)
+    {
+        Range r;
+        r.first = qMax<qint64>(0, centre - half - shift);
+        r.last = qMin<qint64>(size - 1, centre + half - shift);
+        return r;
+    }
+
+    // The block sum of `image` at (x, y); the signs of xw and yw are ignored.
+    // 0 for an image without samples or a block outside it.
+    static double of(const TiffData& image, int x, int y, int xw, int yw);
+
+    // Sum of float samples (row stride `width`) over the given source ranges,
+    // row after row, left to right, in double. Both ranges must be non-empty.
+    static double sumFloat(const float* samples, qint64 width, const Range& cols, const Range& rows)
+    {
+        double total = 0.0;
+        for (qint64 r = rows.first; r <= rows.last; ++r) {
+            const float* p = samples + r * width;
+            for (qint64 c = cols.first; c <= cols.last; ++c)
+                total += double(p[c]);
+        }
+        return total;
+    }
+};

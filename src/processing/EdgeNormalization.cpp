@@ -1,0 +1,205 @@
+#include "processing/EdgeNormalization.h"
+
+#include "physics/LuSolver.h"
+#include "physics/PhysConst.h"
+
+namespace {
+
+// XafsSpectrum's default windows, eV relative to the half-height energy.
+constexpr double preStart = -100.0;
+constexpr double preEnd = -10.0;
+constexpr double postStart = 10.0;
+constexpr double postEnd = 1000.0;
+
+double interpolate(double x1, double y1, double x2, double y2, double x)
+{
+    if (x1 == x2)
+        return (y1 + y2) / 2.0;
+    return y1 + (y2 - y1) / (x2 - x1) * (x - x1);
+}
+
+// Spectrum::crossingEnergy(0.5, Rising) with the extremes tracked as a
+// spectrum tracks them while its points are added.
+double halfHeightEnergy(const double* e, const double* mu, int n)
+{
+    double minY = 1e300;
+    double maxY = -1e300;
+    for (int i = 0; i < n; ++i) {
+        if (mu[i] < minY)
+            minY = mu[i];
+        if (mu[i] > maxY)
+            maxY = mu[i];
+    }
+    const double level = minY + 0.5 * (maxY - minY);
+    for (int i = 0; i + 1 < n; ++i) {
+        const double y0 = mu[i];
+        const double y1 = mu[i + 1];
+        if (!(y0 < level && level <= y1))
+            continue;
+        const double e0 = e[i];
+        const double e1 = e[i + 1];
+        if (y0 == y1)
+            return (e0 + e1) / 2.0;
+        return e0 + (e1 - e0) / (y1 - y0) * (level - y0);
+    }
+    return e[0];
+}
+
+} // namespace
+
+void EdgeNormalization::fit(const double* e, const double* mu, int n, double eMin, double eMax, bool victoreen,
+                            Line* line)
+{
+    if (victoreen ? n <= 3 : n <= 2)
+        return;   // the line keeps what it had: nothing, for a new spectrum
+    line->sampled = true;
+    line->values.resize(std::size_t(n));
+    double* out = line->values.data();
+    if (victoreen) {
+        double cnt = 0, s3 = 0, s4 = 0, s6 = 0, s7 = 0, s8 = 0, sy = 0, s3y = 0, s4y = 0;
+        for (int i = 0; i < n; ++i) {
+            const double x = e[i];
+            if (x >= eMax)
+                break;
+            if (x < eMin)
+                continue;
+            const double l = PhysConst::hc / x;
+            const double l3 = l * l * l;
+            const double l4 = l3 * l;
+            const double y = mu[i];
+            cnt += 1;
+            s3 += l3;
+            s4 += l4;
+            s6 += l3 * l3;
+            s7 += l3 * l4;
+            s8 += l4 * l4;
+            sy += y;
+            s3y += l3 * y;
+            s4y += l4 * y;
+        }
+        FixedLuSystem<3> sys;
+        sys.a[0][0] = cnt;
+        sys.a[0][1] = s3;
+        sys.a[0][2] = s4;
+        sys.a[1][0] = s3;
+        sys.a[1][1] = s6;
+        sys.a[1][2] = s7;
+        sys.a[2][0] = s4;
+        sys.a[2][1] = s7;
+        sys.a[2][2] = s8;
+        sys.b[0] = sy;
+        sys.b[1] = s3y;
+        sys.b[2] = s4y;
+        double c[3];
+        sys.solve(c);
+        for (int i = 0; i < n; ++i) {
+            const double l = PhysConst::hc / e[i];
+            const double l3 = l * l * l;
+            out[i] = c[0] + c[1] * l3 + c[2] * l3 * l;
+        }
+        return;
+    }
+    double cnt = 0, se = 0, se2 = 0, sy = 0, sey = 0, firstY = 0;
+    for (int i = 0; i < n; ++i) {
+        const double x = e[i];
+        if (x >= eMax)
+            break;
+        if (x < eMin)
+            continue;
+        const double y = mu[i];
+        if (cnt == 0)
+            firstY = y;
+        cnt += 1;
+        se += x;
+        se2 += x * x;
+        sy += y;
+        sey += x * y;
+    }
+    double slope, a0;
+    if (cnt >= 2) {
+        FixedLuSystem<2> sys;
+        sys.a[0][0] = se2;
+        sys.a[0][1] = se;
+        sys.a[1][0] = se;
+        sys.a[1][1] = cnt;
+        sys.b[0] = sey;
+        sys.b[1] = sy;
+        double c[2];
+        sys.solve(c);
+        slope = c[0];
+        a0 = c[1];
+    } else {
+        slope = 0.0;
+        a0 = cnt == 1 ? firstY : 0.0;
+    }
+    for (int i = 0; i < n; ++i)
+        out[i] = a0 + slope * e[i];
+}
+
+double EdgeNormalization::valueAt(const double* e, const double* y, int n, double x)
+{
+    if (n == 0)
+        return 0.0;
+    if (n == 1)
+        return y[0];
+    if (x <= e[0])
+        return interpolate(e[0], y[0], e[1], y[1], x);
+    if (x >= e[n - 1])
+        return interpolate(e[n - 2], y[n - 2], e[n - 1], y[n - 1], x);
+    int lo = 0;
+    int hi = n - 1;
+    while (lo < hi - 1) {
+        const int mid = (lo + hi) / 2;
+        if (x < e[mid])
+            hi = mid;
+        else
+            lo = mid;
+    }
+    return interpolate(e[lo], y[lo], e[hi], y[hi], x);
+}
+
+void EdgeNormalization::compute(const double* e, const double* mu, int n, bool victoreen)
+{
+    m_pre.sampled = false;
+    m_post.sampled = false;
+    m_e0 = 0.0;
+    m_jump = 0.0;
+    m_dnpb.resize(std::size_t(n > 0 ? n : 0));
+    if (n <= 0)
+        return;
+    const double eh = halfHeightEnergy(e, mu, n);
+    fit(e, mu, n, eh + preStart, eh + preEnd, victoreen, &m_pre);
+    fit(e, mu, n, eh + postStart, eh + postEnd, victoreen, &m_post);
+    // A line that was never sampled has no points: its value is 0 everywhere.
+    const double* pre = m_pre.sampled ? m_pre.values.data() : nullptr;
+    const double* post = m_post.sampled ? m_post.values.data() : nullptr;
+    auto preAt = [pre](int i) { return pre ? pre[i] : 0.0; };
+    auto postAt = [post](int i) { return post ? post[i] : 0.0; };
+
+    // e0: mean of the midline crossings between the two windows.
+    const double lo = eh + preEnd;
+    const double hi = eh + postStart;
+    double sum = 0.0;
+    int found = 0;
+    for (int i = 0; i + 1 < n; ++i) {
+        const double x = e[i];
+        if (!(lo < x && x < hi))
+            continue;
+        const double p = preAt(i);
+        const double mid = p + (postAt(i) - p) / 2.0;
+        const double mu0 = mu[i];
+        const double mu1 = mu[i + 1];
+        if ((mu1 - mid) * (mu0 - mid) <= 0.0) {
+            sum += x + (mid - mu0) / (mu1 - mu0) * (e[i + 1] - x);
+            ++found;
+        }
+    }
+    m_e0 = found > 0 ? sum / found : 0.0;
+    m_jump = (post ? valueAt(e, post, n, m_e0) : 0.0) - (pre ? valueAt(e, pre, n, m_e0) : 0.0);
+
+    double* out = m_dnpb.data();
+    for (int i = 0; i < n; ++i) {
+        const double p = preAt(i);
+        out[i] = (mu[i] - p) / (postAt(i) - p);
+    }
+}
