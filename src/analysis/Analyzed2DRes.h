@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/ScanGrid.h"
+#include "widgets/ColorScale.h"
 #include "widgets/DisplayLayer.h"
 
 #include <QImage>
@@ -11,7 +12,6 @@
 #include <memory>
 #include <vector>
 
-class ColorScale;
 
 // A 2D result map: one value per pixel, filled block by block along a scan
 // grid, with a processed (deglitched) layer, an image rendered through the
