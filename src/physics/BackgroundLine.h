@@ -1,6 +1,6 @@
 #pragma once
 
-#include "physics/PhysConst.h"
+#include "physics/BackgroundFit.h"
 #include "physics/Spectrum.h"
 
 // A background line of an absorption spectrum, either in the Victoreen form
@@ -10,21 +10,13 @@ class BackgroundLine : public Spectrum
 {
 public:
     bool victoreen() const { return m_victoreen; }
-    double a0() const { return m_a0; }
-    double c3() const { return m_c3; }
-    double c4() const { return m_c4; }
-    double slope() const { return m_slope; }
+    double a0() const { return m_c.a0; }
+    double c3() const { return m_c.c3; }
+    double c4() const { return m_c.c4; }
+    double slope() const { return m_c.slope; }
 
     // The line's own formula at energy e (eV), in its current form.
-    double lineValue(double e) const
-    {
-        if (m_victoreen) {
-            const double l = PhysConst::hc / e;
-            const double l3 = l * l * l;
-            return m_a0 + m_c3 * l3 + m_c4 * l3 * l;
-        }
-        return m_a0 + m_slope * e;
-    }
+    double lineValue(double e) const { return BackgroundFit::value(m_c, m_victoreen, e); }
 
     // Sets the form, fits the coefficients to the points of `spectrum` with
     // eMin <= E < eMax (the walk stops at the first point at or above eMax),
@@ -34,12 +26,6 @@ public:
     void fit(const Spectrum& spectrum, double eMin, double eMax, bool victoreen);
 
 private:
-    void fitVictoreen(const Spectrum& spectrum, double eMin, double eMax);
-    void fitStraight(const Spectrum& spectrum, double eMin, double eMax);
-
     bool m_victoreen = true;
-    double m_a0 = 0.0;
-    double m_c3 = 0.0;
-    double m_c4 = 0.0;
-    double m_slope = 0.0;
+    BackgroundFit::Coefficients m_c;
 };

@@ -1,7 +1,6 @@
 #include "processing/EdgeNormalization.h"
 
-#include "physics/LuSolver.h"
-#include "physics/PhysConst.h"
+#include "physics/BackgroundFit.h"
 
 namespace {
 
@@ -54,86 +53,11 @@ void EdgeNormalization::fit(const double* e, const double* mu, int n, double eMi
         return;   // the line keeps what it had: nothing, for a new spectrum
     line->sampled = true;
     line->values.resize(std::size_t(n));
+    const BackgroundFit::Coefficients c =
+        BackgroundFit::fit([e](int i) { return e[i]; }, [mu](int i) { return mu[i]; }, n, eMin, eMax, victoreen);
     double* out = line->values.data();
-    if (victoreen) {
-        double cnt = 0, s3 = 0, s4 = 0, s6 = 0, s7 = 0, s8 = 0, sy = 0, s3y = 0, s4y = 0;
-        for (int i = 0; i < n; ++i) {
-            const double x = e[i];
-            if (x >= eMax)
-                break;
-            if (x < eMin)
-                continue;
-            const double l = PhysConst::hc / x;
-            const double l3 = l * l * l;
-            const double l4 = l3 * l;
-            const double y = mu[i];
-            cnt += 1;
-            s3 += l3;
-            s4 += l4;
-            s6 += l3 * l3;
-            s7 += l3 * l4;
-            s8 += l4 * l4;
-            sy += y;
-            s3y += l3 * y;
-            s4y += l4 * y;
-        }
-        FixedLuSystem<3> sys;
-        sys.a[0][0] = cnt;
-        sys.a[0][1] = s3;
-        sys.a[0][2] = s4;
-        sys.a[1][0] = s3;
-        sys.a[1][1] = s6;
-        sys.a[1][2] = s7;
-        sys.a[2][0] = s4;
-        sys.a[2][1] = s7;
-        sys.a[2][2] = s8;
-        sys.b[0] = sy;
-        sys.b[1] = s3y;
-        sys.b[2] = s4y;
-        double c[3];
-        sys.solve(c);
-        for (int i = 0; i < n; ++i) {
-            const double l = PhysConst::hc / e[i];
-            const double l3 = l * l * l;
-            out[i] = c[0] + c[1] * l3 + c[2] * l3 * l;
-        }
-        return;
-    }
-    double cnt = 0, se = 0, se2 = 0, sy = 0, sey = 0, firstY = 0;
-    for (int i = 0; i < n; ++i) {
-        const double x = e[i];
-        if (x >= eMax)
-            break;
-        if (x < eMin)
-            continue;
-        const double y = mu[i];
-        if (cnt == 0)
-            firstY = y;
-        cnt += 1;
-        se += x;
-        se2 += x * x;
-        sy += y;
-        sey += x * y;
-    }
-    double slope, a0;
-    if (cnt >= 2) {
-        FixedLuSystem<2> sys;
-        sys.a[0][0] = se2;
-        sys.a[0][1] = se;
-        sys.a[1][0] = se;
-        sys.a[1][1] = cnt;
-        sys.b[0] = sey;
-        sys.b[1] = sy;
-        double c[2];
-        sys.solve(c);
-        slope = c[0];
-        a0 = c[1];
-    } else {
-        slope = 0.0;
-        a0 = cnt == 1 ? firstY : 0.0;
-    }
     for (int i = 0; i < n; ++i)
-        out[i] = a0 + slope * e[i];
+        out[i] = BackgroundFit::value(c, victoreen, e[i]);
 }
 
 double EdgeNormalization::valueAt(const double* e, const double* y, int n, double x)
