@@ -1,3 +1,4 @@
+#include "ModelEdge.h"
 #include "analysis/ElementAnalysis.h"
 #include "analysis/LinearCombinationFitter.h"
 #include "analysis/SpectrumCursor.h"
@@ -14,28 +15,12 @@ namespace {
 // given period, normalised with Victoreen lines.
 XafsSpectrum ironEdge(double edge, double period, double whiteLine, double shift = 0.0)
 {
-    auto pre = [](double e) {
-        const double l = 12398.424360387684 / e;
-        return 0.21 + 0.052 * l * l * l - 0.0041 * l * l * l * l;
-    };
-    auto post = [](double e) {
-        const double l = 12398.424360387684 / e;
-        return 1.48 - 0.018 * l * l * l + 0.0011 * l * l * l * l;
-    };
+    ModelEdge model;
+    model.edge = edge;
+    model.period = period;
+    model.whiteLine = whiteLine;
     Spectrum s;
-    auto add = [&](double e) {
-        const double rise = 0.5 + std::atan((e - edge) / 3.0) / 3.141592653589793;
-        const double peak = whiteLine * std::exp(-(e - edge - 6.0) * (e - edge - 6.0) / 30.0);
-        const double wiggle =
-            e > edge + 15 ? 0.04 * std::sin((e - edge) / period) * std::exp(-(e - edge) / 400.0) : 0.0;
-        s.add(e, pre(e) + (post(e) - pre(e)) * (rise + peak + wiggle));
-    };
-    for (int i = 0; i < 50; ++i)
-        add(6912.0 + shift + 3.6 * i);
-    for (int i = 0; i < 100; ++i)
-        add(7092.0 + shift + i);
-    for (int i = 0; i < 50; ++i)
-        add(7192.0 + shift + 18.2 * i);
+    scan200(shift, [&](double e) { s.add(e, model.mu(e)); });
     return XafsSpectrum(s, true, 0.0);
 }
 

@@ -1,3 +1,4 @@
+#include "ModelEdge.h"
 #include "physics/LuSolver.h"
 #include "physics/XafsSpectrum.h"
 
@@ -10,26 +11,11 @@ namespace {
 // through the edge, coarse above it.
 Spectrum rawIronEdge()
 {
-    auto pre = [](double e) {
-        const double l = 12398.424360387684 / e;
-        return 0.21 + 0.052 * l * l * l - 0.0041 * l * l * l * l;
-    };
-    auto post = [](double e) {
-        const double l = 12398.424360387684 / e;
-        return 1.48 - 0.018 * l * l * l + 0.0011 * l * l * l * l;
-    };
+    ModelEdge model;
+    model.wiggle = 0.03;
+    model.wiggleFrom = 18.0;
     Spectrum s;
-    auto add = [&](double e) {
-        const double step = 0.5 + std::atan((e - 7112.0) / 3.0) / 3.141592653589793;
-        const double wiggle = e > 7130 ? 0.03 * std::sin((e - 7130) / 15.0) * std::exp(-(e - 7130) / 400.0) : 0.0;
-        s.add(e, pre(e) + (post(e) - pre(e)) * step + wiggle);
-    };
-    for (int i = 0; i < 50; ++i)
-        add(6912.0 + 3.6 * i);
-    for (int i = 0; i < 100; ++i)
-        add(7092.0 + i);
-    for (int i = 0; i < 50; ++i)
-        add(7192.0 + 18.2 * i);
+    scan200(0.0, [&](double e) { s.add(e, model.mu(e)); });
     return s;
 }
 

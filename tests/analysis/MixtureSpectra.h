@@ -2,6 +2,7 @@
 
 // Spectra with known analysis answers for the analysis tests.
 
+#include "ModelEdge.h"
 #include "analysis/AnalysisSnapshots.h"
 #include "physics/XafsSpectrum.h"
 
@@ -75,21 +76,15 @@ inline XafsSpectrum flatMixture(const Knots& k1, double f1, const Knots& k2, dou
 inline XafsSpectrum realistic(double edge, double period, double whiteLine, double from = 6900.0,
                               double to = 8000.0, double step = 2.5)
 {
-    auto pre = [](double e) {
-        const double l = 12398.424360387684 / e;
-        return 0.21 + 0.052 * l * l * l - 0.0041 * l * l * l * l;
-    };
-    auto post = [](double e) {
-        const double l = 12398.424360387684 / e;
-        return 1.48 - 0.018 * l * l * l + 0.0011 * l * l * l * l;
-    };
+    ModelEdge model;
+    model.edge = edge;
+    model.period = period;
+    model.whiteLine = whiteLine;
+    model.wiggle = 0.05;
+    model.decay = 500.0;
     Spectrum s;
-    for (double e = from; e <= to + 1e-9; e += step) {
-        const double rise = 0.5 + std::atan((e - edge) / 3.0) / 3.141592653589793;
-        const double peak = whiteLine * std::exp(-(e - edge - 6.0) * (e - edge - 6.0) / 30.0);
-        const double wiggle = e > edge + 15 ? 0.05 * std::sin((e - edge) / period) * std::exp(-(e - edge) / 500.0) : 0.0;
-        s.add(e, pre(e) + (post(e) - pre(e)) * (rise + peak + wiggle));
-    }
+    for (double e = from; e <= to + 1e-9; e += step)
+        s.add(e, model.mu(e));
     return XafsSpectrum(s, true, 0.0);
 }
 
