@@ -10,7 +10,8 @@
 // where the double-normalised spectra then blow up and ruin every fit.
 //
 // Options: --threads N (default: one per processor), --victoreen (Victoreen
-// background lines for references and blocks). Diagnostics (map agreement,
+// background lines for references and blocks), --save OUTDIR (the fraction
+// maps as 16-bit TIFF and false-colour PNG). Diagnostics (map agreement,
 // memory) go to stderr; the exit status is 3 when the two paths disagree.
 
 #include "widgets/ColorScale.h"   // Analyzed2DRes.h needs the complete type
@@ -18,6 +19,7 @@
 #include "analysis/AnalysisSnapshots.h"
 #include "analysis/ScanGrid.h"
 #include "io/TiffData.h"
+#include "output/TiffWriter.h"
 #include "physics/XafsSpectrum.h"
 #include "processing/AreaPipeline.h"
 #include "processing/ShiftMapView.h"
@@ -165,7 +167,7 @@ struct Maps {
     explicit Maps(const ScanGrid& grid)
     {
         for (int i = 0; i < 2 * compoundCount; ++i) {
-            owned.push_back(std::make_unique<Analyzed2DRes>(QStringLiteral("LCF Ref %1").arg(i / compoundCount + 1)));
+            owned.push_back(std::make_unique<Analyzed2DRes>(QStringLiteral("LCF Ref %1").arg(i % compoundCount + 1)));
             owned.back()->setup(grid);
             owned.back()->setNo(i);
             list.append(owned.back().get());
@@ -187,9 +189,34 @@ qint64 differingValues(const Maps& a, const Maps& b, int width, int height)
     return n;
 }
 
+// Writes every fraction map of `maps` into `out` as a 16-bit TIFF (0 to 1 over
+// 0 to 65535) and as a false-colour PNG, so a person can look at the result.
+bool saveFractionMaps(const Maps& maps, const QString& out)
+{
+    if (!QDir().mkpath(out))
+        return false;
+    ColorScale colors;
+    colors.setFormat(QImage::Format_RGB888);
+    bool ok = true;
+    for (int k = 0; k < compoundCount; ++k) {
+        Analyzed2DRes* map = maps.list[compoundCount + k];
+        const QString base = QDir(out).filePath(QStringLiteral("fraction_%1").arg(compounds[k]));
+        const QVector<quint16> values = map->tiffDataForSave(true, 0.0, 1.0, false);
+        ok = ok && !values.isEmpty()
+            && writeTiff16(base + ".tif", values.constData(), map->width(), map->height());
+        map->setColorScale(&colors);
+        map->setImageFormat(QImage::Format_RGB888);
+        map->setScale(0.0, 1.0);
+        map->setFixedScale(true);
+        ok = ok && map->img() && map->img()->save(base + ".png");
+        map->setColorScale(nullptr);
+    }
+    return ok;
+}
+
 int usage()
 {
-    std::fprintf(stderr, "usage: run2d DIR [--threads N] [--victoreen]\n");
+    std::fprintf(stderr, "usage: run2d DIR [--threads N] [--victoreen] [--save OUTDIR]\n");
     return 2;
 }
 
@@ -202,11 +229,14 @@ int main(int argc, char** argv)
     int threads = 0;
     bool victoreen = false;
     QString dir;
+    QString saveDir;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--threads") && i + 1 < args.size())
             threads = args[++i].toInt();
         else if (args[i] == QLatin1String("--victoreen"))
             victoreen = true;
+        else if (args[i] == QLatin1String("--save") && i + 1 < args.size())
+            saveDir = args[++i];
         else if (dir.isEmpty() && !args[i].startsWith(QLatin1String("--")))
             dir = args[i];
         else
@@ -326,5 +356,11 @@ int main(int argc, char** argv)
     std::fprintf(stderr, "run2d: pipeline working set %.3f bytes per block per image (values alone %.3f)\n",
                  double(pipeline.workingBytes()) / double(spectra) / double(i1.view.size()),
                  double(pipeline.spectra().capacityBytes()) / double(spectra) / double(i1.view.size()));
+    if (!saveDir.isEmpty()) {
+        if (saveFractionMaps(fast, saveDir))
+            std::fprintf(stderr, "run2d: fraction maps (with the shift map) saved to %s\n", qPrintable(saveDir));
+        else
+            std::fprintf(stderr, "run2d: cannot save the fraction maps to %s\n", qPrintable(saveDir));
+    }
     return differing == 0 ? 0 : 3;
 }
