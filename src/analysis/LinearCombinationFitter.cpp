@@ -1,5 +1,7 @@
 #include "analysis/LinearCombinationFitter.h"
 
+#include "analysis/FitShares.h"
+
 #include <QDebug>
 #include <algorithm>
 #include <cmath>
@@ -103,26 +105,10 @@ bool LinearCombinationFitter::fit(Method method, const XafsSpectrum& sample,
 
     out.fractions.resize(used);
     out.amounts.resize(used);
-    if (method == LCF) {
-        const double jump = sample.jump() > 0.0 ? sample.jump() : 0.0;
-        for (int k = 0; k < used; ++k) {
-            out.fractions[k] = c[k];
-            out.amounts[k] = c[k] * jump;
-        }
-    } else {
-        // The constant and linear terms are dropped; the sum keeps the
-        // negative coefficients, the fractions and amounts do not.
-        const double* coef = c + 2;
-        double sum = 0.0;
-        for (int k = 0; k < used; ++k)
-            sum += coef[k];
-        const double norm = sum > 0.0 ? sum : 0.0;
-        for (int k = 0; k < used; ++k) {
-            const double clamped = coef[k] < 0.0 ? 0.0 : coef[k];
-            out.amounts[k] = clamped;
-            out.fractions[k] = clamped / norm;
-        }
-    }
+    if (method == LCF)
+        FitShares::lcf(c, used, sample.jump(), out.fractions.data(), out.amounts.data());
+    else
+        FitShares::mlcf(c, used, out.fractions.data(), out.amounts.data());
 
     out.coefficients.resize(used);
     for (int k = 0; k < used; ++k)

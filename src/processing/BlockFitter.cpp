@@ -1,5 +1,7 @@
 #include "processing/BlockFitter.h"
 
+#include "analysis/FitShares.h"
+
 
 #include <QDebug>
 #include <algorithm>
@@ -39,26 +41,10 @@ bool BlockFitter::fit(const double* e, const double* mu, int n, bool victoreen, 
     m_system.reset(unknowns);
     accumulate(e, mu, n, dE, unknowns);
     const double* c = m_system.solve();
-    if (!plan.mlcf) {
-        const double jump = m_norm.jump() > 0.0 ? m_norm.jump() : 0.0;
-        for (int k = 0; k < used; ++k) {
-            fractions[k] = c[k];
-            amounts[k] = c[k] * jump;
-        }
-        return true;
-    }
-    // The constant and linear terms are dropped; the sum keeps the negative
-    // coefficients, the fractions and amounts do not.
-    const double* coef = c + 2;
-    double sum = 0.0;
-    for (int k = 0; k < used; ++k)
-        sum += coef[k];
-    const double norm = sum > 0.0 ? sum : 0.0;
-    for (int k = 0; k < used; ++k) {
-        const double clamped = coef[k] < 0.0 ? 0.0 : coef[k];
-        amounts[k] = clamped;
-        fractions[k] = clamped / norm;
-    }
+    if (plan.mlcf)
+        FitShares::mlcf(c, used, fractions, amounts);
+    else
+        FitShares::lcf(c, used, m_norm.jump(), fractions, amounts);
     return true;
 }
 

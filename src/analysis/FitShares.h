@@ -1,0 +1,35 @@
+#pragma once
+
+// Turns the solved coefficients of a linear-combination fit into the shares
+// reported per used reference. The interactive engine and the whole-area
+// pipeline both call these, so their maps agree value for value.
+namespace FitShares {
+
+// LCF: the fractions are the coefficients; the amounts scale them by the
+// sample's edge jump, taken as 0 when it is negative.
+inline void lcf(const double* c, int used, double jump, double* fractions, double* amounts)
+{
+    const double j = jump > 0.0 ? jump : 0.0;
+    for (int k = 0; k < used; ++k) {
+        fractions[k] = c[k];
+        amounts[k] = c[k] * j;
+    }
+}
+
+// MLCF: c holds the constant and linear terms first, which are dropped. The
+// sum keeps the negative coefficients; the fractions and amounts do not.
+inline void mlcf(const double* c, int used, double* fractions, double* amounts)
+{
+    const double* coef = c + 2;
+    double sum = 0.0;
+    for (int k = 0; k < used; ++k)
+        sum += coef[k];
+    const double norm = sum > 0.0 ? sum : 0.0;
+    for (int k = 0; k < used; ++k) {
+        const double clamped = coef[k] < 0.0 ? 0.0 : coef[k];
+        amounts[k] = clamped;
+        fractions[k] = clamped / norm;
+    }
+}
+
+}
