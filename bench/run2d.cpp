@@ -14,7 +14,6 @@
 // maps as 16-bit TIFF and false-colour PNG). Diagnostics (map agreement,
 // memory) go to stderr; the exit status is 3 when the two paths disagree.
 
-#include "widgets/ColorScale.h"   // Analyzed2DRes.h needs the complete type
 #include "analysis/Analyzed2DRes.h"
 #include "analysis/AnalysisSnapshots.h"
 #include "analysis/ScanGrid.h"

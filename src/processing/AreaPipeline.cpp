@@ -1,6 +1,6 @@
 #include "processing/AreaPipeline.h"
+#include "processing/RunOnThreads.h"
 
-#include "widgets/ColorScale.h"   // Analyzed2DRes.h needs the complete type
 #include "analysis/Analyzed2DRes.h"
 #include "analysis/LinearCombinationFitter.h"
 #include "io/TiffData.h"
@@ -105,12 +105,7 @@ void AreaPipeline::analyzeRows(int first, int count)
         }
     };
     const int nt = int(qMin<qint64>(threads(), chunks));
-    std::vector<std::thread> pool;
-    for (int t = 1; t < nt; ++t)
-        pool.emplace_back(work);
-    work();
-    for (std::thread& t : pool)
-        t.join();
+    runOnThreads(nt, [&work](int) { work(); });
 }
 
 void AreaPipeline::recordRows(const QVector<Analyzed2DRes*>& maps) const

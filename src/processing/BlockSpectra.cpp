@@ -4,6 +4,7 @@
 #include "physics/Spectrum.h"
 #include "processing/AbsorptionSpectrum.h"
 #include "processing/GridBlockSums.h"
+#include "processing/RunOnThreads.h"
 
 #include <QDebug>
 #include <atomic>
@@ -153,12 +154,7 @@ bool BlockSpectra::build(const AbsorptionSpectrum& source, const BlockGrid& grid
         }
     };
     const int nt = threadCount(threads, n);
-    std::vector<std::thread> pool;
-    for (int t = 1; t < nt; ++t)
-        pool.emplace_back(work);
-    work();
-    for (std::thread& t : pool)
-        t.join();
+    runOnThreads(nt, [&work](int) { work(); });
     return true;
 }
 

@@ -1,6 +1,5 @@
 #include "processing/ShiftMapView.h"
 
-#include "widgets/ColorScale.h"   // Analyzed2DRes.h needs the complete type
 #include "analysis/Analyzed2DRes.h"
 
 ShiftMapView ShiftMapView::of(const Analyzed2DRes* map)

@@ -1,7 +1,6 @@
 #include "DemoConfig.h"
 #include "DemoModel.h"
 #include "DemoWriter.h"
-#include "widgets/ColorScale.h"   // Analyzed2DRes.h needs the complete type
 #include "analysis/Analyzed2DRes.h"
 #include "analysis/AnalysisSnapshots.h"
 #include "analysis/ScanGrid.h"

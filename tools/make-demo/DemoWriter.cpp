@@ -1,4 +1,5 @@
 #include "DemoWriter.h"
+#include "processing/RunOnThreads.h"
 
 #include "DemoEnergies.h"
 #include "DemoFiles.h"
@@ -318,12 +319,7 @@ bool DemoWriter::writeStacks(const DemoModel& model, const DemoConfig& config, c
         }
     };
 
-    std::vector<std::thread> pool;
-    for (int t = 1; t < threads; ++t)
-        pool.emplace_back(work, t);
-    work(0);
-    for (std::thread& t : pool)
-        t.join();
+    runOnThreads(threads, work);
     if (failed) {
         *error = firstError;
         return false;
