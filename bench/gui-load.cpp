@@ -1,0 +1,195 @@
+// gui-load DIR: loads the I1 and I0 series of a demo measurement (written by
+// tools/make-demo) through the main window's panels and loaders, offscreen,
+// and prints one "name: value" line per figure:
+//   images            I1 + I0 images loaded
+//   load_wall_s       from the selection to both loaders finished
+//   libtiff_wall_s    bare libtiff reading the same files one after the other
+//                     in one thread, each into a fresh buffer kept to the end
+//   load_ratio        load_wall_s / libtiff_wall_s
+//   max_stall_ms      longest gap between runs of a 5 ms timer during the load
+//   mouse_to_plot_ms  median time from a mouse move on the image to the
+//                     spectrum view having repainted (21 x 21 block)
+//   bytes_per_pixel   resident memory the loaded images added, per pixel
+//   held_bytes_per_pixel  samples + display pictures the images hold, per pixel
+
+#include "app/Body.h"
+#include "io/SelectDataFiles.h"
+#include "io/TiffData.h"
+#include "widgets/ImgDispA.h"
+#include "widgets/XafsView.h"
+#include "widgets/ColorTables.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <tiffio.h>
+#include <vector>
+
+namespace {
+
+QStringList tiffsOf(const QString& dir)
+{
+    QStringList out;
+    const QDir d(dir);
+    for (const QString& n : d.entryList({QStringLiteral("*.tif")}, QDir::Files, QDir::Name))
+        out << d.filePath(n);
+    return out;
+}
+
+qint64 residentKiB()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    return 0;
+}
+
+// Reads every file with libtiff alone, scanline by scanline, into a fresh
+// buffer per image that is kept until all are read; returns seconds.
+double bareLibtiff(const QStringList& files)
+{
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<std::vector<uint16_t>> kept;
+    kept.reserve(std::size_t(files.size()));
+    for (const QString& name : files) {
+        TIFF* tif = TIFFOpen(QFile::encodeName(name).constData(), "r");
+        if (!tif)
+            continue;
+        uint32_t w = 0, h = 0;
+        TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
+        TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
+        kept.emplace_back(std::size_t(w) * h);
+        uint16_t* dst = kept.back().data();
+        for (uint32_t r = 0; r < h; ++r)
+            TIFFReadScanline(tif, dst + std::size_t(r) * w, r);
+        TIFFClose(tif);
+    }
+    return clock.nsecsElapsed() * 1e-9;
+}
+
+void setEnergyFromName(SelectDataFiles* panel)
+{
+    panel->setEngByName(true);
+    panel->setEngByNameRegExp(QStringLiteral("\\d\\d\\d\\d\\.\\d\\deV"));
+    panel->setEngByNameFactor(1.0);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    ColorTables::init();
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: gui-load DIR\n");
+        return 2;
+    }
+    const QString dir = QString::fromLocal8Bit(argv[1]);
+    const QStringList i1Files = tiffsOf(dir + QStringLiteral("/i1"));
+    const QStringList i0Files = tiffsOf(dir + QStringLiteral("/i0"));
+    if (i1Files.isEmpty() || i0Files.isEmpty()) {
+        std::fprintf(stderr, "gui-load: no i1/*.tif or i0/*.tif in %s\n", argv[1]);
+        return 1;
+    }
+
+    Body body;
+    body.show();
+    setEnergyFromName(body.i1Panel());
+    setEnergyFromName(body.i0Panel());
+    // Show Latest off: the display refreshes once, after the last image.
+    body.i1Panel()->setShowLatest(false);
+    body.i0Panel()->setShowLatest(false);
+    app.processEvents();
+
+    const qint64 rssBefore = residentKiB();
+    QElapsedTimer stallClock;
+    qint64 maxStallNs = 0;
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        maxStallNs = std::max(maxStallNs, stallClock.nsecsElapsed());
+        stallClock.restart();
+    });
+
+    QElapsedTimer clock;
+    clock.start();
+    stallClock.start();
+    ticker.start();
+    emit body.i1Panel()->filesSelected(i1Files, true);
+    emit body.i0Panel()->filesSelected(i0Files, true);
+    while (body.isLoading())
+        app.processEvents(QEventLoop::WaitForMoreEvents, 50);
+    const double loadSeconds = clock.nsecsElapsed() * 1e-9;
+    ticker.stop();
+    // The timer fires 5 ms apart at best: a gap above that is a stall.
+    const double maxStallMs = std::max(0.0, maxStallNs * 1e-6 - 5.0);
+
+    const qint64 rssAfter = residentKiB();
+    double pixels = 0.0, held = 0.0;
+    for (const ImageSeries* s : {&body.i1Series(), &body.i0Series()})
+        for (const TiffData* t : s->images()) {
+            const double n = double(t->width()) * t->height();
+            pixels += n;
+            held += n * (t->is16Bit() ? 2.0 : 4.0);
+            if (t->displayImage())
+                held += double(t->displayImage()->sizeInBytes());
+        }
+
+    const double libtiffSeconds = bareLibtiff(i1Files + i0Files);
+
+    // Mouse moves over the image with a 21 x 21 block.
+    body.findChild<QLineEdit*>(QStringLiteral("HWidth"))->setText(QStringLiteral("10"));
+    body.findChild<QLineEdit*>(QStringLiteral("VWidth"))->setText(QStringLiteral("10"));
+    ImgDispA* view = body.imageView();
+    QWidget* plot = body.xafsView()->findChild<QWidget*>(QStringLiteral("Xafs"));
+    int paints = 0;
+    struct PaintCounter : QObject {
+        int* n;
+        explicit PaintCounter(int* c) : n(c) {}
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Paint)
+                ++*n;
+            return false;
+        }
+    } counter(&paints);
+    if (plot)
+        plot->installEventFilter(&counter);
+    app.processEvents();
+    std::vector<double> times;
+    for (int i = 0; i < 60; ++i) {
+        const QPoint at(view->width() / 4 + (i * 7) % (view->width() / 2),
+                        view->height() / 4 + (i * 13) % (view->height() / 2));
+        const int before = paints;
+        QElapsedTimer t;
+        t.start();
+        QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &move);
+        while (paints == before && t.elapsed() < 2000)
+            app.processEvents();
+        times.push_back(t.nsecsElapsed() * 1e-6);
+    }
+    std::sort(times.begin(), times.end());
+
+    std::printf("images: %d\n", body.i1Series().size() + body.i0Series().size());
+    std::printf("load_wall_s: %.3f\n", loadSeconds);
+    std::printf("libtiff_wall_s: %.3f\n", libtiffSeconds);
+    std::printf("load_ratio: %.2f\n", libtiffSeconds > 0.0 ? loadSeconds / libtiffSeconds : 0.0);
+    std::printf("max_stall_ms: %.1f\n", maxStallMs);
+    std::printf("mouse_to_plot_ms: %.2f\n", times[times.size() / 2]);
+    std::printf("bytes_per_pixel: %.2f\n", pixels > 0.0 ? (rssAfter - rssBefore) * 1024.0 / pixels : 0.0);
+    std::printf("held_bytes_per_pixel: %.2f\n", pixels > 0.0 ? held / pixels : 0.0);
+    return 0;
+}
