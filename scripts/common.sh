@@ -5,7 +5,8 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${ORV_BUILD_DIR:-$ROOT/build}"
 
 orv_packages=(qtbase5-dev qttools5-dev-tools qttools5-dev libtiff-dev libfftw3-dev cmake ninja-build
-              ccache xvfb xauth pkg-config libbenchmark-dev g++ clang libclang-rt-14-dev)
+              ccache xvfb xauth pkg-config libbenchmark-dev g++ clang libclang-rt-14-dev
+              fonts-ipafont-gothic)
 
 orv_install() {
     local missing=()

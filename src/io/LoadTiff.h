@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <atomic>
+
+class TiffData;
+
+// Reads the images of one series in its own thread and hands each finished
+// image back by pointer as soon as it is read, so the display can follow the
+// loading. Created without a parent and moved to its thread; requests arrive
+// by queued calls of loadTiffs() and are served one after the other.
+//
+// Cancelling: every call of loadTiffs() gets the next request number, 1, 2,
+// 3, ..., in the order the calls start. cancelRequestsUpTo(n), callable from
+// any thread, cancels every request numbered n or lower, also those still
+// waiting in the queue: a running one stops after the image it is reading
+// (that image is dropped and no further loaded() or progress() comes from
+// it), a waiting one reads nothing. A cancelled request still emits
+// finishLoadFiles(), so a caller that counts its requests and their finishes
+// knows when images of an old request can no longer arrive. Requests with a
+// number above n are not affected. Raising the limit never lowers it.
+class LoadTiff : public QObject
+{
+    Q_OBJECT
+public:
+    explicit LoadTiff(QObject* parent = nullptr);
+
+    // True while loadTiffs() runs; safe to read from any thread.
+    bool busy() const { return m_busy.load(); }
+
+    // Thread-safe; see the class comment.
+    void cancelRequestsUpTo(int n);
+
+    // Number of files loadTiffs() reads from a list of `fileCount` files:
+    // indices cutFirst, cutFirst + skip, ... below fileCount - cutLast.
+    static int filesToRead(int fileCount, int skip, int cutFirst, int cutLast);
+
+signals:
+    // One image has been read; fNo is the index of its file in the list.
+    // The receiver owns `data`.
+    void loaded(TiffData* data, int fNo);
+    // The whole list has been processed (or the request was cancelled).
+    void finishLoadFiles();
+    // After each file the request looked at: `done` of `asked` files, the
+    // ones that failed to read included.
+    void progress(int done, int asked);
+
+public slots:
+    // Leaves out cutFirst files at the start and cutLast at the end and of
+    // the rest reads every skip-th file, starting with the first. A skip
+    // below 1 counts as 1 and negative cuts as 0. Files that fail to read are
+    // skipped (the reader has said why).
+    void loadTiffs(QStringList files, int skip, int cutFirst, int cutLast);
+
+private:
+    bool isCancelled(int request) const { return request <= m_cancelledUpTo.load(); }
+
+    std::atomic<bool> m_busy{false};
+    std::atomic<int> m_cancelledUpTo{0};
+    int m_lastRequest = 0;   // touched only by the loader's thread
+};
