@@ -11,6 +11,8 @@
 //                     spectrum view having repainted (21 x 21 block)
 //   bytes_per_pixel   resident memory the loaded images added, per pixel
 //   held_bytes_per_pixel  samples + display pictures the images hold, per pixel
+// With --shots OUTDIR it also saves pictures of the main window and of the
+// spectrum window with the mouse on the middle of the image.
 
 #include "app/Body.h"
 #include "io/SelectDataFiles.h"
@@ -92,11 +94,17 @@ int main(int argc, char* argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     ColorTables::init();
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: gui-load DIR\n");
+    QString dir, shots;
+    for (int i = 1; i < argc; ++i) {
+        if (QString(argv[i]) == QLatin1String("--shots") && i + 1 < argc)
+            shots = QString::fromLocal8Bit(argv[++i]);
+        else
+            dir = QString::fromLocal8Bit(argv[i]);
+    }
+    if (dir.isEmpty()) {
+        std::fprintf(stderr, "usage: gui-load DIR [--shots OUTDIR]\n");
         return 2;
     }
-    const QString dir = QString::fromLocal8Bit(argv[1]);
     const QStringList i1Files = tiffsOf(dir + QStringLiteral("/i1"));
     const QStringList i0Files = tiffsOf(dir + QStringLiteral("/i0"));
     if (i1Files.isEmpty() || i0Files.isEmpty()) {
@@ -182,6 +190,16 @@ int main(int argc, char* argv[])
         times.push_back(t.nsecsElapsed() * 1e-6);
     }
     std::sort(times.begin(), times.end());
+
+    if (!shots.isEmpty()) {
+        QDir().mkpath(shots);
+        const QPoint mid(view->width() / 2, view->height() / 2);
+        QMouseEvent move(QEvent::MouseMove, mid, view->mapToGlobal(mid), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &move);
+        app.processEvents();
+        body.grab().save(shots + QStringLiteral("/main-window.png"));
+        body.xafsView()->grab().save(shots + QStringLiteral("/spectrum-window.png"));
+    }
 
     std::printf("images: %d\n", body.i1Series().size() + body.i0Series().size());
     std::printf("load_wall_s: %.3f\n", loadSeconds);

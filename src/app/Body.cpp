@@ -14,6 +14,7 @@
 
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QPainter>
 #include <QSlider>
 #include <QThread>
 

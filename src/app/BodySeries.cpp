@@ -117,7 +117,7 @@ void Body::loadedI1(TiffData* data, int fNo)
     data->setEnergy(ui->SelectI1Files->addFile(data->fileName(), fNo));
     m_i1.append(data);
     const bool showLatest = ui->SelectI1Files->showLatest();
-    if (m_i1Loader->isBusy() && !showLatest)
+    if (m_i1Loader->busy() && !showLatest)
         return;
     showXafsSpectrum();
     m_imageWidth = int(m_i1.first()->width());
@@ -126,6 +126,10 @@ void Body::loadedI1(TiffData* data, int fNo)
     if (showLatest)
         showData(m_i1.size() - 1);
     ui->SelectI1Files->select(m_i1.size() - 1);
+    // Without "Show Latest" the panel's selection does not reach the view;
+    // an empty view still gets the image the panel now points at.
+    if (!showLatest && showsI1() && !ui->dispA->image())
+        showData(m_i1.size() - 1);
 }
 
 void Body::loadedI0(TiffData* data, int fNo)
@@ -142,7 +146,7 @@ void Body::loadedI0(TiffData* data, int fNo)
     data->setColorScale(ui->CBar->scale());
     data->setEnergy(ui->SelectI0Files->addFile(data->fileName(), fNo));
     m_i0.append(data);
-    if (m_i0Loader->isBusy() && !ui->SelectI0Files->showLatest())
+    if (m_i0Loader->busy() && !ui->SelectI0Files->showLatest())
         return;
     showXafsSpectrum();
 }
