@@ -190,6 +190,124 @@
     </message>
 </context>
 <context>
+    <name>EngOfFilesSetup</name>
+    <message>
+        <location filename="../forms/EngOfFilesSetup.ui" line="14"/>
+        <source>Energy of Files Setup</source>
+        <translation>ファイルのエネルギー設定</translation>
+    </message>
+    <message>
+        <location filename="../forms/EngOfFilesSetup.ui" line="20"/>
+        <source>Energy Cal. from File Name</source>
+        <translation>ファイル名からエネルギー算出</translation>
+    </message>
+    <message>
+        <location filename="../forms/EngOfFilesSetup.ui" line="38"/>
+        <source>Pattern</source>
+        <translation>パターン</translation>
+    </message>
+    <message>
+        <location filename="../forms/EngOfFilesSetup.ui" line="45"/>
+        <source>Regular expression searched in each file path</source>
+        <translation>各ファイルのパスから探す正規表現</translation>
+    </message>
+    <message>
+        <location filename="../forms/EngOfFilesSetup.ui" line="55"/>
+        <source>Patterns</source>
+        <translation>登録パターン</translation>
+    </message>
+    <message>
+        <location filename="../forms/EngOfFilesSetup.ui" line="65"/>
+        <source>Factor</source>
+        <translation>係数</translation>
+    </message>
+    <message>
+        <location filename="../forms/EngOfFilesSetup.ui" line="72"/>
+        <source>Multiplier of the number taken from the file name</source>
+        <translation>ファイル名から取り出した数値に掛ける係数</translation>
+    </message>
+    <message>
+        <location filename="../forms/EngOfFilesSetup.ui" line="84"/>
+        <source>Energy Cal. from File No.</source>
+        <translation>ファイル番号からエネルギー算出</translation>
+    </message>
+    <message>
+        <location filename="../forms/EngOfFilesSetup.ui" line="99"/>
+        <source>Unit</source>
+        <translation>単位</translation>
+    </message>
+    <message>
+        <location filename="../forms/EngOfFilesSetup.ui" line="117"/>
+        <source>deg</source>
+        <translation>度</translation>
+    </message>
+    <message>
+        <location filename="../forms/EngOfFilesSetup.ui" line="125"/>
+        <source>Even in</source>
+        <translation>等間隔</translation>
+    </message>
+    <message>
+        <location filename="../forms/EngOfFilesSetup.ui" line="132"/>
+        <source>Energy</source>
+        <translation>エネルギー</translation>
+    </message>
+    <message>
+        <location filename="../forms/EngOfFilesSetup.ui" line="142"/>
+        <source>Angle</source>
+        <translation>角度</translation>
+    </message>
+    <message>
+        <location filename="../forms/EngOfFilesSetup.ui" line="155"/>
+        <source>Start</source>
+        <translation>開始</translation>
+    </message>
+    <message>
+        <location filename="../forms/EngOfFilesSetup.ui" line="169"/>
+        <source>End</source>
+        <translation>終了</translation>
+    </message>
+    <message>
+        <location filename="../forms/EngOfFilesSetup.ui" line="183"/>
+        <source>Delta</source>
+        <translation>刻み</translation>
+    </message>
+    <message>
+        <location filename="../forms/EngOfFilesSetup.ui" line="197"/>
+        <source>Num. of Points</source>
+        <translation>点数</translation>
+    </message>
+    <message>
+        <location filename="../forms/EngOfFilesSetup.ui" line="213"/>
+        <source>Energy Cal. from Ref. File</source>
+        <translation>参照ファイルからエネルギー算出</translation>
+    </message>
+    <message>
+        <location filename="../forms/EngOfFilesSetup.ui" line="228"/>
+        <source>Ref. File</source>
+        <translation>参照ファイル</translation>
+    </message>
+    <message>
+        <location filename="../forms/EngOfFilesSetup.ui" line="235"/>
+        <source>Reference file of Bragg angles</source>
+        <translation>ブラッグ角の参照ファイル</translation>
+    </message>
+    <message>
+        <location filename="../forms/EngOfFilesSetup.ui" line="242"/>
+        <source>Sel.</source>
+        <translation>選択</translation>
+    </message>
+    <message>
+        <location filename="../src/io/EOFSetup.cpp" line="181"/>
+        <source>XAFS Data File (*.dat)</source>
+        <translation>XAFS データファイル (*.dat)</translation>
+    </message>
+    <message>
+        <location filename="../src/io/EOFSetup.cpp" line="182"/>
+        <source>Any Files (* *.*)</source>
+        <translation>すべてのファイル (* *.*)</translation>
+    </message>
+</context>
+<context>
     <name>General</name>
     <message>
         <location filename="../src/app/GeneralTexts.h" line="8"/>
@@ -205,6 +323,94 @@
         <location filename="../src/app/GeneralTexts.h" line="10"/>
         <source>Stopping</source>
         <translation>停止中</translation>
+    </message>
+</context>
+<context>
+    <name>SelectDataFiles</name>
+    <message>
+        <location filename="../forms/SelectDataFiles.ui" line="14"/>
+        <source>Select Data Files</source>
+        <translation>データファイル選択</translation>
+    </message>
+    <message>
+        <location filename="../forms/SelectDataFiles.ui" line="40"/>
+        <source>Choose image files (or drop them on this panel)</source>
+        <translation>画像ファイルを選択 (このパネルへのドロップも可)</translation>
+    </message>
+    <message>
+        <location filename="../forms/SelectDataFiles.ui" line="43"/>
+        <source>Select</source>
+        <translation>選択</translation>
+    </message>
+    <message>
+        <location filename="../forms/SelectDataFiles.ui" line="50"/>
+        <source>Load New Files</source>
+        <translation>新規読込</translation>
+    </message>
+    <message>
+        <location filename="../forms/SelectDataFiles.ui" line="63"/>
+        <source>Add Files</source>
+        <translation>追加読込</translation>
+    </message>
+    <message>
+        <location filename="../forms/SelectDataFiles.ui" line="86"/>
+        <source>Clear</source>
+        <translation>クリア</translation>
+    </message>
+    <message>
+        <location filename="../forms/SelectDataFiles.ui" line="93"/>
+        <source>How the energy of each image is obtained</source>
+        <translation>各画像のエネルギーの求め方</translation>
+    </message>
+    <message>
+        <location filename="../forms/SelectDataFiles.ui" line="96"/>
+        <source>Energy Setup</source>
+        <translation>エネルギー設定</translation>
+    </message>
+    <message>
+        <location filename="../forms/SelectDataFiles.ui" line="107"/>
+        <source>Skip</source>
+        <translation>間引き</translation>
+    </message>
+    <message>
+        <location filename="../forms/SelectDataFiles.ui" line="127"/>
+        <source>Cut First</source>
+        <translation>先頭除外</translation>
+    </message>
+    <message>
+        <location filename="../forms/SelectDataFiles.ui" line="147"/>
+        <source>Cut Last</source>
+        <translation>末尾除外</translation>
+    </message>
+    <message>
+        <location filename="../forms/SelectDataFiles.ui" line="180"/>
+        <source>Show Latest</source>
+        <translation>最新を表示</translation>
+    </message>
+    <message>
+        <location filename="../forms/SelectDataFiles.ui" line="207"/>
+        <source>Images:</source>
+        <translation>画像数:</translation>
+    </message>
+    <message>
+        <location filename="../forms/SelectDataFiles.ui" line="221"/>
+        <source>Images read so far / images to read</source>
+        <translation>読込済み画像数 / 読込予定画像数</translation>
+    </message>
+    <message>
+        <location filename="../src/io/SelectDataFiles.cpp" line="103"/>
+        <source>Energy of Files: %1</source>
+        <translation>ファイルのエネルギー: %1</translation>
+    </message>
+    <message>
+        <location filename="../src/io/SelectDataFiles.cpp" line="250"/>
+        <source>CTTR Files, IMG Files, Tiff Files (*.dat *.img *.tif *.tiff)</source>
+        <translation>CTTR ファイル, IMG ファイル, Tiff ファイル (*.dat *.img *.tif *.tiff)</translation>
+    </message>
+    <message>
+        <location filename="../src/io/SelectDataFiles.cpp" line="251"/>
+        <source>Any Files (* *.*)</source>
+        <translation>すべてのファイル (* *.*)</translation>
     </message>
 </context>
 </TS>
