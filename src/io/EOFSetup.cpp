@@ -6,6 +6,7 @@
 #include "physics/Units.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QFileDialog>
 
 EOFSetup::EOFSetup(QWidget* parent)
@@ -176,7 +177,9 @@ void EOFSetup::showRefFileDialog()
         m_refDialog = new QFileDialog(this);
         m_refDialog->setFileMode(QFileDialog::ExistingFile);
         m_refDialog->setAcceptMode(QFileDialog::AcceptOpen);
-        m_refDialog->setNameFilters({tr("XAFS Data File (*.dat)"), tr("Any Files (* *.*)")});
+        // The filter names belong with the form's texts in the catalogue.
+        m_refDialog->setNameFilters({QCoreApplication::translate("EngOfFilesSetup", "XAFS Data File (*.dat)"),
+                                     QCoreApplication::translate("EngOfFilesSetup", "Any Files (* *.*)")});
         m_refDialog->setDirectory(AppPaths::dataRoot());
         connect(m_refDialog, &QFileDialog::fileSelected, this, &EOFSetup::refFileSelected);
     }

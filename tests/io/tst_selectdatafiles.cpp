@@ -1,5 +1,6 @@
 #include "DebugCapture.h"
 #include "app/StartupOptions.h"
+#include "app/Translation.h"
 #include "io/EOFSetup.h"
 #include "io/SelectDataFiles.h"
 
@@ -14,6 +15,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 #include <cmath>
 #include <functional>
@@ -64,6 +66,7 @@ private slots:
     void energySource_data();
     void energySource();
     void typedEdits();
+    void japanese();
 
 private:
     QString writeFile(const QString& name, const QByteArray& content = "x");
@@ -390,6 +393,19 @@ void TestSelectDataFiles::typedEdits()
     eof->refFileSelected(m_dir.filePath("none.dat"));
     QCOMPARE(DebugCapture::lines(), QStringList{"Can't open ref file " + m_dir.filePath("none.dat")});
     QCOMPARE(text(eof, "RefFilePath"), QString());
+}
+
+void TestSelectDataFiles::japanese()
+{
+    QTranslator translator;
+    QVERIFY(installJapanese(*qApp, translator));
+    SelectDataFiles panel;
+    EOFSetup* eof = panel.eofSetup();
+    const QStringList texts{child<QPushButton>(&panel, "Select")->text(), child<QCheckBox>(&panel, "ShowLatest")->text(),
+                            child<QRadioButton>(eof, "FromFileNum")->text(), child<QPushButton>(eof, "SelRefFile")->text(),
+                            child<QComboBox>(eof, "DisplayUnit")->itemText(2)};
+    qApp->removeTranslator(&translator);
+    QCOMPARE(texts, QStringList({"選択", "最新を表示", "ファイル番号からエネルギー算出", "選択", "度"}));
 }
 
 QTEST_MAIN(TestSelectDataFiles)
