@@ -19,7 +19,8 @@
 // and the calibration and LCF figures again with the suffix _fit.
 //
 // The block truth is the mean true shift over the block's pixels. Options:
-// --threads N, --calib-only (load I0 and calib/ only, print the calibration
+// --threads N, --threshold F (the alignment threshold as a share of the
+// first image's strongest edge, default 0.4), --calib-only (load I0 and calib/ only, print the calibration
 // figures; for timing big stacks), --victoreen (Victoreen background lines).
 
 #include "analysis/Analyzed2DRes.h"
@@ -235,7 +236,7 @@ bool lcf(const Series& i1, const Series& i0, const QVector<ReferenceSnapshot>& r
 
 int usage()
 {
-    std::fprintf(stderr, "usage: calibrate DIR [--threads N] [--calib-only] [--victoreen]\n");
+    std::fprintf(stderr, "usage: calibrate DIR [--threads N] [--threshold F] [--calib-only] [--victoreen]\n");
     return 2;
 }
 
@@ -246,11 +247,14 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     int threads = 0;
+    double thresholdShare = 0.4;
     bool calibOnly = false, victoreen = false;
     QString dir;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--threads") && i + 1 < args.size())
             threads = args[++i].toInt();
+        else if (args[i] == QLatin1String("--threshold") && i + 1 < args.size())
+            thresholdShare = args[++i].toDouble();
         else if (args[i] == QLatin1String("--calib-only"))
             calibOnly = true;
         else if (args[i] == QLatin1String("--victoreen"))
@@ -347,8 +351,11 @@ int main(int argc, char** argv)
         return 0;
 
     // Alignment of the I1 series to its first image.
-    const ProcImage firstEdges = ImageAlignment::edgeImage(*i1.images.front(), false);
-    const double threshold = 0.4 * firstEdges.maximum;
+    // The threshold: a share of the strongest edge inside the image (the
+    // border ring is the image's edge against the zeros outside).
+    ProcImage firstEdges = ImageAlignment::edgeImage(*i1.images.front(), false);
+    ImageAlignment::clearBorder(&firstEdges);
+    const double threshold = thresholdShare * firstEdges.maximum;
     SeriesAlignJob align(i1.mutableView(), ImageAlignment::binarize(firstEdges, threshold), threshold);
     const Clock::time_point ta = Clock::now();
     align.runHere();
