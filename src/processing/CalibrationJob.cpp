@@ -157,9 +157,10 @@ void CalibrationJob::finish(bool stopped)
             total += (v - m_stats.mean) * (v - m_stats.mean);
         }
     m_stats.sigma = std::sqrt(total / double(m_stats.count));
+    // The block values are not released here: after a stop the worker may
+    // still be inside its slice; they go with the job.
     if (m_map)
         m_map->genImg();
-    m_spectra.release();
     logWithTime(QStringLiteral("End Calibration   "));
     if (m_onFinished)
         m_onFinished(m_stats, stopped);

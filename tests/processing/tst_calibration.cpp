@@ -70,6 +70,7 @@ private slots:
     void halfHeight();
     void calibrateSaveAndReload_data();
     void calibrateSaveAndReload();
+    void stopRecordsNothingMore();
     void empReader_data();
     void empReader();
     void completeName_data();
@@ -237,6 +238,35 @@ void TestCalibration::calibrateSaveAndReload()
     Analyzed2DRes higher;
     QVERIFY(EnergyMapFile::load(path, &w, &h, 9000.0, &higher));
     QVERIFY(std::fabs(higher.value(22, 16)) > std::fabs(map.value(22, 16)));
+}
+
+// Stopped at once: the job finishes as stopped, nothing is recorded, and the
+// map stays set up and empty.
+void TestCalibration::stopRecordsNothingMore()
+{
+    ShiftedEdgeStack stack;
+    QVERIFY(stack.make());
+    CalibrationSetup setup;
+    setup.i1 = stack.i1;
+    setup.i0 = stack.i0;
+    setup.grid.setup(stack.width, stack.height, 1, 1, QRectF(0, 0, stack.width, stack.height), -1, -1);
+    Analyzed2DRes map;
+    auto job = std::make_shared<CalibrationJob>(setup, &map);
+    bool stopped = false;
+    qint64 count = -1;
+    job->setOnFinished([&](const CalibrationStats& s, bool f) {
+        stopped = f;
+        count = s.count;
+    });
+    JobRunner runner;
+    QVERIFY(runner.start(job));
+    const QStringList lines = debugLinesOf([&] { runner.stop(); });
+    runner.stopAndWait();
+    QVERIFY(stopped);
+    QCOMPARE(count, qint64(0));
+    QCOMPARE(lines.filter("progress").size(), 0);
+    QCOMPARE(map.width(), stack.width);
+    QCOMPARE(map.maxValue(), Analyzed2DRes::emptyMax);
 }
 
 void TestCalibration::empReader_data()

@@ -1,6 +1,7 @@
 #include "processing/ImgProc.h"
 #include "processing/SeriesAlignJob.h"
 #include "processing/TestStacks.h"
+#include "widgets/ColorScale.h"
 #include "widgets/JobProgressBar.h"
 
 #include <QApplication>
