@@ -63,7 +63,11 @@ class TestCalibration : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { registerEMPHeaderMetaType(); }
+    void initTestCase()
+    {
+        registerEMPHeaderMetaType();
+        QVERIFY(QMetaType::type("EMPHeader") != QMetaType::UnknownType);
+    }
     void bragg_data();
     void bragg();
     void halfHeight_data();
