@@ -190,6 +190,126 @@
         </message>
     </context>
     <context>
+        <name>CalibCtrl</name>
+        <message>
+            <location filename="../forms/CalibCtrl.ui" line="6" />
+            <source>Calibration</source>
+            <translation>キャリブレーション</translation>
+        </message>
+        <message>
+            <location filename="../forms/CalibCtrl.ui" line="20" />
+            <source>Std. :</source>
+            <translation>標準 :</translation>
+        </message>
+        <message>
+            <location filename="../forms/CalibCtrl.ui" line="25" />
+            <location filename="../forms/CalibCtrl.ui" line="51" />
+            <source>Simple</source>
+            <translation>単純</translation>
+        </message>
+        <message>
+            <location filename="../forms/CalibCtrl.ui" line="31" />
+            <location filename="../forms/CalibCtrl.ui" line="57" />
+            <source>Victreen</source>
+            <translation>Victoreen 型</translation>
+        </message>
+        <message>
+            <location filename="../forms/CalibCtrl.ui" line="46" />
+            <source>Target :</source>
+            <translation>対象 :</translation>
+        </message>
+        <message>
+            <location filename="../forms/CalibCtrl.ui" line="72" />
+            <source>Crystal</source>
+            <translation>分光結晶</translation>
+        </message>
+        <message>
+            <location filename="../forms/CalibCtrl.ui" line="80" />
+            <source>Edge [eV]</source>
+            <translation>吸収端 [eV]</translation>
+        </message>
+        <message>
+            <location filename="../forms/CalibCtrl.ui" line="98" />
+            <source>Rule</source>
+            <translation>方式</translation>
+        </message>
+        <message>
+            <location filename="../forms/CalibCtrl.ui" line="103" />
+            <source>Half height</source>
+            <translation>半値高さ</translation>
+        </message>
+        <message>
+            <location filename="../forms/CalibCtrl.ui" line="104" />
+            <source>Fit</source>
+            <translation>フィット</translation>
+        </message>
+        <message>
+            <location filename="../forms/CalibCtrl.ui" line="109" />
+            <source>Exec Calib.</source>
+            <translation>校正実行</translation>
+        </message>
+        <message>
+            <location filename="../forms/CalibCtrl.ui" line="114" />
+            <source>Clear Map</source>
+            <translation>マップ消去</translation>
+        </message>
+        <message>
+            <location filename="../forms/CalibCtrl.ui" line="129" />
+            <source>Map File</source>
+            <translation>マップファイル</translation>
+        </message>
+        <message>
+            <location filename="../forms/CalibCtrl.ui" line="134" />
+            <source>Save</source>
+            <translation>保存</translation>
+        </message>
+        <message>
+            <location filename="../forms/CalibCtrl.ui" line="139" />
+            <source>Load</source>
+            <translation>読込</translation>
+        </message>
+        <message>
+            <location filename="../forms/CalibCtrl.ui" line="147" />
+            <source>Delta Energy [eV]</source>
+            <translation>エネルギー差 [eV]</translation>
+        </message>
+        <message>
+            <location filename="../forms/CalibCtrl.ui" line="149" />
+            <source>Max.</source>
+            <translation>最大</translation>
+        </message>
+        <message>
+            <location filename="../forms/CalibCtrl.ui" line="151" />
+            <source>Min.</source>
+            <translation>最小</translation>
+        </message>
+        <message>
+            <location filename="../forms/CalibCtrl.ui" line="153" />
+            <source>Avr.</source>
+            <translation>平均</translation>
+        </message>
+        <message>
+            <location filename="../forms/CalibCtrl.ui" line="155" />
+            <source>sigma</source>
+            <translation>標準偏差</translation>
+        </message>
+        <message>
+            <location filename="../src/processing/CalibCtrl.cpp" line="32" />
+            <source>Select Std.</source>
+            <translation>標準選択</translation>
+        </message>
+        <message>
+            <location filename="../src/processing/CalibCtrl.cpp" line="20" />
+            <source>Energy Distribution Map File (*.emp)</source>
+            <translation>エネルギー分布マップファイル (*.emp)</translation>
+        </message>
+        <message>
+            <location filename="../src/processing/CalibCtrl.cpp" line="20" />
+            <source>Any Files (* *.*)</source>
+            <translation>すべてのファイル (* *.*)</translation>
+        </message>
+    </context>
+    <context>
         <name>EngOfFilesSetup</name>
         <message>
             <location filename="../forms/EngOfFilesSetup.ui" line="14" />
@@ -323,6 +443,94 @@
             <location filename="../src/app/GeneralTexts.h" line="10" />
             <source>Stopping</source>
             <translation>停止中</translation>
+        </message>
+    </context>
+    <context>
+        <name>ImgProc</name>
+        <message>
+            <location filename="../forms/ImgProc.ui" line="6" />
+            <source>Image Processor</source>
+            <translation>画像処理</translation>
+        </message>
+        <message>
+            <location filename="../forms/ImgProc.ui" line="25" />
+            <source>Edge Detect</source>
+            <translation>エッジ検出</translation>
+        </message>
+        <message>
+            <location filename="../forms/ImgProc.ui" line="30" />
+            <source>Binary</source>
+            <translation>二値化</translation>
+        </message>
+        <message>
+            <location filename="../forms/ImgProc.ui" line="35" />
+            <source>Comp.</source>
+            <translation>比較</translation>
+        </message>
+        <message>
+            <location filename="../forms/ImgProc.ui" line="41" />
+            <source>Th.</source>
+            <translation>閾値</translation>
+        </message>
+        <message>
+            <location filename="../forms/ImgProc.ui" line="60" />
+            <source>Max</source>
+            <translation>最大</translation>
+        </message>
+        <message>
+            <location filename="../forms/ImgProc.ui" line="70" />
+            <source>Min</source>
+            <translation>最小</translation>
+        </message>
+        <message>
+            <location filename="../forms/ImgProc.ui" line="80" />
+            <source>Set Ref.</source>
+            <translation>参照に設定</translation>
+        </message>
+        <message>
+            <location filename="../forms/ImgProc.ui" line="85" />
+            <source>Shift X:</source>
+            <translation>シフト X:</translation>
+        </message>
+        <message>
+            <location filename="../forms/ImgProc.ui" line="95" />
+            <source>Y:</source>
+            <translation>Y:</translation>
+        </message>
+        <message>
+            <location filename="../forms/ImgProc.ui" line="105" />
+            <source>S.P.</source>
+            <translation>内積</translation>
+        </message>
+        <message>
+            <location filename="../forms/ImgProc.ui" line="136" />
+            <source>Auto Shift</source>
+            <translation>自動シフト</translation>
+        </message>
+        <message>
+            <location filename="../forms/ImgProc.ui" line="141" />
+            <source>A. Set Shift</source>
+            <translation>自動設定</translation>
+        </message>
+        <message>
+            <location filename="../forms/ImgProc.ui" line="146" />
+            <source>A. A. Shift</source>
+            <translation>常時自動シフト</translation>
+        </message>
+        <message>
+            <location filename="../forms/ImgProc.ui" line="151" />
+            <source>Set Shift</source>
+            <translation>シフト設定</translation>
+        </message>
+        <message>
+            <location filename="../forms/ImgProc.ui" line="156" />
+            <source>Clear All Shifts</source>
+            <translation>全シフト消去</translation>
+        </message>
+        <message>
+            <location filename="../forms/ImgProc.ui" line="161" />
+            <source>Align Series</source>
+            <translation>系列の位置合わせ</translation>
         </message>
     </context>
     <context>

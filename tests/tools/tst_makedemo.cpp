@@ -109,6 +109,7 @@ private slots:
     void options_data();
     void options();
     void compoundsHaveTheirEdges();
+    void sharpEdgeOption();
     void filesAndNames();
     void tiffSizes();
     void fractionsAndMaps();
@@ -288,8 +289,9 @@ void TestMakeDemo::options()
 void TestMakeDemo::compoundsHaveTheirEdges()
 {
     // The half-height crossing of each model lies near its nominal edge, and
-    // the three are told apart by several eV.
-    const std::vector<DemoCompound> set = DemoCompound::ironSet();
+    // the three are told apart by several eV; the sharp set keeps the edges.
+    for (bool sharp : {false, true}) {
+    const std::vector<DemoCompound> set = DemoCompound::ironSet(sharp);
     QCOMPARE(int(set.size()), 3);
     const double expected[] = {7112.0, 7119.0, 7123.0};
     double previous = 0.0;
@@ -309,6 +311,30 @@ void TestMakeDemo::compoundsHaveTheirEdges()
         previous = crossing;
         // A falling pre-edge, as the absorption of the other shells falls.
         QVERIFY(c.mu(6960.0) > c.mu(7080.0));
+    }
+    }
+}
+
+// --sharp-edge gives every compound a steeper edge and a narrower white line.
+void TestMakeDemo::sharpEdgeOption()
+{
+    DemoConfig c;
+    QString error;
+    QCOMPARE(DemoOptions::parse({"--out", "d"}, &c, &error), DemoOptions::Result::Run);
+    QVERIFY(!c.sharpEdge);
+    QCOMPARE(DemoOptions::parse({"--out", "d", "--sharp-edge"}, &c, &error), DemoOptions::Result::Run);
+    QVERIFY(c.sharpEdge);
+    const std::vector<DemoCompound> plain = DemoCompound::ironSet(), sharp = DemoCompound::ironSet(true);
+    auto steepest = [](const DemoCompound& d) {
+        double s = 0.0;
+        for (double e = 7100.0; e < 7140.0; e += 0.05)
+            s = std::max(s, (d.mu(e + 0.05) - d.mu(e)) / 0.05);
+        return s;
+    };
+    for (int k = 0; k < 3; ++k) {
+        QCOMPARE(sharp[size_t(k)].edge, plain[size_t(k)].edge);
+        QVERIFY(steepest(sharp[size_t(k)]) > 1.5 * steepest(plain[size_t(k)]));
+        QVERIFY(sharp[size_t(k)].whiteLineWidth < plain[size_t(k)].whiteLineWidth);
     }
 }
 

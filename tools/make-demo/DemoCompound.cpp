@@ -33,13 +33,13 @@ double DemoCompound::mu(double e) const
         value += whiteLine * std::exp(-0.5 * z * z);
     }
     if (prePeak != 0.0) {
-        const double z = (e - prePeakAt) / 1.0;
+        const double z = (e - prePeakAt) / prePeakWidth;
         value += prePeak * std::exp(-0.5 * z * z);
     }
     return value;
 }
 
-std::vector<DemoCompound> DemoCompound::ironSet()
+std::vector<DemoCompound> DemoCompound::ironSet(bool sharp)
 {
     DemoCompound metal;
     metal.name = QStringLiteral("fe_metal");
@@ -84,5 +84,29 @@ std::vector<DemoCompound> DemoCompound::ironSet()
     ferric.phase = 1.4;
     ferric.damping = 150.0;
 
+    if (sharp) {
+        // Features about as wide as the scan's steps at the edge (0.56 eV with
+        // 150 energies): a sampled spectrum's half-height point then depends
+        // on where the samples fall, a fit to the finely sampled standard not.
+        metal.edgeWidth = 0.6;
+        metal.whiteLine = 0.45;
+        metal.whiteLineAt = 3.5;
+        metal.whiteLineWidth = 1.1;
+        metal.prePeak = 0.10;
+        metal.prePeakAt = 7110.5;
+        metal.prePeakWidth = 0.6;
+        ferrous.edgeWidth = 0.8;
+        ferrous.whiteLine = 0.9;
+        ferrous.whiteLineAt = 4.0;
+        ferrous.whiteLineWidth = 1.3;
+        ferrous.prePeak = 0.08;
+        ferrous.prePeakWidth = 0.6;
+        ferric.edgeWidth = 0.9;
+        ferric.whiteLine = 1.2;
+        ferric.whiteLineAt = 5.0;
+        ferric.whiteLineWidth = 1.4;
+        ferric.prePeak = 0.10;
+        ferric.prePeakWidth = 0.6;
+    }
     return {metal, ferrous, ferric};
 }

@@ -18,6 +18,7 @@ struct DemoCompound {
     double whiteLineWidth = 3.0; // white-line Gaussian sigma, eV
     double prePeak = 0.0;      // pre-edge peak height
     double prePeakAt = 7113.0; // pre-edge peak position, eV
+    double prePeakWidth = 1.0; // pre-edge peak Gaussian sigma, eV
     double oscillation = 0.0;  // amplitude of the post-edge oscillations
     double distance = 2.0;     // scattering distance, angstrom (sets the period)
     double phase = 0.0;        // oscillation phase, rad
@@ -28,7 +29,9 @@ struct DemoCompound {
 
     // The three compounds of the demo sample: metal-like (edge about 7112 eV),
     // Fe(II)-like (about 7119 eV) and Fe(III)-like (about 7123 eV), in this order.
-    static std::vector<DemoCompound> ironSet();
+    // `sharp`: narrower edges, a stronger and narrower white line and a sharp
+    // pre-edge peak for every compound (the edge positions stay).
+    static std::vector<DemoCompound> ironSet(bool sharp = false);
 };
 
 // Edge energy the demo is built around (Fe K, eV).

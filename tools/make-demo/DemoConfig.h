@@ -16,5 +16,6 @@ struct DemoConfig {
     int energies = 150;
     quint64 seed = 1;
     bool noise = true;  // false: expected counts, rounded (for checks)
+    bool sharpEdge = false; // sharp edge, white line and pre-edge peak (DemoCompound::ironSet)
     int threads = 0;    // 0: one per processor
 };

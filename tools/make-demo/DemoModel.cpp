@@ -79,7 +79,7 @@ struct MuTable {
 
 DemoModel::DemoModel(const DemoConfig& config)
     : m_width(config.width), m_height(config.height), m_seed(config.seed),
-      m_energies(demoEnergies(config.energies)), m_compounds(DemoCompound::ironSet())
+      m_energies(demoEnergies(config.energies)), m_compounds(DemoCompound::ironSet(config.sharpEdge))
 {
     if (m_width <= 0 || m_height <= 0 || m_width > DemoConfig::maxSize || m_height > DemoConfig::maxSize) {
         m_energies.clear();

@@ -18,7 +18,7 @@ QString DemoOptions::usage()
 {
     return QStringLiteral(
         "Usage: make-demo --out DIR [--size N | --width W --height H] [--energies N] [--seed S]\n"
-        "                 [--noiseless] [--threads N]\n"
+        "                 [--noiseless] [--sharp-edge] [--threads N]\n"
         "Writes a synthetic imaging-XANES measurement of an iron sample into DIR.\n"
         "  --out DIR       output folder (created when missing)\n"
         "  --size N        image width and height in pixels (default 256)\n"
@@ -27,6 +27,7 @@ QString DemoOptions::usage()
         "  --energies N    number of energies (%3 ... %4, default 150)\n"
         "  --seed S        seed of the random numbers, unsigned 64-bit (default 1)\n"
         "  --noiseless     write the expected counts instead of Poisson samples\n"
+        "  --sharp-edge    sharp edges, white lines and pre-edge peaks (for calibration checks)\n"
         "  --threads N     worker threads (default: one per processor)\n")
         .arg(DemoConfig::minSize).arg(DemoConfig::maxSize)
         .arg(DemoConfig::minEnergies).arg(DemoConfig::maxEnergies);
@@ -46,6 +47,10 @@ DemoOptions::Result DemoOptions::parse(const QStringList& args, DemoConfig* conf
             return Result::Help;
         if (a == QLatin1String("--noiseless")) {
             c.noise = false;
+            continue;
+        }
+        if (a == QLatin1String("--sharp-edge")) {
+            c.sharpEdge = true;
             continue;
         }
         static const QStringList withValue{QStringLiteral("--out"), QStringLiteral("--size"),

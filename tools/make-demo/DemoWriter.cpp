@@ -250,6 +250,8 @@ bool DemoWriter::writeParams(const DemoModel& model, const DemoConfig& config, c
     add(QStringLiteral("foil_thickness"), QString::number(DemoModel::foilThickness));
     add(QStringLiteral("max_abs_shift_eV"), QString::number(model.maxAbsShift(), 'f', 4));
     add(QStringLiteral("max_drift_px"), QString::number(DemoModel::maxDrift));
+    if (config.sharpEdge)
+        add(QStringLiteral("edge_model"), QStringLiteral("sharp"));
     for (int k = 0; k < DemoModel::compoundCount; ++k) {
         const DemoCompound& c = model.compounds()[size_t(k)];
         add(QStringLiteral("compound_%1").arg(k),

@@ -1,0 +1,408 @@
+// calibrate DIR: the energy calibration, the energy-map file and the image
+// alignment on a demo measurement written by tools/make-demo, at core level.
+// It loads the I0, I1 and calib/ stacks and the standard, calibrates calib/
+// at 3 x 3 blocks with the half-height rule and with the fit rule, compares
+// each map with the true shift map, saves the half-height map as an energy-map
+// file and reads it back, aligns the I1 series to its first image, and runs
+// the whole-area LCF with the calibrated (not the true) shift map and the
+// found (not the true) drift. Prints one "name: value" line per figure:
+//
+//   calib_s               seconds of the calibration (half height)
+//   shift_offset_ev       mean of (calibrated - true) over the blocks, eV
+//   shift_rms_ev          RMS of (calibrated - true - offset), eV
+//   shift_rmse_ev         RMS of (calibrated - true), eV
+//   shift_corr            correlation of calibrated and true block shifts
+//   emp_roundtrip_max_ev  largest |read back - written| over the map, eV
+//   align_exact           share of I1 images whose found shift is the true one
+//   mae_calibrated        mean |fraction - truth| over sample pixels
+//   p95_calibrated        its 95th percentile
+// and the calibration and LCF figures again with the suffix _fit.
+//
+// The block truth is the mean true shift over the block's pixels. Options:
+// --threads N, --threshold F (the alignment threshold as a share of the
+// first image's strongest edge, default 0.4), --calib-only (load I0 and calib/ only, print the calibration
+// figures; for timing big stacks), --victoreen (Victoreen background lines).
+
+#include "analysis/Analyzed2DRes.h"
+#include "analysis/AnalysisSnapshots.h"
+#include "analysis/ScanGrid.h"
+#include "io/TiffData.h"
+#include "physics/XafsSpectrum.h"
+#include "processing/AreaPipeline.h"
+#include "processing/CalibrationJob.h"
+#include "processing/EdgeCalibration.h"
+#include "processing/EnergyMapFile.h"
+#include "processing/ImageAlignment.h"
+#include "processing/SeriesAlignJob.h"
+#include "processing/ShiftMapView.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point t0)
+{
+    return std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+const char* const compounds[] = {"fe_metal", "fe2", "fe3"};
+constexpr int compoundCount = 3;
+
+struct Series {
+    std::vector<std::unique_ptr<TiffData>> images;
+    std::vector<const TiffData*> view;
+    bool ok = true;
+
+    std::vector<TiffData*> mutableView() const
+    {
+        std::vector<TiffData*> v;
+        for (const auto& t : images)
+            v.push_back(t.get());
+        return v;
+    }
+};
+
+// Every "*.tif" of dir in name order, with the energy of its name.
+void loadSeries(const QString& dir, Series* s)
+{
+    static const QRegularExpression re(QStringLiteral("(\\d+(?:\\.\\d+)?)eV"));
+    const QStringList names = QDir(dir).entryList({QStringLiteral("*.tif")}, QDir::Files, QDir::Name);
+    for (const QString& name : names) {
+        const QRegularExpressionMatch m = re.match(name);
+        auto t = std::make_unique<TiffData>();
+        if (!m.hasMatch() || !t->read(QDir(dir).filePath(name))) {
+            s->ok = false;
+            return;
+        }
+        t->setEnergy(m.captured(1).toDouble());
+        s->view.push_back(t.get());
+        s->images.push_back(std::move(t));
+    }
+    s->ok = !s->images.empty();
+}
+
+bool readF32(const QString& path, int width, int height, std::vector<double>* out)
+{
+    QFile f(path);
+    const qint64 n = qint64(width) * height;
+    if (!f.open(QIODevice::ReadOnly) || f.size() != n * 4)
+        return false;
+    const QByteArray bytes = f.readAll();
+    out->resize(std::size_t(n));
+    for (qint64 i = 0; i < n; ++i) {
+        float v;
+        std::memcpy(&v, bytes.constData() + i * 4, 4);
+        (*out)[std::size_t(i)] = v;
+    }
+    return true;
+}
+
+// The alignment shifts that undo truth/drift.txt, by energy x 100.
+std::map<qint64, QPoint> trueShifts(const QString& path)
+{
+    std::map<qint64, QPoint> out;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return out;
+    QTextStream in(&f);
+    QString line;
+    while (in.readLineInto(&line)) {
+        const QStringList items = line.simplified().split(' ');
+        if (line.startsWith('#') || items.size() < 4)
+            continue;
+        out[qRound64(items[1].toDouble() * 100.0)] = QPoint(-items[2].toInt(), -items[3].toInt());
+    }
+    return out;
+}
+
+struct ShiftFigures {
+    double offset = 0.0, rms = 0.0, rmse = 0.0, corr = 0.0;
+};
+
+// Calibrated block values against the mean true shift over each block.
+ShiftFigures compareShifts(const Analyzed2DRes& map, const std::vector<double>& truth, int width, int height)
+{
+    const ScanGrid& g = map.grid();
+    std::vector<double> cal, tru;
+    for (int y = g.y0 + g.halfHeight; y < g.y1 && y < height; y += g.stepY)
+        for (int x = g.x0 + g.halfWidth; x < g.x1 && x < width; x += g.stepX) {
+            double sum = 0.0;
+            int n = 0;
+            for (int v = qMax(0, y - g.halfHeight); v <= qMin(height - 1, y + g.halfHeight); ++v)
+                for (int u = qMax(0, x - g.halfWidth); u <= qMin(width - 1, x + g.halfWidth); ++u) {
+                    sum += truth[std::size_t(v) * std::size_t(width) + std::size_t(u)];
+                    ++n;
+                }
+            cal.push_back(map.value(x, y));
+            tru.push_back(sum / n);
+        }
+    ShiftFigures f;
+    const double n = double(cal.size());
+    double mc = 0.0, mt = 0.0;
+    for (std::size_t i = 0; i < cal.size(); ++i) {
+        f.offset += cal[i] - tru[i];
+        mc += cal[i];
+        mt += tru[i];
+    }
+    f.offset /= n;
+    mc /= n;
+    mt /= n;
+    double ss = 0.0, sse = 0.0, sct = 0.0, scc = 0.0, stt = 0.0;
+    for (std::size_t i = 0; i < cal.size(); ++i) {
+        const double d = cal[i] - tru[i];
+        ss += (d - f.offset) * (d - f.offset);
+        sse += d * d;
+        sct += (cal[i] - mc) * (tru[i] - mt);
+        scc += (cal[i] - mc) * (cal[i] - mc);
+        stt += (tru[i] - mt) * (tru[i] - mt);
+    }
+    f.rms = std::sqrt(ss / n);
+    f.rmse = std::sqrt(sse / n);
+    f.corr = sct / std::sqrt(scc * stt);
+    return f;
+}
+
+// Mean and 95th percentile of |fraction - truth| over the sample pixels; a
+// fraction that is not finite counts as an error of 1.
+void fractionErrors(const QVector<Analyzed2DRes*>& maps, const std::vector<double> truth[],
+                    const std::vector<double>& thickness, int width, double* mae, double* p95)
+{
+    std::vector<double> err;
+    for (std::size_t p = 0; p < thickness.size(); ++p) {
+        if (!(thickness[p] > 0.0))
+            continue;
+        const int x = int(p % std::size_t(width)), y = int(p / std::size_t(width));
+        for (int k = 0; k < compoundCount; ++k) {
+            const double f = maps[compoundCount + k]->value(x, y);
+            err.push_back(std::isfinite(f) ? std::fabs(f - truth[k][p]) : 1.0);
+        }
+    }
+    if (err.empty()) {
+        *mae = *p95 = std::nan("");
+        return;
+    }
+    double sum = 0.0;
+    for (double e : err)
+        sum += e;
+    *mae = sum / double(err.size());
+    const std::size_t k = std::min(err.size() - 1, std::size_t(std::ceil(0.95 * double(err.size()))) - 1);
+    std::nth_element(err.begin(), err.begin() + std::ptrdiff_t(k), err.end());
+    *p95 = err[k];
+}
+
+// The LCF fractions of every pixel with the given shift map; returns false
+// when the values do not fit in memory.
+bool lcf(const Series& i1, const Series& i0, const QVector<ReferenceSnapshot>& refs, const Analyzed2DRes& shift,
+         bool victoreen, int threads, int width, int height, const std::vector<double> truth[],
+         const std::vector<double>& thickness, double* mae, double* p95)
+{
+    ScanGrid grid;
+    grid.setup(width, height, 0, 0, QRectF(0, 0, width, height), -1, -1);
+    std::vector<std::unique_ptr<Analyzed2DRes>> owned;
+    QVector<Analyzed2DRes*> maps;
+    for (int i = 0; i < 2 * compoundCount; ++i) {
+        owned.push_back(std::make_unique<Analyzed2DRes>());
+        owned.back()->setup(grid);
+        maps.append(owned.back().get());
+    }
+    AreaPipeline pipeline;
+    pipeline.setThreads(threads);
+    if (!pipeline.prepare(i1.view, i0.view, grid, false, ShiftMapView::of(&shift)))
+        return false;
+    AreaFitSetup setup;
+    setup.victoreen = victoreen;
+    setup.references = refs;
+    pipeline.setFit(setup);
+    pipeline.run(maps);
+    fractionErrors(maps, truth, thickness, width, mae, p95);
+    return true;
+}
+
+int usage()
+{
+    std::fprintf(stderr, "usage: calibrate DIR [--threads N] [--threshold F] [--calib-only] [--victoreen]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    int threads = 0;
+    double thresholdShare = 0.4;
+    bool calibOnly = false, victoreen = false;
+    QString dir;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--threads") && i + 1 < args.size())
+            threads = args[++i].toInt();
+        else if (args[i] == QLatin1String("--threshold") && i + 1 < args.size())
+            thresholdShare = args[++i].toDouble();
+        else if (args[i] == QLatin1String("--calib-only"))
+            calibOnly = true;
+        else if (args[i] == QLatin1String("--victoreen"))
+            victoreen = true;
+        else if (dir.isEmpty() && !args[i].startsWith(QLatin1String("--")))
+            dir = args[i];
+        else
+            return usage();
+    }
+    if (dir.isEmpty())
+        return usage();
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    const QDir d(dir);
+
+    Series i0, i1, cal;
+    {
+        std::thread lc([&] { loadSeries(d.filePath("calib"), &cal); });
+        std::thread l1;
+        if (!calibOnly)
+            l1 = std::thread([&] { loadSeries(d.filePath("i1"), &i1); });
+        loadSeries(d.filePath("i0"), &i0);
+        lc.join();
+        if (l1.joinable())
+            l1.join();
+    }
+    if (!i0.ok || !cal.ok || (!calibOnly && !i1.ok)) {
+        std::fprintf(stderr, "calibrate: cannot read the image series of %s\n", qPrintable(dir));
+        return 1;
+    }
+    const int width = int(cal.images.front()->width());
+    const int height = int(cal.images.front()->height());
+    XafsSpectrum standard;
+    if (!standard.load(d.filePath("std/fe_foil.dat"))) {
+        std::fprintf(stderr, "calibrate: cannot read the standard\n");
+        return 1;
+    }
+    standard.setVictoreen(victoreen);
+    standard.normalize(victoreen);
+    std::vector<double> trueShift;
+    if (!readF32(d.filePath("truth/shift.f32"), width, height, &trueShift)) {
+        std::fprintf(stderr, "calibrate: cannot read the true shift map\n");
+        return 1;
+    }
+
+    // The calibration with both rules.
+    ScanGrid grid;
+    grid.setup(width, height, 1, 1, QRectF(0, 0, width, height), -1, -1);
+    const CalibrationRule rules[2] = {CalibrationRule::HalfHeight, CalibrationRule::Fit};
+    const char* const suffix[2] = {"", "_fit"};
+    Analyzed2DRes maps[2];
+    double seconds[2];
+    for (int r = 0; r < 2; ++r) {
+        CalibrationSetup setup;
+        setup.i1 = cal.view;
+        setup.i0 = i0.view;
+        setup.grid = grid;
+        setup.threads = threads;
+        setup.method = CalibrationMethod::of(rules[r], &standard, victoreen);
+        const Clock::time_point t0 = Clock::now();
+        CalibrationJob job(setup, &maps[r]);
+        job.runHere();
+        seconds[r] = secondsSince(t0);
+    }
+    for (int r = 0; r < 2; ++r) {
+        const ShiftFigures f = compareShifts(maps[r], trueShift, width, height);
+        std::printf("calib_s%s: %.3f\n", suffix[r], seconds[r]);
+        std::printf("shift_offset_ev%s: %.4f\n", suffix[r], f.offset);
+        std::printf("shift_rms_ev%s: %.4f\n", suffix[r], f.rms);
+        std::printf("shift_rmse_ev%s: %.4f\n", suffix[r], f.rmse);
+        std::printf("shift_corr%s: %.5f\n", suffix[r], f.corr);
+    }
+
+    // The energy-map file: written with the standard's edge, read back at it.
+    QTemporaryDir tmp;
+    const double eStd = EdgeCalibration::halfHeightEdge(standard);
+    const double spacing = EdgeCalibration::crystal(0).d;
+    double roundTrip = 0.0;
+    for (int r = 0; r < 2; ++r) {
+        const QString path = tmp.filePath(QStringLiteral("shift%1").arg(r));
+        Analyzed2DRes back;
+        int w = width, h = height;
+        if (!EnergyMapFile::write(path, EnergyMapFile::sourceOf(maps[r], eStd, spacing, QStringLiteral("std")))
+            || !EnergyMapFile::load(path + ".emp", &w, &h, 0.0, &back)) {
+            std::fprintf(stderr, "calibrate: the energy-map file did not round-trip\n");
+            return 1;
+        }
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                roundTrip = std::max(roundTrip, std::fabs(back.value(x, y) - maps[r].value(x, y)));
+    }
+    std::printf("emp_roundtrip_max_ev: %.3g\n", roundTrip);
+    std::fflush(stdout);
+    if (calibOnly)
+        return 0;
+
+    // Alignment of the I1 series to its first image.
+    // The threshold: a share of the strongest edge inside the image (the
+    // border ring is the image's edge against the zeros outside).
+    ProcImage firstEdges = ImageAlignment::edgeImage(*i1.images.front(), false);
+    ImageAlignment::clearBorder(&firstEdges);
+    const double threshold = thresholdShare * firstEdges.maximum;
+    SeriesAlignJob align(i1.mutableView(), ImageAlignment::binarize(firstEdges, threshold), threshold);
+    const Clock::time_point ta = Clock::now();
+    align.runHere();
+    const double alignS = secondsSince(ta);
+    const std::map<qint64, QPoint> truth = trueShifts(d.filePath("truth/drift.txt"));
+    int exact = 0;
+    for (std::size_t k = 0; k < i1.images.size(); ++k) {
+        const auto it = truth.find(qRound64(i1.images[k]->energy() * 100.0));
+        if (it != truth.end() && align.found(int(k)) && align.shifts()[k] == it->second)
+            ++exact;
+    }
+    std::printf("align_exact: %.4f\n", double(exact) / double(i1.images.size()));
+    std::printf("align_s: %.3f\n", alignS);
+    std::fflush(stdout);
+
+    // The LCF with the calibrated maps and the found drift.
+    QVector<ReferenceSnapshot> refs;
+    std::vector<double> fractions[compoundCount];
+    for (int k = 0; k < compoundCount; ++k) {
+        ReferenceSnapshot ref;
+        if (!ref.spectrum.load(d.filePath(QStringLiteral("refs/%1.dat").arg(compounds[k])))
+            || !readF32(d.filePath(QStringLiteral("truth/fraction_%1.f32").arg(compounds[k])), width, height,
+                        &fractions[k])) {
+            std::fprintf(stderr, "calibrate: cannot read the reference or truth of %s\n", compounds[k]);
+            return 1;
+        }
+        ref.spectrum.setOffset(0.0, true);
+        ref.spectrum.setVictoreen(victoreen);
+        ref.spectrum.normalize(victoreen);
+        ref.use = true;
+        ref.fileChosen = true;
+        refs.append(ref);
+    }
+    std::vector<double> thickness;
+    if (!readF32(d.filePath("truth/thickness.f32"), width, height, &thickness)) {
+        std::fprintf(stderr, "calibrate: cannot read the thickness map\n");
+        return 1;
+    }
+    for (int r = 0; r < 2; ++r) {
+        double mae = 0.0, p95 = 0.0;
+        if (!lcf(i1, i0, refs, maps[r], victoreen, threads, width, height, fractions, thickness, &mae, &p95)) {
+            std::fprintf(stderr, "calibrate: the block values do not fit in memory\n");
+            return 1;
+        }
+        std::printf("mae_calibrated%s: %.4f\n", suffix[r], mae);
+        std::printf("p95_calibrated%s: %.4f\n", suffix[r], p95);
+        std::fflush(stdout);
+    }
+    return 0;
+}

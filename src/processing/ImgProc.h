@@ -1,0 +1,83 @@
+#pragma once
+
+#include "processing/ImageAligner.h"
+
+#include <QFrame>
+#include <QImage>
+#include <memory>
+#include <vector>
+
+class ColorScale;
+class JobProgressBar;
+class SeriesAlignJob;
+class TiffData;
+
+namespace Ui {
+class ImgProc;
+}
+
+// The image processor: the shown I1 image as an edge image, binarised with a
+// threshold, compared with a reference binary image at a trial shift (overlay
+// and normalised scalar product), the shift stepped by hand or found by a
+// climb, and stored in the image through the main window. Has its own colour
+// scale. The state and arithmetic live in ImageAligner.
+class ImgProc : public QFrame
+{
+    Q_OBJECT
+public:
+    explicit ImgProc(QWidget* parent = nullptr);
+    ~ImgProc() override;
+
+    const ImageAligner& aligner() const { return m_aligner; }
+    // The picture last handed to the display.
+    const QImage& picture() const { return m_picture; }
+    JobProgressBar* progressBar() const;
+    ColorScale* colorScale() const { return m_scale; }
+    // The numbers in BinThV, ShiftX and ShiftY.
+    double threshold() const;
+    int shiftX() const;
+    int shiftY() const;
+
+    // A job aligning every image of `images` (not owned) to the reference at
+    // the current threshold; null, with "no ref bin image", without a
+    // reference. The caller starts it on its runner.
+    std::shared_ptr<SeriesAlignJob> seriesJob(const std::vector<TiffData*>& images) const;
+
+signals:
+    void askGiveData();
+    void askClearAllShifts();
+    void updateImg();
+    void imgShift(int sx, int sy);
+    // "Align Series": the main window answers with seriesJob(its I1 images).
+    void askAlignSeries();
+
+public slots:
+    // The image to process (not owned; null when the series is cleared).
+    // Without "Edge Detect" only a null image is taken (so no stale pointer
+    // stays); otherwise the edge image is made, binarised when "Binary" is
+    // checked, and drawn.
+    void setSource(TiffData* source);
+
+    void movedBinThVSlider(int s);
+    void newBinThV();
+    void setBinThV();
+    void setRefBin();
+    void toggledEdgeDetect(bool f);
+    void edgeDetect();
+    void binarize();
+    void drawOnImage();
+    void shiftBinImg();
+    void autoShiftBinImg();
+    void autoShiftBinImg0();
+    void setShift();
+    void clearAllShifts();
+
+private:
+    void stepShift(int dx, int dy);
+    void showThresholdOfSlider(int s);
+
+    Ui::ImgProc* ui;
+    ColorScale* m_scale;
+    ImageAligner m_aligner;
+    QImage m_picture;
+};

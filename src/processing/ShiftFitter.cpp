@@ -1,0 +1,112 @@
+#include "processing/ShiftFitter.h"
+
+#include "physics/Spectrum.h"
+
+#include <QtGlobal>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+bool ShiftFitter::setStandard(const Spectrum& normalizedStandard, double eStd)
+{
+    m_table.clear();
+    m_eStd = eStd;
+    std::vector<std::pair<double, double>> pts;
+    pts.reserve(std::size_t(normalizedStandard.count()));
+    for (int i = 0; i < normalizedStandard.count(); ++i) {
+        const double e = normalizedStandard.E(i), y = normalizedStandard.y(i);
+        if (std::isfinite(e) && std::isfinite(y))
+            pts.emplace_back(e, y);
+    }
+    std::stable_sort(pts.begin(), pts.end(),
+                     [](const std::pair<double, double>& a, const std::pair<double, double>& b) {
+                         return a.first < b.first;
+                     });
+    if (pts.size() < 2 || !std::isfinite(eStd))
+        return false;
+    // Only the energies a search can reach are tabulated.
+    const double margin = searchHalfWidth + searchStep + 1.0;
+    const double from = qBound(pts.front().first, eStd + regionLo - margin, pts.back().first);
+    const double to = qBound(pts.front().first, eStd + regionHi + margin, pts.back().first);
+    const int n = int(std::ceil((to - from) / tableStep)) + 2;
+    if (!(to > from) || n > 1000000)
+        return false;
+    m_start = from;
+    m_table.resize(std::size_t(n));
+    std::size_t k = 0;
+    for (int j = 0; j < n; ++j) {
+        const double x = from + j * tableStep;
+        while (k + 2 < pts.size() && pts[k + 1].first <= x)
+            ++k;
+        const auto& a = pts[k];
+        const auto& b = pts[k + 1];
+        const double w = b.first > a.first ? (x - a.first) / (b.first - a.first) : 0.5;
+        // Held at the end values beyond the standard's range.
+        m_table[std::size_t(j)] = x <= a.first && k == 0 ? a.second
+            : (x >= b.first ? b.second : a.second + (b.second - a.second) * w);
+    }
+    return true;
+}
+
+double ShiftFitter::sumOfSquares(const double* e, const double* v, int n, double lo, double hi, double s,
+                                 int* used) const
+{
+    // Sums for the best scale a and offset b of the standard at this shift:
+    // the residual sum of squares of v ~ a t + b is Svv - Stv^2 / Stt, centred.
+    double st = 0.0, sv = 0.0, stt = 0.0, stv = 0.0, svv = 0.0;
+    int count = 0;
+    for (int i = 0; i < n; ++i) {
+        if (!(e[i] >= lo && e[i] <= hi) || !std::isfinite(v[i]))
+            continue;
+        const double t = standardAt(e[i] - s);
+        st += t;
+        sv += v[i];
+        stt += t * t;
+        stv += t * v[i];
+        svv += v[i] * v[i];
+        ++count;
+    }
+    *used = count;
+    if (count == 0)
+        return 0.0;
+    const double ctt = stt - st * st / count, ctv = stv - st * sv / count, cvv = svv - sv * sv / count;
+    return ctt > 0.0 ? cvv - ctv * ctv / ctt : cvv;
+}
+
+double ShiftFitter::cost(const double* e, const double* v, int n, double s0, double s) const
+{
+    if (!isValid())
+        return std::nan("");
+    int used = 0;
+    const double sum = sumOfSquares(e, v, n, m_eStd + s0 + regionLo, m_eStd + s0 + regionHi, s, &used);
+    return used > 0 ? sum / used : std::nan("");
+}
+
+double ShiftFitter::fit(const double* e, const double* v, int n, double s0) const
+{
+    if (!isValid() || !std::isfinite(s0))
+        return s0;
+    const double lo = m_eStd + s0 + regionLo, hi = m_eStd + s0 + regionHi;
+    constexpr int steps = int(2.0 * searchHalfWidth / searchStep + 0.5) + 1;
+    double costs[steps];
+    int best = -1;
+    for (int k = 0; k < steps; ++k) {
+        const double s = s0 - searchHalfWidth + k * searchStep;
+        int used = 0;
+        costs[k] = sumOfSquares(e, v, n, lo, hi, s, &used);
+        if (used < minPoints)
+            return s0;
+        if (best < 0 || costs[k] < costs[best])
+            best = k;
+    }
+    const double sBest = s0 - searchHalfWidth + best * searchStep;
+    if (best == 0 || best == steps - 1)
+        return sBest;
+    const double a = costs[best - 1], b = costs[best], c = costs[best + 1];
+    const double curvature = a - 2.0 * b + c;
+    if (!(curvature > 0.0))
+        return sBest;
+    const double offset = 0.5 * (a - c) / curvature;
+    return sBest + qBound(-1.0, offset, 1.0) * searchStep;
+}

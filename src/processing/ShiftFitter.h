@@ -1,0 +1,70 @@
+#pragma once
+
+#include <vector>
+
+class Spectrum;
+
+// The "Fit" calibration rule: the energy shift s that best lays a block's
+// normalised spectrum onto the normalised standard, by least squares over the
+// edge region. The block's points E in [E_std + s0 + regionLo, E_std + s0 +
+// regionHi] (s0 = the block's half-height shift, which also centres the
+// search) are compared with the standard at E - s, scaled and offset as fits
+// best (so a block normalised a little differently from the standard still
+// finds its edge); a coarse search over
+// s0 +- searchHalfWidth in steps of searchStep finds the best step, and the
+// vertex of the parabola through that cost and its two neighbours refines it.
+// The point set is fixed for a block, so the cost is smooth in s.
+//
+// The standard is resampled once on a fine uniform grid (linear
+// interpolation of its points, sorted by energy), so a cost evaluation
+// costs a few operations per point. Shared read-only by every thread.
+class ShiftFitter
+{
+public:
+    static constexpr double regionLo = -20.0;
+    static constexpr double regionHi = 40.0;
+    static constexpr double searchHalfWidth = 4.0;
+    static constexpr double searchStep = 0.25;
+    static constexpr double tableStep = 0.02;
+    // Fewer points than this in the edge region: the fit keeps s0.
+    static constexpr int minPoints = 4;
+
+    // The standard's normalised curve (points with its offset in force) and its
+    // half-height edge position. False, and the fitter stays unusable, when
+    // the curve has fewer than two points.
+    bool setStandard(const Spectrum& normalizedStandard, double eStd);
+    bool isValid() const { return !m_table.empty(); }
+    double standardEdge() const { return m_eStd; }
+
+    // The shift of the block whose normalised points are (e[i], v[i]); s0 is
+    // its half-height shift. Returns s0 when the fitter is not valid or the
+    // region holds too few points.
+    double fit(const double* e, const double* v, int n, double s0) const;
+    // The mean squared residual over the region points at shift s, after the
+    // best scale and offset of the standard (for tests and diagnostics); NaN
+    // without region points.
+    double cost(const double* e, const double* v, int n, double s0, double s) const;
+
+    // The resampled standard at energy x (end values beyond the table).
+    double standardAt(double x) const
+    {
+        const double t = (x - m_start) * m_inverseStep;
+        if (!(t > 0.0))
+            return m_table.front();
+        const double last = double(m_table.size() - 1);
+        if (t >= last)
+            return m_table.back();
+        const int i = int(t);
+        const double w = t - double(i);
+        return m_table[std::size_t(i)] + (m_table[std::size_t(i) + 1] - m_table[std::size_t(i)]) * w;
+    }
+
+private:
+    double sumOfSquares(const double* e, const double* v, int n, double lo, double hi, double s,
+                        int* used) const;
+
+    std::vector<double> m_table;
+    double m_start = 0.0;
+    double m_inverseStep = 1.0 / tableStep;
+    double m_eStd = 0.0;
+};
