@@ -57,6 +57,8 @@ Body::Body(QWidget* parent)
     connect(ui->ShowXafsView, &QPushButton::clicked, m_xafsView, &QWidget::show);
     m_xafsView->show();
 
+    buildCalibration();
+    buildImageProcessor();
     disableWindowsToCome();
 }
 
@@ -106,16 +108,20 @@ void Body::disableWindowsToCome()
 {
     // Windows and actions that are not part of the program yet stay visibly
     // disabled instead of doing nothing when clicked.
-    for (QWidget* w : {static_cast<QWidget*>(ui->ShowAnalyzer), static_cast<QWidget*>(ui->OpenCalibCtrl),
-                       static_cast<QWidget*>(ui->ShowImgProc), static_cast<QWidget*>(ui->BatchCtrlB),
-                       static_cast<QWidget*>(ui->CheckVals), static_cast<QWidget*>(ui->ShowShiftMap),
-                       static_cast<QWidget*>(ui->ShowResAnalysis), static_cast<QWidget*>(ui->SelectDark),
-                       static_cast<QWidget*>(ui->ToolBox)})
+    for (QWidget* w : {static_cast<QWidget*>(ui->ShowAnalyzer), static_cast<QWidget*>(ui->BatchCtrlB),
+                       static_cast<QWidget*>(ui->CheckVals), static_cast<QWidget*>(ui->ShowResAnalysis),
+                       static_cast<QWidget*>(ui->SelectDark), static_cast<QWidget*>(ui->SaveFlatDark),
+                       static_cast<QWidget*>(ui->SaveDataCfgB), static_cast<QWidget*>(ui->SaveData),
+                       static_cast<QWidget*>(ui->SaveImage), static_cast<QWidget*>(ui->SaveEachSpectrum),
+                       static_cast<QWidget*>(ui->DeGlitch), static_cast<QWidget*>(ui->ShowProcImg),
+                       static_cast<QWidget*>(ui->ExecFourierA)})
         w->setEnabled(false);
 }
 
 Body::~Body()
 {
+    // Long work reads the series and the maps: it ends first.
+    stopSeriesWork();
     // Loaders stop after the image they are reading; their threads end
     // before the loaders and the series are destroyed.
     m_i1Loader->cancelRequestsUpTo(m_i1Book.cancelAll());

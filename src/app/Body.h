@@ -3,12 +3,17 @@
 #include "analysis/Analyzed2DRes.h"
 #include "io/ImageSeries.h"
 #include "physics/XafsSpectrum.h"
+#include "processing/EMPHeader.h"
 
 #include <QMainWindow>
 #include <QStringList>
 #include <QVector>
 
+class CalibCtrl;
 class ImgDispA;
+class ImgProc;
+class JobRunner;
+class QTextStream;
 class LoadTiff;
 class QButtonGroup;
 class QPainter;
@@ -41,6 +46,11 @@ public:
     XafsView* xafsView() const { return m_xafsView; }
     const XafsSpectrum& currentSpectrum() const { return m_current; }
     const Analyzed2DRes& shiftMap() const { return m_shiftMap; }
+    CalibCtrl* calibCtrl() const { return m_calib; }
+    ImgProc* imgProc() const { return m_imgProc; }
+    // Long work of the main window in progress (calibration, alignment).
+    bool isCalibrating() const;
+    bool isAligning() const;
     int mouseX() const { return m_mouseX; }
     int mouseY() const { return m_mouseY; }
     int imageWidth() const { return m_imageWidth; }
@@ -71,6 +81,22 @@ public slots:
     void showXafsSpectrum();
     void onMouseMovedInDispA();
 
+    // Calibration and the energy-shift map.
+    void newStdFile();
+    void execCalibration();
+    void clearShiftMap();
+    void saveEMap(const QString& fname);
+    void loadEMap(const QString& fname);
+    EMPHeader loadEMapHeader(QTextStream& in);
+    void showShiftMap(bool f);
+    void normalizeEShift();
+
+    // Alignment of the I1 images.
+    void giveProcData();
+    void setImgShift(int dx, int dy);
+    void clearAllShifts();
+    void alignSeries();
+
 signals:
     void loadI1Files(QStringList files, int skip, int cutFirst, int cutLast);
     void loadI0Files(QStringList files, int skip, int cutFirst, int cutLast);
@@ -82,6 +108,15 @@ protected:
 
 private:
     void buildLoaders();
+    void buildCalibration();
+    void buildImageProcessor();
+    // Every long job that reads the series ends before a series changes.
+    void stopSeriesWork();
+    // Whether target spectra take Victoreen background lines.
+    bool targetVictoreen() const;
+    // The image view's selection, else its view window.
+    QRectF workArea() const;
+    void redrawImage();
     void disableWindowsToCome();
     // Starts `thread` and remembers it so the destructor can stop it before
     // the objects living in it are destroyed.
@@ -117,6 +152,13 @@ private:
 
     XafsView* m_xafsView = nullptr;
     QVector<QWidget*> m_secondaryWindows;
+
+    CalibCtrl* m_calib = nullptr;
+    JobRunner* m_calibRunner = nullptr;
+    ImgProc* m_imgProc = nullptr;
+    JobRunner* m_alignRunner = nullptr;
+    XafsSpectrum m_standard;
+    bool m_hasStandard = false;
 
     Analyzed2DRes m_shiftMap;
     XafsSpectrum m_current;

@@ -7,6 +7,7 @@
 #include "io/LoadTiff.h"
 #include "io/SelectDataFiles.h"
 #include "io/TiffData.h"
+#include "processing/ImgProc.h"
 #include "processing/RunOnThreads.h"
 #include "widgets/ColorBar.h"
 #include "widgets/ImgDispA.h"
@@ -39,6 +40,8 @@ TiffData* Body::currentImage()
 
 void Body::clearI1Files()
 {
+    stopSeriesWork();
+    m_imgProc->setSource(nullptr);
     m_i1Loader->cancelRequestsUpTo(m_i1Book.cancelAll());
     ui->dispA->setImage(nullptr);
     ui->dispA->setResultLayer(nullptr);
@@ -51,6 +54,7 @@ void Body::clearI1Files()
 
 void Body::clearI0Files()
 {
+    stopSeriesWork();
     m_i0Loader->cancelRequestsUpTo(m_i0Book.cancelAll());
     ui->dispA->setImage(nullptr);
     ui->dispA->setResultLayer(nullptr);
@@ -161,6 +165,7 @@ void Body::showData(int no)
     ui->dispA->setImage(image);
     ui->CBar->setDataRange(image->minimum(), image->maximum());
     ui->dispA->update();
+    m_imgProc->setSource(image);
     m_xafsView->setEnergyMarker(image->energy());
     m_xafsView->update();
 }

@@ -32,10 +32,7 @@ void Body::showXafsSpectrum()
     const double shift = m_shiftMap.value(m_mouseX, m_mouseY);
     const AbsorptionSpectrum source(m_i1.constImages(), m_i0.constImages(), halfWidth(), halfHeight(),
                                     ui->FluoType->isChecked());
-    // The calibration window chooses the background form of target spectra;
-    // until it exists, target spectra take straight lines.
-    const bool victoreen = false;
-    m_current = source.xafs(m_mouseX, m_mouseY, victoreen, shift);
+    m_current = source.xafs(m_mouseX, m_mouseY, targetVictoreen(), shift);
     const double edgeShift = m_xafsView->setTarget(m_current);
 
     ui->Position->setText(QString::asprintf("(% 4d, % 4d)", m_mouseX, m_mouseY));
