@@ -657,4 +657,88 @@
         <translation>表示</translation>
     </message>
 </context>
+<context>
+    <name>XafsView</name>
+    <message>
+        <location filename="../forms/XafsView.ui" line="14"/>
+        <source>XAFS</source>
+        <translation>XAFS</translation>
+    </message>
+    <message>
+        <location filename="../forms/XafsView.ui" line="80"/>
+        <source>Normalized</source>
+        <translation>規格化</translation>
+    </message>
+    <message>
+        <location filename="../forms/XafsView.ui" line="90"/>
+        <source>E. Correct</source>
+        <translation>エネルギー補正</translation>
+    </message>
+    <message>
+        <location filename="../forms/XafsView.ui" line="100"/>
+        <source>Raw</source>
+        <translation>生データ</translation>
+    </message>
+    <message>
+        <location filename="../forms/XafsView.ui" line="107"/>
+        <source>FFT</source>
+        <translation>FFT</translation>
+    </message>
+    <message>
+        <location filename="../forms/XafsView.ui" line="127"/>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <location filename="../src/widgets/XafsView.cpp" line="169"/>
+        <location filename="../src/widgets/XafsView.cpp" line="171"/>
+        <source>Energy [eV]</source>
+        <translation>エネルギー [eV]</translation>
+    </message>
+    <message>
+        <location filename="../src/widgets/XafsView.cpp" line="169"/>
+        <source>Normalized mu t</source>
+        <translation>規格化 μt</translation>
+    </message>
+    <message>
+        <location filename="../src/widgets/XafsView.cpp" line="171"/>
+        <source>mu t</source>
+        <translation>μt</translation>
+    </message>
+    <message>
+        <location filename="../src/widgets/XafsView.cpp" line="173"/>
+        <source>Image number</source>
+        <translation>画像番号</translation>
+    </message>
+    <message>
+        <location filename="../src/widgets/XafsView.cpp" line="173"/>
+        <source>Intensity</source>
+        <translation>強度</translation>
+    </message>
+    <message>
+        <location filename="../src/widgets/XafsView.cpp" line="175"/>
+        <source>Frequency index</source>
+        <translation>周波数番号</translation>
+    </message>
+    <message>
+        <location filename="../src/widgets/XafsView.cpp" line="175"/>
+        <source>|F|</source>
+        <translation>|F|</translation>
+    </message>
+    <message>
+        <location filename="../src/widgets/XafsView.cpp" line="269"/>
+        <source>Save Spectra</source>
+        <translation>スペクトルの保存</translation>
+    </message>
+    <message>
+        <location filename="../src/widgets/XafsView.cpp" line="272"/>
+        <source>Data File (*.dat)</source>
+        <translation>データファイル (*.dat)</translation>
+    </message>
+    <message>
+        <location filename="../src/widgets/XafsView.cpp" line="272"/>
+        <source>Any Files (* *.*)</source>
+        <translation>すべてのファイル (* *.*)</translation>
+    </message>
+</context>
 </TS>
