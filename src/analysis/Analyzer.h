@@ -74,6 +74,9 @@ public:
     // Memory a whole-area run may use for its block values; 0 when the field
     // holds no positive number.
     qint64 memoryBudgetBytes() const;
+    // The engine, for reading its results after the completion signals.
+    // Requests go through analyzeSpectrum(): each finished() is matched, in
+    // order, with the curve buffer of the request it answers.
     AnalyzeProc* engine() const { return m_engine; }
     XafsView* view() const { return m_view; }
     // Under the Analyze buttons; the main window attaches its run's runner.

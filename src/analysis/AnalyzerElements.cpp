@@ -4,7 +4,6 @@
 
 #include "ui_Analyzer.h"
 
-#include "analysis/AnalyzeProc.h"
 #include "analysis/Analyzed2DRes.h"
 #include "analysis/AnalyzerFields.h"
 #include "analysis/CorrelationMapJob.h"
@@ -19,7 +18,6 @@
 
 using AnalyzerFields::number;
 using AnalyzerFields::numberText;
-using AnalyzerFields::percentText;
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "analysis/LCFReference.h"
 #include "analysis/LinearCombinationFitter.h"
 #include "physics/EdgeTable.h"
+#include "widgets/SpectrumPlot.h"
 #include "widgets/XafsFileSelect.h"
 #include "widgets/XafsView.h"
 
@@ -168,6 +169,13 @@ void TestAnalyzer::startUpAndMixtureFit()
     }
     QCOMPARE(text(a->refs()[3], "R"), QString());
     QCOMPARE(a->fitResult().count(), expected->curve.count());
+    // The view draws the fit (width 2) and every row's reference.
+    QCOMPARE(a->view()->extraCount(), 5);
+    QCOMPARE(a->view()->extraPen(0).width(), 2);
+    int drawnExtras = 0;
+    for (const PlotCurve& c : a->view()->currentFrame().curves)
+        drawnExtras += c.owner == PlotCurve::Extra && c.pointCount() > 0;
+    QCOMPARE(drawnExtras, 4);
     for (int i = 0; i < a->fitResult().count(); i += 50)
         QCOMPARE(a->fitResult().y(i), expected->curve.y(i));
 
@@ -291,6 +299,14 @@ void TestAnalyzer::newElemsRows()
         QCOMPARE(row->mainTargetButton()->isChecked(), i == 0);
         QCOMPARE(row->showButton()->isChecked(), i == 0);
         QCOMPARE(a.elementSnapshots()[i].z, numbers[i].toInt());
+    }
+    // The spectrum view marks the edge of every row.
+    a.view()->setTarget(feEdge());
+    const PlotFrame frame = a.view()->currentFrame();
+    QCOMPARE(frame.edges.size(), rows.size());
+    for (int i = 0; i < rows.size(); ++i) {
+        QCOMPARE(frame.edges[i].name, rows[i]);
+        QCOMPARE(frame.edges[i].energy, a.elems()[i]->edgeEnergy());
     }
     if (rows.isEmpty()) {
         QCOMPARE(a.mainTarget(), 0);
