@@ -19,22 +19,22 @@
         <translation>吸収端ジャンプ</translation>
     </message>
     <message>
-        <location filename="../forms/AElemsConds.ui" line="62"/>
+        <location filename="../forms/AElemsConds.ui" line="68"/>
         <source>dmut-Ratio</source>
         <translation>ジャンプ比</translation>
     </message>
     <message>
-        <location filename="../forms/AElemsConds.ui" line="85"/>
+        <location filename="../forms/AElemsConds.ui" line="97"/>
         <source>dE</source>
         <translation>端シフト</translation>
     </message>
     <message>
-        <location filename="../forms/AElemsConds.ui" line="108"/>
+        <location filename="../forms/AElemsConds.ui" line="126"/>
         <source>ROI</source>
         <translation>ROI 値</translation>
     </message>
     <message>
-        <location filename="../forms/AElemsConds.ui" line="131"/>
+        <location filename="../forms/AElemsConds.ui" line="155"/>
         <source>NROI</source>
         <translation>規格化 ROI</translation>
     </message>
@@ -58,8 +58,8 @@
     </message>
     <message>
         <location filename="../forms/Analyzer.ui" line="51"/>
-        <location filename="../forms/Analyzer.ui" line="450"/>
-        <location filename="../forms/Analyzer.ui" line="570"/>
+        <location filename="../forms/Analyzer.ui" line="498"/>
+        <location filename="../forms/Analyzer.ui" line="618"/>
         <source>Analyze</source>
         <translation>解析実行</translation>
     </message>
@@ -124,148 +124,148 @@
         <translation>DMut スケール</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="254"/>
+        <location filename="../forms/Analyzer.ui" line="266"/>
         <source>Ratio Scale</source>
         <translation>比率スケール</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="309"/>
+        <location filename="../forms/Analyzer.ui" line="333"/>
         <source>Mask below jump</source>
         <translation>ジャンプ未満をマスク</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="312"/>
+        <location filename="../forms/Analyzer.ui" line="336"/>
         <source>Blocks whose edge jump is below the threshold are left out of the maps</source>
         <translation>吸収端ジャンプがしきい値未満のブロックはマップに含めません</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="348"/>
+        <location filename="../forms/Analyzer.ui" line="378"/>
         <source>Memory budget [MB]</source>
         <translation>使用メモリ上限 [MB]</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="397"/>
+        <location filename="../forms/Analyzer.ui" line="433"/>
         <source>Residual Absorption Analysis</source>
         <translation>残留吸収解析</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="404"/>
+        <location filename="../forms/Analyzer.ui" line="440"/>
         <source>Res = mut(</source>
         <translation>残留 = mut(</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="427"/>
+        <location filename="../forms/Analyzer.ui" line="469"/>
         <source> [eV])- dmut x</source>
         <translation> [eV]) - dmut ×</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="486"/>
+        <location filename="../forms/Analyzer.ui" line="534"/>
         <source>Show dmut</source>
         <translation>dmut を表示</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="493"/>
+        <location filename="../forms/Analyzer.ui" line="541"/>
         <source>Show the Rest</source>
         <translation>残りを表示</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="500"/>
+        <location filename="../forms/Analyzer.ui" line="548"/>
         <source>Show Ratio</source>
         <translation>比率を表示</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="546"/>
+        <location filename="../forms/Analyzer.ui" line="594"/>
         <source>Element Analysis</source>
         <translation>元素解析</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="553"/>
+        <location filename="../forms/Analyzer.ui" line="601"/>
         <source>Target Element Names</source>
         <translation>対象元素名</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="563"/>
+        <location filename="../forms/Analyzer.ui" line="611"/>
         <source>Sort by A. No.</source>
         <translation>原子番号順</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="599"/>
+        <location filename="../forms/Analyzer.ui" line="647"/>
         <source>Disp. on TIme</source>
         <translation>逐次表示</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="646"/>
+        <location filename="../forms/Analyzer.ui" line="694"/>
         <source>Show Map of</source>
         <translation>表示するマップ</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="653"/>
+        <location filename="../forms/Analyzer.ui" line="701"/>
         <source>dMut of The Elem.</source>
         <translation>元素の dMut</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="663"/>
+        <location filename="../forms/Analyzer.ui" line="711"/>
         <source>N. dMut of The Elem.</source>
         <translation>元素の規格化 dMut</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="670"/>
-        <location filename="../forms/Analyzer.ui" line="755"/>
+        <location filename="../forms/Analyzer.ui" line="718"/>
+        <location filename="../forms/Analyzer.ui" line="803"/>
         <source>Correlation</source>
         <translation>相関</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="677"/>
+        <location filename="../forms/Analyzer.ui" line="725"/>
         <source>Cor. Th</source>
         <translation>相関しきい値</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="684"/>
+        <location filename="../forms/Analyzer.ui" line="732"/>
         <source>Mut+</source>
         <translation>Mut+（端の上）</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="691"/>
+        <location filename="../forms/Analyzer.ui" line="739"/>
         <source>Mut-</source>
         <translation>Mut-（端の下）</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="698"/>
+        <location filename="../forms/Analyzer.ui" line="746"/>
         <source>dE</source>
         <translation>端シフト</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="705"/>
+        <location filename="../forms/Analyzer.ui" line="753"/>
         <source>ROI</source>
         <translation>ROI 値</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="712"/>
+        <location filename="../forms/Analyzer.ui" line="760"/>
         <source>N.ROI</source>
         <translation>規格化 ROI</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="748"/>
+        <location filename="../forms/Analyzer.ui" line="796"/>
         <source>Set STD</source>
         <translation>標準に設定</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="778"/>
+        <location filename="../forms/Analyzer.ui" line="832"/>
         <source>Cor. Th.</source>
         <translation>相関しきい値</translation>
     </message>
     <message>
-        <location filename="../forms/Analyzer.ui" line="801"/>
+        <location filename="../forms/Analyzer.ui" line="861"/>
         <source>ReCalc Cor.</source>
         <translation>相関再計算</translation>
     </message>
     <message>
-        <location filename="../src/analysis/Analyzer.cpp" line="52"/>
+        <location filename="../src/analysis/Analyzer.cpp" line="50"/>
         <source>Analyzing Spectrum</source>
         <translation>解析中のスペクトル</translation>
     </message>
     <message>
-        <location filename="../src/analysis/Analyzer.cpp" line="141"/>
+        <location filename="../src/analysis/Analyzer.cpp" line="139"/>
         <source>Select Ref%1</source>
         <translation>参照%1を選択</translation>
     </message>
@@ -466,107 +466,107 @@
         <translation>元素</translation>
     </message>
     <message>
-        <location filename="../forms/ElemCtrl.ui" line="82"/>
+        <location filename="../forms/ElemCtrl.ui" line="100"/>
         <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Expected Absorption Edge.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
         <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;予想される吸収端。&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
-        <location filename="../forms/ElemCtrl.ui" line="89"/>
+        <location filename="../forms/ElemCtrl.ui" line="107"/>
         <source>Pre/Post dE</source>
         <translation>前後 dE</translation>
     </message>
     <message>
-        <location filename="../forms/ElemCtrl.ui" line="108"/>
+        <location filename="../forms/ElemCtrl.ui" line="132"/>
         <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;dmut is calculated as mu(E0+dE) - mu(E0-dE).&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
         <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;dmut は mu(E0+dE) - mu(E0-dE) として計算します。&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
-        <location filename="../forms/ElemCtrl.ui" line="115"/>
+        <location filename="../forms/ElemCtrl.ui" line="139"/>
         <source>dmut</source>
         <translation>吸収端ジャンプ</translation>
     </message>
     <message>
-        <location filename="../forms/ElemCtrl.ui" line="141"/>
+        <location filename="../forms/ElemCtrl.ui" line="171"/>
         <source>Th dmut</source>
         <translation>dmut しきい値</translation>
     </message>
     <message>
-        <location filename="../forms/ElemCtrl.ui" line="160"/>
+        <location filename="../forms/ElemCtrl.ui" line="196"/>
         <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Threshold value of the dmut.&lt;/p&gt;&lt;p&gt;When the dmut is less than the Threshold, most of the values (ROI, dmut,...) is set at BG Val.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
         <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;dmut のしきい値。&lt;/p&gt;&lt;p&gt;dmut がしきい値より小さいとき、ほとんどの値（ROI、dmut など）は BG 値になります。&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
-        <location filename="../forms/ElemCtrl.ui" line="167"/>
+        <location filename="../forms/ElemCtrl.ui" line="203"/>
         <source>dE</source>
         <translation>端シフト</translation>
     </message>
     <message>
-        <location filename="../forms/ElemCtrl.ui" line="186"/>
+        <location filename="../forms/ElemCtrl.ui" line="228"/>
         <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Position of the absorption edge, where the mut is ( mu(E0+dE) + mu(E0-dE) ) / 2.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
         <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;吸収端の位置。mut が ( mu(E0+dE) + mu(E0-dE) ) / 2 となる点です。&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
-        <location filename="../forms/ElemCtrl.ui" line="193"/>
+        <location filename="../forms/ElemCtrl.ui" line="235"/>
         <source>ROI</source>
         <translation>ROI 範囲</translation>
     </message>
     <message>
-        <location filename="../forms/ElemCtrl.ui" line="212"/>
+        <location filename="../forms/ElemCtrl.ui" line="260"/>
         <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Start position of the ROI.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
         <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;ROI の開始位置。&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
-        <location filename="../forms/ElemCtrl.ui" line="238"/>
+        <location filename="../forms/ElemCtrl.ui" line="292"/>
         <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;End position of the ROI.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
         <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;ROI の終了位置。&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
-        <location filename="../forms/ElemCtrl.ui" line="257"/>
+        <location filename="../forms/ElemCtrl.ui" line="317"/>
         <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;ROI Value&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
         <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;ROI 値&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
-        <location filename="../forms/ElemCtrl.ui" line="276"/>
+        <location filename="../forms/ElemCtrl.ui" line="342"/>
         <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Normalized ROI value calculated as ROI / dmut.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
         <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;ROI / dmut として計算した規格化 ROI 値。&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
-        <location filename="../forms/ElemCtrl.ui" line="283"/>
+        <location filename="../forms/ElemCtrl.ui" line="349"/>
         <source>No Neg</source>
         <translation>負値なし</translation>
     </message>
     <message>
-        <location filename="../forms/ElemCtrl.ui" line="286"/>
+        <location filename="../forms/ElemCtrl.ui" line="352"/>
         <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;When the ROI is negative, the BG value is used instead of the calculated one.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
         <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;ROI が負のとき、計算値の代わりに BG 値を使います。&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
-        <location filename="../forms/ElemCtrl.ui" line="293"/>
+        <location filename="../forms/ElemCtrl.ui" line="359"/>
         <source>Ratio</source>
         <translation>比率</translation>
     </message>
     <message>
-        <location filename="../forms/ElemCtrl.ui" line="315"/>
+        <location filename="../forms/ElemCtrl.ui" line="387"/>
         <source>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;Relative strength of the dmut against the dmut of selecte element as Target.&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
         <translation>&lt;html&gt;&lt;head/&gt;&lt;body&gt;&lt;p&gt;基準に選んだ元素の dmut に対するこの dmut の相対強度。&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
     </message>
     <message>
-        <location filename="../forms/ElemCtrl.ui" line="322"/>
+        <location filename="../forms/ElemCtrl.ui" line="394"/>
         <source>Std. Ratio</source>
         <translation>標準比率</translation>
     </message>
     <message>
-        <location filename="../forms/ElemCtrl.ui" line="345"/>
+        <location filename="../forms/ElemCtrl.ui" line="423"/>
         <source>Use</source>
         <translation>使用</translation>
     </message>
     <message>
-        <location filename="../forms/ElemCtrl.ui" line="355"/>
+        <location filename="../forms/ElemCtrl.ui" line="433"/>
         <source>Target</source>
         <translation>基準</translation>
     </message>
     <message>
-        <location filename="../forms/ElemCtrl.ui" line="362"/>
+        <location filename="../forms/ElemCtrl.ui" line="440"/>
         <source>Show</source>
         <translation>表示</translation>
     </message>
