@@ -15,9 +15,7 @@ const QColor fourierColor(0, 192, 0);
 
 QPen solidPen(const QColor& c, double width)
 {
-    QPen pen(c);
-    pen.setWidthF(width);
-    return pen;
+    return QPen(c, width);
 }
 
 // Background lines are dashed: 6 pixels on, 2 off.
