@@ -58,6 +58,7 @@ Body::Body(QWidget* parent)
     m_xafsView->show();
 
     buildCalibration();
+    buildAnalyzer();
     buildImageProcessor();
     disableWindowsToCome();
 }
@@ -108,13 +109,10 @@ void Body::disableWindowsToCome()
 {
     // Windows and actions that are not part of the program yet stay visibly
     // disabled instead of doing nothing when clicked.
-    for (QWidget* w : {static_cast<QWidget*>(ui->ShowAnalyzer), static_cast<QWidget*>(ui->BatchCtrlB),
-                       static_cast<QWidget*>(ui->CheckVals), static_cast<QWidget*>(ui->ShowResAnalysis),
-                       static_cast<QWidget*>(ui->SelectDark), static_cast<QWidget*>(ui->SaveFlatDark),
-                       static_cast<QWidget*>(ui->SaveDataCfgB), static_cast<QWidget*>(ui->SaveData),
-                       static_cast<QWidget*>(ui->SaveImage), static_cast<QWidget*>(ui->SaveEachSpectrum),
-                       static_cast<QWidget*>(ui->DeGlitch), static_cast<QWidget*>(ui->ShowProcImg),
-                       static_cast<QWidget*>(ui->ExecFourierA)})
+    for (QWidget* w : {static_cast<QWidget*>(ui->BatchCtrlB), static_cast<QWidget*>(ui->SelectDark),
+                       static_cast<QWidget*>(ui->SaveFlatDark), static_cast<QWidget*>(ui->SaveDataCfgB),
+                       static_cast<QWidget*>(ui->SaveData), static_cast<QWidget*>(ui->SaveImage),
+                       static_cast<QWidget*>(ui->SaveEachSpectrum), static_cast<QWidget*>(ui->ExecFourierA)})
         w->setEnabled(false);
 }
 

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVector>
 
+class Analyzer;
 class CalibCtrl;
 class ImgDispA;
 class ImgProc;
@@ -48,6 +49,7 @@ public:
     const Analyzed2DRes& shiftMap() const { return m_shiftMap; }
     CalibCtrl* calibCtrl() const { return m_calib; }
     ImgProc* imgProc() const { return m_imgProc; }
+    Analyzer* analyzer() const { return m_analyzer; }
     // Long work of the main window in progress (calibration, alignment).
     bool isCalibrating() const;
     bool isAligning() const;
@@ -97,6 +99,14 @@ public slots:
     void clearAllShifts();
     void alignSeries();
 
+    // Analysis: the analyzer window, result maps on show, deglitching.
+    void showResAnalysis(bool f);
+    void selectedNewRef();
+    void setupResAnalysisImage();
+    void showProcImg(bool f);
+    void deglitch();
+    void showAnalyzedVals();
+
 signals:
     void loadI1Files(QStringList files, int skip, int cutFirst, int cutLast);
     void loadI0Files(QStringList files, int skip, int cutFirst, int cutLast);
@@ -110,6 +120,7 @@ private:
     void buildLoaders();
     void buildCalibration();
     void buildImageProcessor();
+    void buildAnalyzer();
     // Every long job that reads the series ends before a series changes.
     void stopSeriesWork();
     // Whether target spectra take Victoreen background lines.
@@ -159,6 +170,8 @@ private:
     JobRunner* m_alignRunner = nullptr;
     XafsSpectrum m_standard;
     bool m_hasStandard = false;
+
+    Analyzer* m_analyzer = nullptr;
 
     Analyzed2DRes m_shiftMap;
     XafsSpectrum m_current;

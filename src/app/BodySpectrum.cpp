@@ -5,6 +5,7 @@
 #include "ui_Body.h"
 
 #include "io/SelectDataFiles.h"
+#include "analysis/Analyzer.h"
 #include "io/TiffData.h"
 #include "processing/AbsorptionSpectrum.h"
 #include "processing/CrossSection.h"
@@ -34,6 +35,8 @@ void Body::showXafsSpectrum()
                                     ui->FluoType->isChecked());
     m_current = source.xafs(m_mouseX, m_mouseY, targetVictoreen(), shift);
     const double edgeShift = m_xafsView->setTarget(m_current);
+    if (!m_running2D)
+        m_analyzer->analyzeAndShowSpectrum(m_current);
 
     ui->Position->setText(QString::asprintf("(% 4d, % 4d)", m_mouseX, m_mouseY));
     ui->EShiftOnTbl->setText(QString::asprintf("%5.2f", shift));

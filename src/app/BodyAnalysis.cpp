@@ -1,0 +1,76 @@
+// Body: the analyzer window and the result maps it selects: showing them,
+// deglitching them and dumping their values.
+#include "app/Body.h"
+
+#include "ui_Body.h"
+
+#include "analysis/Analyzer.h"
+#include "widgets/ImgDispA.h"
+
+#include <QDebug>
+
+void Body::buildAnalyzer()
+{
+    m_analyzer = new Analyzer;
+    m_secondaryWindows.append(m_analyzer);
+    connect(ui->ShowAnalyzer, &QPushButton::clicked, m_analyzer, &Analyzer::show);
+    connect(m_analyzer, &Analyzer::changedSelection, this, &Body::selectedNewRef);
+    m_running2D = false;
+    connect(ui->ShowResAnalysis, &QRadioButton::toggled, this, &Body::showResAnalysis);
+    connect(ui->DeGlitch, &QPushButton::clicked, this, &Body::deglitch);
+    connect(ui->ShowProcImg, &QCheckBox::toggled, this, &Body::showProcImg);
+    connect(ui->CheckVals, &QPushButton::clicked, this, &Body::showAnalyzedVals);
+}
+
+void Body::showResAnalysis(bool f)
+{
+    Q_UNUSED(f);
+    ui->dispA->setResultLayer(m_analyzer->currentImage());
+    ui->dispA->setShowOverlayer(ui->ShowShiftMap->isChecked() || ui->ShowResAnalysis->isChecked());
+    redrawImage();
+}
+
+void Body::selectedNewRef()
+{
+    showResAnalysis(true);
+}
+
+void Body::setupResAnalysisImage()
+{
+    if (Analyzed2DRes* map = m_analyzer->currentImage())
+        map->genImg();
+}
+
+void Body::showProcImg(bool f)
+{
+    Analyzed2DRes* map = m_analyzer->currentImage();
+    if (!map)
+        return;
+    map->selectProcImg(f);
+    map->genImg();
+    redrawImage();
+}
+
+void Body::deglitch()
+{
+    Analyzed2DRes* map = m_analyzer->currentImage();
+    if (!map)
+        return;
+    m_analyzer->stopCorMap();
+    map->setDeglitchConds(ui->DeGlitchFactor->text().toDouble(), ui->DeGlitchRatio->text().toDouble());
+    map->selectProcImg(true);
+    map->genImg();
+    map->deglitch();
+    redrawImage();
+}
+
+void Body::showAnalyzedVals()
+{
+    const Analyzed2DRes* map = m_analyzer->currentImage();
+    if (!map)
+        return;
+    qDebug().noquote() << QStringLiteral("vals of ") + map->name();
+    for (int y = 0; y < m_imageHeight; ++y)
+        for (int x = 0; x < m_imageWidth; ++x)
+            qDebug().noquote() << QString::asprintf("%4d %4d %15.6f %15.6f", x, y, map->value(x, y), map->procValue(x, y));
+}
