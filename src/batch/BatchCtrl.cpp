@@ -84,6 +84,7 @@ void BatchCtrl::load(QString fname)
         // The editor keeps its text.
         qDebug().noquote() << error;
         Log(error + QLatin1Char('\n'));
+        emit loadFailed(error);
         return;
     }
     ui->BatchCmds->setPlainText(text);

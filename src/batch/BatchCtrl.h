@@ -31,6 +31,9 @@ public:
 signals:
     void doDispatchCmds(QStringList cmdLines);
     void batchStop();
+    // A script could not be loaded (the message names the file); start-up
+    // with "-x" uses it to end a headless run with a failure.
+    void loadFailed(QString message);
 
 public slots:
     void execCmdsSlot();

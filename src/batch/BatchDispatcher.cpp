@@ -25,6 +25,7 @@ void BatchDispatcher::execNextLineSlot()
 void BatchDispatcher::doDispatchCmds(QStringList cmdList)
 {
     m_interpreter.start(cmdList);
+    m_failure.clear();
     emit execNextLineSig();
 }
 
@@ -48,6 +49,7 @@ void BatchDispatcher::commandFailed(QString message)
         return;
     }
     m_interpreter.stop();
+    m_failure = text;
     qWarning().noquote() << text;
     emit Log(text + QLatin1Char('\n'));
     emit runFailed(text);

@@ -18,6 +18,9 @@ public:
 
     // The walk's state; read it only from the dispatcher's thread.
     const BatchInterpreter& interpreter() const { return m_interpreter; }
+    // "Line %1: %2" of the command that failed in the last run; empty when
+    // none did. Read it from the dispatcher's thread (or take runFailed).
+    const QString& failure() const { return m_failure; }
 
 signals:
     void execNextLineSig();
@@ -42,4 +45,5 @@ public slots:
 
 private:
     BatchInterpreter m_interpreter;
+    QString m_failure;
 };

@@ -3,6 +3,7 @@
 #include "batch/BatchCtrl.h"
 #include "batch/BatchDispatcher.h"
 #include "batch/BatchKeywords.h"
+#include "app/Translation.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -12,6 +13,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTranslator>
 #include <QtTest>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,6 +33,7 @@ private slots:
     void dialogs();
     void logInsertsAtTheCursor();
     void startUpHandOff();
+    void japanese();
 
 private:
     static QPlainTextEdit* editor(BatchCtrl& w) { return w.findChild<QPlainTextEdit*>("BatchCmds"); }
@@ -189,8 +192,11 @@ void TestBatchCtrl::loadRefusesWhatIsNoScript()
     }
     BatchCtrl w;
     editor(w)->setPlainText("kept");
+    QSignalSpy failed(&w, &BatchCtrl::loadFailed);
     w.load(path);
     QCOMPARE(editor(w)->toPlainText(), QString("kept"));
+    QCOMPARE(failed.count(), 1);
+    QVERIFY(failed.at(0).at(0).toString().contains(path));
     const QString log = logView(w)->toPlainText();
     QVERIFY2(log.startsWith("Can not load " + path + ": "), qPrintable(log));
 }
@@ -268,6 +274,22 @@ void TestBatchCtrl::startUpHandOff()
     rig.window.execBatchSlot();
     QVERIFY(rig.waitForEnd());
     QCOMPARE(rig.executor.sent, QStringList({"1 0 [seek_image] [4]", "2 0 [quit]", "3 1 []"}));
+}
+
+void TestBatchCtrl::japanese()
+{
+    QTranslator translator;
+    QVERIFY(installJapanese(*qApp, translator));
+    {
+        BatchCtrl w;
+        QCOMPARE(button(w, "Exec")->text(), QString::fromUtf8("実行"));
+        QCOMPARE(button(w, "ClearLog")->text(), QString::fromUtf8("ログ消去"));
+        QCOMPARE(w.findChild<QTabWidget*>()->tabText(1), QString::fromUtf8("進行ログ"));
+        QFileDialog* dialog = w.findChild<QFileDialog*>();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->nameFilters().first(), QString::fromUtf8("バッチファイル (*.bat)"));
+    }
+    qApp->removeTranslator(&translator);
 }
 
 QTEST_MAIN(TestBatchCtrl)

@@ -102,6 +102,10 @@ void TestBatchDispatcher::failureEndsTheRunAndNamesTheLine()
     QVERIFY(waitForEnd());
     QCOMPARE(m_executor->ends, QList<bool>{true});
     QCOMPARE(m_executor->failures, QStringList{"Line 3: save_data failed"});
+    QString remembered;
+    QMetaObject::invokeMethod(m_dispatcher, [d = m_dispatcher, &remembered] { remembered = d->failure(); },
+                              Qt::BlockingQueuedConnection);
+    QCOMPARE(remembered, QString("Line 3: save_data failed"));
     QCOMPARE(m_executor->sent.size(), 3);
     QVERIFY2(m_executor->log.endsWith("save_data : out.tif\nLine 3: save_data failed\n"),
              qPrintable(m_executor->log));

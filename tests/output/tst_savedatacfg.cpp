@@ -1,3 +1,4 @@
+#include "app/Translation.h"
 #include "output/SaveDataCfg.h"
 
 #include <QButtonGroup>
@@ -6,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTranslator>
 #include <QtTest>
 
 class TestSaveDataCfg : public QObject
@@ -16,6 +18,7 @@ private slots:
     void exclusiveGroupsAndTiffFrame();
     void slotsSetTheirControl();
     void settingsReadTheForm();
+    void japanese();
 };
 
 namespace {
@@ -154,6 +157,18 @@ void TestSaveDataCfg::settingsReadTheForm()
     QVERIFY(s.tiffAsAnalyzed);
     QCOMPARE(s.tiffScaleMin, -1.5);
     QCOMPARE(s.tiffScaleMax, 0.0);   // not a number reads as 0
+}
+
+void TestSaveDataCfg::japanese()
+{
+    QTranslator translator;
+    QVERIFY(installJapanese(*qApp, translator));
+    {
+        SaveDataCfg dlg;
+        QCOMPARE(dlg.windowTitle(), QString::fromUtf8("データ保存設定"));
+        QCOMPARE(child<QRadioButton>(dlg, "DataCommaSeparated")->text(), QString::fromUtf8("カンマ区切り"));
+    }
+    qApp->removeTranslator(&translator);
 }
 
 QTEST_MAIN(TestSaveDataCfg)

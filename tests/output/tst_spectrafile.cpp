@@ -228,6 +228,10 @@ void TestSpectraFile::throughTheRunner()
     QStringList progress;
     const QByteArray expected = pointByPoint(r, &progress);
     auto job = std::make_shared<SpectraFileJob>(r);
+    SaveProvenance provenance;
+    provenance.halfWidth = 0;
+    provenance.energyRule = "calculated";
+    job->setProvenance(provenance);
     QCOMPARE(job->sliceCount(), 18);
     QCOMPARE(job->totalItems(), qint64(24 * 18));
     SaveFileJob::Result result;
@@ -240,6 +244,7 @@ void TestSpectraFile::throughTheRunner()
     QVERIFY2(result.ok, qPrintable(result.message));
     QCOMPARE(result.path, dir.filePath("run.dat"));
     QVERIFY(bytesOf(dir.filePath("run.dat")) == expected);
+    QVERIFY(bytesOf(dir.filePath("run.dat.provenance.txt")).contains("Energy rule      : calculated\n"));
 }
 
 void TestSpectraFile::stopKeepsTheOldFile()
@@ -256,6 +261,7 @@ void TestSpectraFile::stopKeepsTheOldFile()
     SpectraFileRequest r = request(d, path, false, QRectF(0, 0, 24, 18), 0, 0);
     r.memoryBudget = 4096;
     auto job = std::make_shared<SpectraFileJob>(r);
+    job->setProvenance(SaveProvenance());
     SaveFileJob::Result result;
     job->setDone([&result](const SaveFileJob::Result& res) { result = res; });
     JobRunner runner;
