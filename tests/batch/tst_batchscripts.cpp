@@ -22,6 +22,7 @@ private slots:
     void remBlockOutlivesTheRun();
     void endLineIsReenteredQuietly();
     void backslashOnTheLastLine();
+    void substitutionIsBounded();
 };
 
 namespace {
@@ -142,6 +143,25 @@ void TestBatchScripts::backslashOnTheLastLine()
     dispatcher.doDispatchCmds({"seek_image 3 \\", "seek_image 4\\ \t"});
     QVERIFY(runToEnd(executor));
     QCOMPARE(executor.sent, QStringList({"1 0 [seek_image] [3] [seek_image] [4]"}));
+}
+
+void TestBatchScripts::substitutionIsBounded()
+{
+    // Loops whose values hold their own token multiply an argument's length
+    // with every loop; the growth stops at the limit.
+    QVector<LoopVar> loops(12);
+    for (LoopVar& l : loops) {
+        l.token = "A";
+        l.current = "AAAA";
+    }
+    loops[3].token.clear();   // an empty token replaces nothing
+    QStringList args{"xAy", "none"};
+    BatchInterpreter::substitute(loops, args);
+    QVERIFY(args.at(0).size() <= BatchInterpreter::maxArgumentLength);
+    QVERIFY(args.at(0).size() > BatchInterpreter::maxArgumentLength - 4);
+    QVERIFY(args.at(0).startsWith("xAAAA"));
+    QVERIFY(args.at(0).endsWith("Ay"));
+    QCOMPARE(args.at(1), QString("none"));
 }
 
 QTEST_GUILESS_MAIN(TestBatchScripts)

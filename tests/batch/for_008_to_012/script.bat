@@ -1,3 +1,3 @@
-:for n N 001 100
+:for n N 008 012
 save_image f_N.png
 :next n
