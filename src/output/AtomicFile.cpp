@@ -1,5 +1,6 @@
 #include "output/AtomicFile.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -49,22 +50,17 @@ bool saveImage(const QImage& image, const QString& path, QString* error)
         setError(error, QStringLiteral("Can't save %1: no picture").arg(path));
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        setError(error, QStringLiteral("Can't open %1: %2").arg(path, file.errorString()));
-        return false;
-    }
-    QImageWriter writer(&file, format);
+    // Encoded in memory first: the encoder never meets a failing disk, and
+    // the file is written in one piece.
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
     if (!writer.write(image)) {
         setError(error, QStringLiteral("Can't write %1: %2").arg(path, writer.errorString()));
-        file.cancelWriting();
         return false;
     }
-    if (!file.commit()) {
-        setError(error, QStringLiteral("Can't write %1: %2").arg(path, file.errorString()));
-        return false;
-    }
-    return true;
+    return writeBytes(path, encoded, error);
 }
 
 }
