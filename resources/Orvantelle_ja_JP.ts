@@ -271,6 +271,64 @@
         </message>
     </context>
     <context>
+        <name>BatchCtrl</name>
+        <message>
+            <location filename="../forms/BatchCtrl.ui" line="14" />
+            <source>Batch Control</source>
+            <translation>バッチ制御</translation>
+        </message>
+        <message>
+            <location filename="../forms/BatchCtrl.ui" line="24" />
+            <source>Batch Cmds</source>
+            <translation>バッチコマンド</translation>
+        </message>
+        <message>
+            <location filename="../forms/BatchCtrl.ui" line="38" />
+            <source>Progress Log</source>
+            <translation>進行ログ</translation>
+        </message>
+        <message>
+            <location filename="../forms/BatchCtrl.ui" line="57" />
+            <source>Load</source>
+            <translation>読込</translation>
+        </message>
+        <message>
+            <location filename="../forms/BatchCtrl.ui" line="64" />
+            <source>Save</source>
+            <translation>保存</translation>
+        </message>
+        <message>
+            <location filename="../forms/BatchCtrl.ui" line="71" />
+            <source>Clear Log</source>
+            <translation>ログ消去</translation>
+        </message>
+        <message>
+            <location filename="../forms/BatchCtrl.ui" line="78" />
+            <source>Clear</source>
+            <translation>消去</translation>
+        </message>
+        <message>
+            <location filename="../forms/BatchCtrl.ui" line="98" />
+            <source>Exec.</source>
+            <translation>実行</translation>
+        </message>
+        <message>
+            <location filename="../forms/BatchCtrl.ui" line="105" />
+            <source>Stop</source>
+            <translation>停止</translation>
+        </message>
+        <message>
+            <location filename="../src/batch/BatchCtrl.cpp" line="40" />
+            <source>Batch File (*.bat)</source>
+            <translation>バッチファイル (*.bat)</translation>
+        </message>
+        <message>
+            <location filename="../src/batch/BatchCtrl.cpp" line="40" />
+            <source>Any Files (* *.*)</source>
+            <translation>すべてのファイル (* *.*)</translation>
+        </message>
+    </context>
+    <context>
         <name>Body</name>
         <message>
             <location filename="../forms/Body.ui" line="14" />
@@ -981,6 +1039,64 @@
             <location filename="../forms/LCFReference.ui" line="185" />
             <source>Show</source>
             <translation>表示</translation>
+        </message>
+    </context>
+    <context>
+        <name>SaveDataCfg</name>
+        <message>
+            <location filename="../forms/SaveDataCfg.ui" line="14" />
+            <source>Save Data Configuration</source>
+            <translation>データ保存設定</translation>
+        </message>
+        <message>
+            <location filename="../forms/SaveDataCfg.ui" line="20" />
+            <source>Save as Tiff</source>
+            <translation>TIFF で保存</translation>
+        </message>
+        <message>
+            <location filename="../forms/SaveDataCfg.ui" line="39" />
+            <source>Fixed Scale</source>
+            <translation>固定スケール</translation>
+        </message>
+        <message>
+            <location filename="../forms/SaveDataCfg.ui" line="46" />
+            <source>Min</source>
+            <translation>最小</translation>
+        </message>
+        <message>
+            <location filename="../forms/SaveDataCfg.ui" line="60" />
+            <source>Max</source>
+            <translation>最大</translation>
+        </message>
+        <message>
+            <location filename="../forms/SaveDataCfg.ui" line="74" />
+            <source>Save as Analyzed Area Size and Resolution</source>
+            <translation>解析した範囲の大きさと分解能で保存</translation>
+        </message>
+        <message>
+            <location filename="../forms/SaveDataCfg.ui" line="84" />
+            <source>Save as Text data</source>
+            <translation>テキストデータで保存</translation>
+        </message>
+        <message>
+            <location filename="../forms/SaveDataCfg.ui" line="100" />
+            <source>Comma Separated</source>
+            <translation>カンマ区切り</translation>
+        </message>
+        <message>
+            <location filename="../forms/SaveDataCfg.ui" line="113" />
+            <source>Space Separated</source>
+            <translation>スペース区切り</translation>
+        </message>
+        <message>
+            <location filename="../forms/SaveDataCfg.ui" line="123" />
+            <source>X Y Val : 1point/1line</source>
+            <translation>X Y 値 : 1点/1行</translation>
+        </message>
+        <message>
+            <location filename="../forms/SaveDataCfg.ui" line="136" />
+            <source>Val1 Val2 Val3... : each Y line</source>
+            <translation>値1 値2 値3... : Y の行ごと</translation>
         </message>
     </context>
     <context>

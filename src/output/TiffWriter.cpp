@@ -1,5 +1,7 @@
 #include "output/TiffWriter.h"
 
+#include "output/AtomicFile.h"
+
 #include <QFile>
 #include <tiffio.h>
 
@@ -19,13 +21,39 @@ bool setTags(TIFF* tif, int width, int height)
         && TIFFSetField(tif, TIFFTAG_ORIENTATION, uint16_t(ORIENTATION_TOPLEFT)) == 1;
 }
 
+bool writeStrips(const QString& fileName, const quint16* data, int width, int height);
+
 } // namespace
 
 bool writeTiff16(const QString& fileName, const quint16* data, int width, int height)
 {
-    if (!data || width <= 0 || height <= 0)
-        return false;
+    return writeTiff16(fileName, data, width, height, nullptr);
+}
 
+bool writeTiff16(const QString& fileName, const quint16* data, int width, int height, QString* error)
+{
+    if (!data || width <= 0 || height <= 0) {
+        if (error)
+            *error = QStringLiteral("Can't write %1: no image data").arg(fileName);
+        return false;
+    }
+    // The file is written under a temporary name and renamed over the target
+    // only when complete, so a failure never leaves a truncated file behind.
+    TempSibling temp(fileName);
+    if (!temp.create(error))
+        return false;
+    if (!writeStrips(temp.path(), data, width, height)) {
+        if (error)
+            *error = QStringLiteral("Can't write %1").arg(fileName);
+        return false;
+    }
+    return temp.commit(error);
+}
+
+namespace {
+
+bool writeStrips(const QString& fileName, const quint16* data, int width, int height)
+{
     // The name in the file system's own encoding, so that a name with
     // characters beyond ASCII is written under exactly that name.
     const QByteArray name = QFile::encodeName(fileName);
@@ -68,3 +96,5 @@ bool writeTiff16(const QString& fileName, const quint16* data, int width, int he
     TIFFClose(tif);
     return flushed;
 }
+
+} // namespace

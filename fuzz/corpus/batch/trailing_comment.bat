@@ -1,0 +1,1 @@
+seek_image 3 # go

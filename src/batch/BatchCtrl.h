@@ -1,0 +1,57 @@
+#pragma once
+
+#include "batch/CmdLine.h"
+
+#include <QStringList>
+#include <QWidget>
+
+class BatchDispatcher;
+class QFileDialog;
+
+namespace Ui {
+class BatchCtrl;
+}
+
+// The batch window: a command editor, a progress log and the buttons that
+// load, save and run the script. Running hands the editor's lines to the
+// dispatcher (in its own thread); the dispatcher's log lands here.
+class BatchCtrl : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit BatchCtrl(QWidget* parent = nullptr);
+    ~BatchCtrl() override;
+
+    // Stores the dispatcher and connects Stop, doDispatchCmds and its Log.
+    void setDispatcher(BatchDispatcher* dispatcher);
+    BatchDispatcher* dispatcher() const { return m_dispatcher; }
+    // The last script sent for execution, one entry per editor line.
+    const QStringList& lastScript() const { return m_lastScript; }
+
+signals:
+    void doDispatchCmds(QStringList cmdLines);
+    void batchStop();
+    // A script could not be loaded (the message names the file); start-up
+    // with "-x" uses it to end a headless run with a failure.
+    void loadFailed(QString message);
+
+public slots:
+    void execCmdsSlot();
+    void clear();
+    void clearLog();
+    void save(QString fname);
+    void load(QString fname);
+    void Log(QString LogMsg);
+    void setBatchFile(QString fname);
+    void execBatchSlot();
+    void showCmdErr(CmdLine cmd);
+
+private:
+    QFileDialog* makeDialog(bool forSaving);
+
+    Ui::BatchCtrl* ui;
+    BatchDispatcher* m_dispatcher = nullptr;
+    QFileDialog* m_saveDialog = nullptr;
+    QFileDialog* m_openDialog = nullptr;
+    QStringList m_lastScript;
+};

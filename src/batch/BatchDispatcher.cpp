@@ -1,0 +1,57 @@
+#include "batch/BatchDispatcher.h"
+
+#include <QDebug>
+
+BatchDispatcher::BatchDispatcher(QObject* parent)
+    : QObject(parent)
+{
+    registerBatchMetaTypes();
+    // Same object, same thread: a direct call.
+    connect(this, &BatchDispatcher::execNextLineSig, this, &BatchDispatcher::execNextLineSlot,
+            Qt::DirectConnection);
+}
+
+void BatchDispatcher::execNextLineSlot()
+{
+    const BatchInterpreter::Step step = m_interpreter.executeNextLine();
+    for (const QString& text : step.logs)
+        emit Log(text);
+    if (step.sent)
+        emit execCmdSig(step.cmd, step.inRem);
+    if (step.ended)
+        emit runEnded(false);
+}
+
+void BatchDispatcher::doDispatchCmds(QStringList cmdList)
+{
+    m_interpreter.start(cmdList);
+    m_failure.clear();
+    emit execNextLineSig();
+}
+
+void BatchDispatcher::batchStopSlot()
+{
+    if (m_interpreter.stop())
+        emit runEnded(true);
+}
+
+void BatchDispatcher::finishBatchExec()
+{
+    emit execNextLineSig();
+}
+
+void BatchDispatcher::commandFailed(QString message)
+{
+    const QString text = QStringLiteral("Line %1: %2")
+                             .arg(QString::number(m_interpreter.lastSentLineNo()), message);
+    if (!m_interpreter.running() || m_interpreter.hasEnded()) {
+        qDebug().noquote() << "Command failed outside a batch run:" << message;
+        return;
+    }
+    m_interpreter.stop();
+    m_failure = text;
+    qWarning().noquote() << text;
+    emit Log(text + QLatin1Char('\n'));
+    emit runFailed(text);
+    emit runEnded(true);
+}

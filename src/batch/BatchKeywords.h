@@ -1,0 +1,156 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+// The words of the batch language: the six interpreter directives and the 112
+// command words, each with its id. Both tables are process-wide, built once
+// (at start-up through init(), or on first use) and read-only afterwards.
+// Lookups compare upper-cased words, so keywords are case-insensitive; the
+// first matching entry in table order wins.
+namespace BatchKeywords {
+
+struct Keyword {
+    const char* word;
+    int id;
+};
+
+enum Directive {
+    For = 0,
+    Next = 1,
+    Echo = 2,
+    RemStart = 3,
+    RemEnd = 4,
+    End = 5,
+    NoDirective = 6
+};
+
+// Ids of the command words; the executor switches on them.
+enum Command {
+    ClearI1Files = 0,
+    ClearI0Files,
+    SetI1EnergyPattern,
+    SetI0EnergyPattern,
+    LoadI1Files,
+    LoadI0Files,
+    LoadI1FilesOfPattern,
+    LoadI0FilesOfPattern,
+    CutFI0,
+    CutFI1,
+    CutLI0 = 10,
+    CutLI1,
+    SkipI0,
+    SkipI1,
+    ShowLatestI0,
+    ShowLatestI1,
+    EngByNameI0,
+    EngByNameI1,
+    EngByNameRegExpI0,
+    EngByNameRegExpI1,
+    EngByNameFactorI0 = 20,
+    EngByNameFactorI1,
+    EngByCalcI0,
+    EngByCalcI1,
+    EngCalcBaseI0,
+    EngCalcBaseI1,
+    EngCalcDeltaI0,
+    EngCalcDeltaI1,
+    EngCalcEndI0,
+    EngCalcEndI1,
+    EngCalcNumI0 = 30,
+    EngCalcNumI1,
+    EngCalcEvenInEngI0,
+    EngCalcEvenInEngI1,
+    EngCalcEvenInDegI0,
+    EngCalcEvenInDegI1,
+    EngCalcDispUnitI0,
+    EngCalcDispUnitI1,
+    EngByRefI0,
+    EngByRefI1,
+    SetFluoType = 40,
+    SetBandW,
+    SetBandH,
+    SelectDispImage,
+    SeekImage,
+    SaveImage,
+    SaveImageWNum,
+    SaveAllImages,
+    SaveData,
+    SaveDataAsTiff,
+    MovePosition = 50,
+    SaveSpectra,
+    SelectRegion,
+    ScaleReset,
+    ZoomIn,
+    XafsViewNormalize,
+    XafsViewEnergyCorrection,
+    AnalyzerShowWindow,
+    AnalyzerSetLCFStd,
+    AnalyzerSetLCFMode,
+    AnalyzerExecLCF = 60,
+    AnalyzerSelectImage,
+    AnalyzerSelectImageType,
+    AnalyzerSetRaEnergy,
+    AnalyzerSetRaFactor,
+    AnalyzerExecRa,
+    AnalyzerSetFixedScale,
+    AnalyzerSetScaleMax,
+    AnalyzerSetScaleMin,
+    AnalyzerSetDMutScaleMax,
+    AnalyzerSetDMutScaleMin = 70,
+    AnalyzerSetRatioScaleMax,
+    AnalyzerSetRatioScaleMin,
+    AnalyzerViewNormalize,
+    AnalyzerViewEnergyCorrection,
+    AnalyzerTargetElements,
+    AnalyzerSelectAnalysisMode,
+    AnalyzerElemsSelectTarget,
+    AnalyzerElemsSelectShow,
+    AnalyzerElemsSetDeVs,
+    AnalyzerElemsSetCorrTh = 80,
+    AnalyzerElemsSelectDispMode,
+    AnalyzerElemsSetUse,
+    AnalyzerElemsSortByAn,
+    AnalyzerElemsRoi,
+    AnalyzerElemsThDMut,
+    AnalyzerElemsNoNeg,
+    AnalyzerElemsBgDMut,
+    AnalyzerElemsBgDMutR,
+    AnalyzerElemsBgDE,
+    AnalyzerElemsBgROI = 90,
+    AnalyzerElemsBgNROI,
+    AnalyzerExecElems,
+    CalibShowWindow,
+    CalibLoadStd,
+    CalibSetEdgeEV,
+    CalibExec,
+    CalibLoadMap,
+    CalibClearMap,
+    CalibSaveMap,
+    SaveDataCfgShowWindow = 100,
+    SaveDataCfgSaveAsTiff,
+    SaveDataCfgSaveAsText,
+    SaveDataCfgTiffFixScale,
+    SaveDataCfgTiffScaleMin,
+    SaveDataCfgTiffScaleMax,
+    SaveDataCfgTiffAsAnalyzed,
+    SaveDataCfgTextAsCsv,
+    SaveDataCfgTextAsSsv,
+    SaveDataCfgTextAsXyz,
+    SaveDataCfgTextAsVals = 110,
+    Quit = 111,
+    NoCommand = 112
+};
+
+// Builds both tables; start-up calls it before any thread exists.
+void init();
+
+const std::vector<Keyword>& directiveTable();
+const std::vector<Keyword>& commandTable();
+
+// Id of `word` in the directive table, NoDirective when it is none.
+int directiveId(const QString& word);
+// Id of `word` in the command table, NoCommand when it is none.
+int commandId(const QString& word);
+
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QVector>
+
+// Where a saved map or spectra file came from, written next to it as
+// "<name>.provenance.txt" so that a result can be traced back to its data.
+// The main window fills it from its series, panels and analyzer.
+struct SaveProvenance {
+    struct Series {
+        QString firstFile;
+        QString lastFile;
+        int count = 0;
+    };
+    struct Reference {
+        QString file;
+        double dE = 0.0;
+    };
+    enum ShiftMap { NoShiftMap, CalibratedShiftMap, LoadedShiftMap };
+
+    QString programVersion;
+    Series i1;
+    Series i0;
+    // The energy rule of the I1 panel in words ("from the file names", ...).
+    QString energyRule;
+    int halfWidth = 0;
+    int halfHeight = 0;
+    QVector<Reference> references;
+    ShiftMap shiftMap = NoShiftMap;
+    // The energy-map file, for a loaded shift map.
+    QString shiftMapFile;
+    QDateTime date;
+};
+
+namespace Provenance {
+
+// "<savedFile>.provenance.txt"
+QString sidecarPath(const QString& savedFile);
+QByteArray text(const SaveProvenance& p, const QString& savedFile);
+// Writes the sidecar of `savedFile` (atomically); false with a message
+// naming it when that fails.
+bool write(const SaveProvenance& p, const QString& savedFile, QString* error);
+
+}

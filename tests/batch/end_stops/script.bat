@@ -1,0 +1,3 @@
+seek_image 1
+:end
+seek_image 2

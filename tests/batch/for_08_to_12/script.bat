@@ -1,0 +1,3 @@
+:for n N 08 12
+save_image f_N.png
+:next n

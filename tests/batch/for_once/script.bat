@@ -1,0 +1,3 @@
+:for k K 5 5
+seek_image K
+:next k

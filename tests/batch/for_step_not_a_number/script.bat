@@ -1,0 +1,3 @@
+:for s S 3 1 x
+seek_image S
+:next s

@@ -1,0 +1,168 @@
+#include "BatchHarness.h"
+
+#include "batch/BatchDispatcher.h"
+#include "batch/BatchKeywords.h"
+#include "batch/BatchScriptFile.h"
+
+#include <QDir>
+#include <QtTest>
+
+// Every folder tests/batch/<case>/ holds a script (script.bat), the progress
+// log it must produce (expected.log) and the lines it must send to the
+// executor (expected.sent, one per line: number, inRem, [cmd] [args]...).
+// An optional file stop_after holds the number of sent lines after which
+// Stop is pressed. The script is loaded and split as the batch window does.
+class TestBatchScripts : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void golden_data();
+    void golden();
+    void remBlockOutlivesTheRun();
+    void endLineIsReenteredQuietly();
+    void backslashOnTheLastLine();
+    void substitutionIsBounded();
+};
+
+namespace {
+
+QString readAll(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(f.readAll());
+}
+
+// Runs the dispatcher in this thread until the run has ended; false when it
+// did not end within `budget` event rounds.
+bool runToEnd(const FakeExecutor& executor, int budget = 200000)
+{
+    for (int i = 0; i < budget && executor.ends.isEmpty(); ++i)
+        QCoreApplication::processEvents();
+    return !executor.ends.isEmpty();
+}
+
+} // namespace
+
+void TestBatchScripts::initTestCase()
+{
+    BatchKeywords::init();
+    registerBatchMetaTypes();
+}
+
+void TestBatchScripts::golden_data()
+{
+    QTest::addColumn<QString>("dir");
+    const QDir root(QStringLiteral(BATCH_CASES_DIR));
+    const QStringList cases = root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    int found = 0;
+    for (const QString& c : cases) {
+        if (!QFileInfo::exists(root.filePath(c + "/script.bat")))
+            continue;
+        QTest::newRow(qPrintable(c)) << root.filePath(c);
+        ++found;
+    }
+    QVERIFY(found >= 10);
+}
+
+void TestBatchScripts::golden()
+{
+    QFETCH(QString, dir);
+    QString script;
+    QString error;
+    QVERIFY2(BatchScriptFile::read(dir + "/script.bat", &script, &error), qPrintable(error));
+    const QStringList lines = script.split(QLatin1Char('\n'));
+
+    BatchDispatcher dispatcher;
+    FakeExecutor executor(&dispatcher);
+    executor.stopAfter = readAll(dir + "/stop_after").trimmed().toInt();
+    executor.attach();
+
+    dispatcher.doDispatchCmds(lines);
+    QVERIFY2(runToEnd(executor), "the run did not end");
+    QCOMPARE(executor.ends, QList<bool>{executor.stopAfter > 0});
+
+    QCOMPARE(executor.log, readAll(dir + "/expected.log"));
+    QStringList expectedSent = readAll(dir + "/expected.sent").split(QLatin1Char('\n'));
+    if (!expectedSent.isEmpty() && expectedSent.last().isEmpty())
+        expectedSent.removeLast();
+    QCOMPARE(executor.sent, expectedSent);
+
+    // Late completions after the end change nothing.
+    const int sentBefore = executor.sent.size();
+    dispatcher.finishBatchExec();
+    dispatcher.finishBatchExec();
+    QCoreApplication::processEvents();
+    QCOMPARE(executor.sent.size(), sentBefore);
+    QCOMPARE(executor.ends.size(), 1);
+}
+
+void TestBatchScripts::remBlockOutlivesTheRun()
+{
+    BatchDispatcher dispatcher;
+    FakeExecutor executor(&dispatcher);
+    executor.attach();
+
+    dispatcher.doDispatchCmds({"seek_image 1", ":rem_start", "seek_image 2"});
+    QVERIFY(runToEnd(executor));
+    QVERIFY(dispatcher.interpreter().inRem());
+
+    // The next run starts inside the unterminated block until ":rem_end".
+    executor.ends.clear();
+    executor.sent.clear();
+    executor.log.clear();
+    dispatcher.doDispatchCmds({"seek_image 3", ":REM_END", "seek_image 4"});
+    QVERIFY(runToEnd(executor));
+    QCOMPARE(executor.sent, QStringList({"1 1 [seek_image] [3]", "2 0 [:REM_END]", "3 0 [seek_image] [4]"}));
+    QCOMPARE(executor.log, QString("seek_image : 4\n"));
+}
+
+void TestBatchScripts::endLineIsReenteredQuietly()
+{
+    // After ":end" the run stays "running" on that line: a completion from a
+    // loader or an analysis run finds the same line and does nothing.
+    BatchDispatcher dispatcher;
+    FakeExecutor executor(&dispatcher);
+    executor.attach();
+    dispatcher.doDispatchCmds({"seek_image 1", ":end", "seek_image 2"});
+    QVERIFY(runToEnd(executor));
+    QVERIFY(dispatcher.interpreter().running());
+    QCOMPARE(dispatcher.interpreter().lineIndex(), 1);
+    dispatcher.finishBatchExec();
+    QCOMPARE(executor.sent, QStringList{"1 0 [seek_image] [1]"});
+    QCOMPARE(executor.ends.size(), 1);
+}
+
+void TestBatchScripts::backslashOnTheLastLine()
+{
+    BatchDispatcher dispatcher;
+    FakeExecutor executor(&dispatcher);
+    executor.attach();
+    dispatcher.doDispatchCmds({"seek_image 3 \\", "seek_image 4\\ \t"});
+    QVERIFY(runToEnd(executor));
+    QCOMPARE(executor.sent, QStringList({"1 0 [seek_image] [3] [seek_image] [4]"}));
+}
+
+void TestBatchScripts::substitutionIsBounded()
+{
+    // Loops whose values hold their own token multiply an argument's length
+    // with every loop; the growth stops at the limit.
+    QVector<LoopVar> loops(12);
+    for (LoopVar& l : loops) {
+        l.token = "A";
+        l.current = "AAAA";
+    }
+    loops[3].token.clear();   // an empty token replaces nothing
+    QStringList args{"xAy", "none"};
+    BatchInterpreter::substitute(loops, args);
+    QVERIFY(args.at(0).size() <= BatchInterpreter::maxArgumentLength);
+    QVERIFY(args.at(0).size() > BatchInterpreter::maxArgumentLength - 4);
+    QVERIFY(args.at(0).startsWith("xAAAA"));
+    QVERIFY(args.at(0).endsWith("Ay"));
+    QCOMPARE(args.at(1), QString("none"));
+}
+
+QTEST_GUILESS_MAIN(TestBatchScripts)
+#include "tst_batchscripts.moc"
