@@ -3,6 +3,7 @@
 #include "ui_Body.h"
 
 #include "analysis/AnalysisSnapshots.h"
+#include "batch/BatchDispatcher.h"
 #include "io/LoadTiff.h"
 #include "io/SelectDataFiles.h"
 #include "io/TiffData.h"
@@ -39,6 +40,7 @@ Body::Body(QWidget* parent)
     ui->HCross->setOrientation(0);
     ui->VCross->setOrientation(1);
 
+    buildBatch();
     buildLoaders();
 
     connect(ui->ShowData, &QRadioButton::toggled, this, &Body::selectedDataI0);
@@ -59,6 +61,7 @@ Body::Body(QWidget* parent)
 
     buildCalibration();
     buildAnalyzer();
+    buildSaving();
     buildImageProcessor();
     disableWindowsToCome();
 }
@@ -109,10 +112,8 @@ void Body::disableWindowsToCome()
 {
     // Windows and actions that are not part of the program yet stay visibly
     // disabled instead of doing nothing when clicked.
-    for (QWidget* w : {static_cast<QWidget*>(ui->BatchCtrlB), static_cast<QWidget*>(ui->SelectDark),
-                       static_cast<QWidget*>(ui->SaveFlatDark), static_cast<QWidget*>(ui->SaveDataCfgB),
-                       static_cast<QWidget*>(ui->SaveData), static_cast<QWidget*>(ui->SaveImage),
-                       static_cast<QWidget*>(ui->SaveEachSpectrum), static_cast<QWidget*>(ui->ExecFourierA)})
+    // "Dark Data" has no action at all.
+    for (QWidget* w : {static_cast<QWidget*>(ui->SelectDark), static_cast<QWidget*>(ui->ExecFourierA)})
         w->setEnabled(false);
 }
 
@@ -125,6 +126,7 @@ Body::~Body()
     m_i1Loader->cancelRequestsUpTo(m_i1Book.cancelAll());
     m_i0Loader->cancelRequestsUpTo(m_i0Book.cancelAll());
     stopWorkerThreads();
+    delete m_batchDispatcher;
     delete m_i1Loader;
     delete m_i0Loader;
     qDeleteAll(m_secondaryWindows);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "analysis/Analyzed2DRes.h"
+#include "app/BatchWait.h"
+#include "batch/CmdLine.h"
 #include "io/ImageSeries.h"
 #include "physics/XafsSpectrum.h"
 #include "processing/EMPHeader.h"
@@ -8,8 +10,15 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <QVector>
+#include <memory>
 
 class Analyzer;
+class BatchCtrl;
+class BatchDispatcher;
+class QFileDialog;
+class SaveDataCfg;
+class SaveFileJob;
+struct SaveProvenance;
 class CalibCtrl;
 class ImgDispA;
 class ImgProc;
@@ -112,6 +121,101 @@ signals:
     void loadI0Files(QStringList files, int skip, int cutFirst, int cutLast);
     void finishing();
     void finishBatchExec();
+
+
+    // --- Batch execution and saving (BodyBatch*.cpp, BodySave.cpp) ---
+public:
+    BatchCtrl* batchCtrl() const { return m_batchCtrl; }
+    BatchDispatcher* batchDispatcher() const { return m_batchDispatcher; }
+    SaveDataCfg* saveDataCfg() const { return m_saveDataCfg; }
+    // A spectra file or a large text map is being written.
+    bool isSaving() const;
+    // The last failure reported to the user (status bar), empty when none.
+    const QString& lastFailure() const { return m_lastFailure; }
+    // What the batch line in progress waits for (None when it is not waiting).
+    BatchWait::Work batchWaitsFor() const { return m_batchWait.work; }
+
+public slots:
+    // Executes one batch line (see BodyBatch.cpp).
+    void execCmdSlot(CmdLine cmd, bool inRem);
+
+    void saveImage(const QString& fname);
+    void saveImageWNum(const QString& fname, const QString& num);
+    void saveAllImages(const QString& fname);
+    void showSaveDataDialog();
+    void saveData(const QString& fname);
+    void saveDataAsTiff(const QString& fname, int ext);
+    void saveDataAsText(const QString& fname, int ext);
+    void saveFlatDark();
+    void saveEachSpectrum(const QString& fname);
+    void saveEachXafsSpectrum(const QString& fname);
+    void saveEachRawSpectrum(const QString& fname);
+
+signals:
+    // The batch line in progress has completed: exactly one per line, when
+    // what it started has ended (finishBatchExec from anything else while no
+    // line waits is not passed on).
+    void batchLineFinished();
+    // The batch line in progress failed (a file that cannot be read or
+    // written, a run that cannot start, an unknown command).
+    void batchCommandFailed(QString message);
+
+private:
+    void buildBatch();
+    void buildSaving();
+    // Writes `message` as a warning and into the status bar; a batch line in
+    // progress fails with it.
+    void reportFailure(const QString& message);
+    // Missing or malformed arguments of the line in progress, as warnings
+    // and in the batch window's log.
+    void logArgumentNotes(const QStringList& notes);
+    // Completion of the batch line, called on every finishBatchExec().
+    void batchCompletion();
+    bool batchWorkEnded() const;
+    // The batch executor's families; each returns whether the line is done
+    // now or completes later (BatchWait set).
+    bool execSeriesCommand(int id, const CmdLine& cmd);
+    bool execViewCommand(int id, const CmdLine& cmd);
+    bool execSaveCommand(int id, const CmdLine& cmd);
+    bool execAnalyzerCommand(int id, const CmdLine& cmd);
+    bool execCalibCommand(int id, const CmdLine& cmd);
+    bool execSaveCfgCommand(int id, const CmdLine& cmd);
+    bool execExtraCommand(const CmdLine& cmd);
+    // analyzer_exec_LCF, analyzer_exec_elems, analyzer_exec_ra.
+    bool startBatchRun(int id);
+    // Starts a series load of the batch; false (failed) when it has no file.
+    bool batchLoad(bool i1, const QStringList& files, bool newFile);
+    // Waits for `work` when `started`, else fails with `refusal`.
+    bool waitFor(BatchWait::Work work, bool started, const QString& refusal);
+    // Index of the first reference row whose Show button is checked, 0 if none.
+    int shownReferenceRow() const;
+    // Starts a file job on the save runner; the batch waits for it.
+    void startSaveJob(const std::shared_ptr<SaveFileJob>& job);
+    // The 16-bit TIFF of the selected map under fname numbered with ext;
+    // false (reported) when nothing was written.
+    bool writeMapTiff(const QString& fname, int ext);
+    void startSpectraFile(const QString& fname, bool raw);
+    SaveProvenance provenance() const;
+    // Writes the provenance sidecar of a saved file; false when that fails.
+    bool writeProvenance(const QString& savedFile);
+
+    BatchDispatcher* m_batchDispatcher = nullptr;
+    BatchCtrl* m_batchCtrl = nullptr;
+    BatchWait m_batchWait;
+    bool m_batchLineOpen = false;
+    CmdLine m_batchCmd;
+    QStringList m_batchFailures;
+    QString m_lastFailure;
+    SeriesLoadRequest m_lastLoad[2];   // 0: I1, 1: I0
+
+    QFileDialog* m_imageDialog = nullptr;
+    QFileDialog* m_dataDialog = nullptr;
+    QFileDialog* m_spectraDialog = nullptr;
+    SaveDataCfg* m_saveDataCfg = nullptr;
+    JobRunner* m_saveRunner = nullptr;
+    // Where the energy-shift map came from, for the provenance sidecars.
+    int m_shiftMapOrigin = 0;          // SaveProvenance::ShiftMap
+    QString m_shiftMapFile;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

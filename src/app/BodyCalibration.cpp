@@ -7,6 +7,7 @@
 #include "app/Log.h"
 #include "io/SelectDataFiles.h"
 #include "io/TiffData.h"
+#include "output/SaveProvenance.h"
 #include "processing/CalibCtrl.h"
 #include "processing/CalibrationJob.h"
 #include "processing/EdgeCalibration.h"
@@ -80,6 +81,7 @@ void Body::stopSeriesWork()
 {
     m_calibRunner->stopAndWait();
     m_alignRunner->stopAndWait();
+    m_saveRunner->stopAndWait();
 }
 
 void Body::newStdFile()
@@ -108,10 +110,17 @@ void Body::execCalibration()
     auto job = std::make_shared<CalibrationJob>(setup, &m_shiftMap);
     job->setOnFinished([this](const CalibrationStats& stats, bool stopped) {
         m_calib->showStatistics(stats);
+        m_shiftMapOrigin = SaveProvenance::CalibratedShiftMap;
+        m_shiftMapFile.clear();
         redrawImage();
         showXafsSpectrum();
-        if (!stopped)
+        if (!stopped) {
             emit finishBatchExec();
+        } else if (m_batchWait.work == BatchWait::Calibration) {
+            // A script waiting for it must not wait forever.
+            reportFailure(QStringLiteral("The calibration was stopped"));
+            emit finishBatchExec();
+        }
     });
     m_calibRunner->start(job);
 }
@@ -120,6 +129,8 @@ void Body::clearShiftMap()
 {
     m_calibRunner->stopAndWait();
     m_shiftMap.setup(m_shiftMap.grid());
+    m_shiftMapOrigin = SaveProvenance::NoShiftMap;
+    m_shiftMapFile.clear();
     redrawImage();
     showXafsSpectrum();
 }
@@ -127,16 +138,25 @@ void Body::clearShiftMap()
 void Body::saveEMap(const QString& fname)
 {
     const double eStd = m_hasStandard ? EdgeCalibration::halfHeightEdge(m_standard) : 0.0;
-    EnergyMapFile::write(fname, EnergyMapFile::sourceOf(m_shiftMap, eStd, m_calib->spacing(), m_calib->stdFileName()));
+    const QString path = EnergyMapFile::completeName(fname);
+    if (!EnergyMapFile::write(fname, EnergyMapFile::sourceOf(m_shiftMap, eStd, m_calib->spacing(), m_calib->stdFileName()))) {
+        reportFailure(QStringLiteral("Can't write the energy map %1").arg(path));
+        return;
+    }
+    writeProvenance(path);
 }
 
 void Body::loadEMap(const QString& fname)
 {
     m_calibRunner->stopAndWait();
-    if (EnergyMapFile::load(fname, &m_imageWidth, &m_imageHeight, m_calib->edgeEnergy(), &m_shiftMap)) {
-        redrawImage();
-        showXafsSpectrum();
+    if (!EnergyMapFile::load(fname, &m_imageWidth, &m_imageHeight, m_calib->edgeEnergy(), &m_shiftMap)) {
+        reportFailure(QStringLiteral("Can't load the energy map %1").arg(fname));
+        return;
     }
+    m_shiftMapOrigin = SaveProvenance::LoadedShiftMap;
+    m_shiftMapFile = fname;
+    redrawImage();
+    showXafsSpectrum();
 }
 
 EMPHeader Body::loadEMapHeader(QTextStream& in)
@@ -198,9 +218,14 @@ void Body::alignSeries()
     std::shared_ptr<SeriesAlignJob> job = m_imgProc->seriesJob(m_i1.images());
     if (!job)
         return;
-    job->setOnFinished([this](int, bool) {
+    job->setOnFinished([this](int, bool stopped) {
         renderShown(true);
         showXafsSpectrum();
+        if (m_batchWait.work == BatchWait::Alignment) {
+            if (stopped)
+                reportFailure(QStringLiteral("The alignment was stopped"));
+            emit finishBatchExec();
+        }
     });
     m_alignRunner->start(job);
 }

@@ -4,6 +4,7 @@
 
 #include "ui_Body.h"
 
+#include "batch/BatchFiles.h"
 #include "io/LoadTiff.h"
 #include "io/SelectDataFiles.h"
 #include "io/TiffData.h"
@@ -86,11 +87,15 @@ void Body::readFiles(bool i1, const QStringList& files, bool newFile)
     const int skip = panel->skip() > 0 ? panel->skip() : 1;
     const int cutFirst = panel->cutFirst() >= 0 ? panel->cutFirst() : 0;
     const int cutLast = panel->cutLast() >= 0 ? panel->cutLast() : 0;
+    // Kept so that a batch line can tell which files did not arrive.
+    SeriesLoadRequest& record = m_lastLoad[i1 ? 0 : 1];
+    record.expected = BatchFiles::filesToRead(files, skip, cutFirst, cutLast);
+    record.before = (i1 ? m_i1 : m_i0).size();
     if (i1) {
-        m_i1Book.startRequest();
+        record.request = m_i1Book.startRequest();
         emit loadI1Files(files, skip, cutFirst, cutLast);
     } else {
-        m_i0Book.startRequest();
+        record.request = m_i0Book.startRequest();
         emit loadI0Files(files, skip, cutFirst, cutLast);
     }
 }

@@ -1,16 +1,19 @@
 #include "app/Body.h"
+#include "app/StartupBatch.h"
 #include "app/StartupOptions.h"
 #include "app/Translation.h"
+#include "batch/BatchKeywords.h"
 #include "widgets/ColorTables.h"
 
 #include <QApplication>
-#include <QTimer>
 #include <QStyleFactory>
+#include <QTimer>
 #include <QTranslator>
 
 int main(int argc, char* argv[])
 {
     ColorTables::init();
+    BatchKeywords::init();
 
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -33,14 +36,21 @@ int main(int argc, char* argv[])
     QObject::connect(&body, &Body::finishing, &app, &QApplication::closeAllWindows);
     body.show();
 
-    // The batch window takes over "-b" and "-x" once it exists.
-    Q_UNUSED(settings.batchFile);
-    Q_UNUSED(settings.runBatch);
+    // "-b" and "-x": the batch window gets the file and runs it. Headless,
+    // the run's outcome is the exit status; ORV_SCREENSHOT_DIR asks for
+    // pictures of the main and spectrum windows once the script has ended.
+    StartupBatch::Options batch;
+    batch.batchFile = settings.batchFile;
+    batch.run = settings.runBatch;
+    batch.headless = StartupBatch::isHeadlessPlatform(QGuiApplication::platformName());
+    batch.screenshotDir = qEnvironmentVariable("ORV_SCREENSHOT_DIR");
+    StartupBatch startupBatch(&body, batch);
+    startupBatch.start();
 
-    // Headless runs (scripts/demo without a display) ask for a picture of the
-    // main window and end by themselves.
+    // A picture of the main window without a script (ORV_SCREENSHOT names
+    // the file); the program then ends by itself.
     const QString screenshot = qEnvironmentVariable("ORV_SCREENSHOT");
-    if (!screenshot.isEmpty()) {
+    if (!screenshot.isEmpty() && !batch.run) {
         QTimer::singleShot(1500, &body, [&body, screenshot] {
             body.grab().save(screenshot);
             body.close();

@@ -53,5 +53,6 @@ void BatchDispatcher::commandFailed(QString message)
     qWarning().noquote() << text;
     emit Log(text + QLatin1Char('\n'));
     emit runFailed(text);
+    emit runFailedAt(m_interpreter.lastSentLineNo(), message);
     emit runEnded(true);
 }

@@ -32,6 +32,9 @@ signals:
     void runEnded(bool stopped);
     // A command reported failure; `message` is "Line %1: %2".
     void runFailed(QString message);
+    // The same failure as the script line number and what failed, for a
+    // caller that names the script itself (a headless run).
+    void runFailedAt(int lineNo, QString what);
 
 public slots:
     void execNextLineSlot();

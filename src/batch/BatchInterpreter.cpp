@@ -99,7 +99,7 @@ BatchInterpreter::Step BatchInterpreter::executeNextLine()
                 qDebug().noquote() << echo;
                 step.logs << echo;
             }
-            if (cmd.isCommand()) {
+            if (cmd.isCommand() || cmd.isExtraCommand()) {
                 substitute(m_loops, cmd.args);
                 step.logs << QStringLiteral("%1 : %2\n").arg(cmd.cmd, cmd.args.join(QLatin1Char(' ')));
             }

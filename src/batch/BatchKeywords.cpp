@@ -129,6 +129,11 @@ const std::vector<Keyword> commands = {
     {"quit", 111},
 };
 
+const std::vector<Keyword> extraCommands = {
+    {"align_series", AlignSeries},
+    {"calib_set_rule", CalibSetRule},
+};
+
 // Upper-cased word -> id of its first entry in table order.
 using Index = QHash<QString, int>;
 
@@ -156,12 +161,19 @@ const Index& commandIndex()
     return index;
 }
 
+const Index& extraCommandIndex()
+{
+    static const Index index = buildIndex(extraCommands);
+    return index;
+}
+
 } // namespace
 
 void init()
 {
     directiveIndex();
     commandIndex();
+    extraCommandIndex();
 }
 
 const std::vector<Keyword>& directiveTable()
@@ -174,6 +186,11 @@ const std::vector<Keyword>& commandTable()
     return commands;
 }
 
+const std::vector<Keyword>& extraCommandTable()
+{
+    return extraCommands;
+}
+
 int directiveId(const QString& word)
 {
     return directiveIndex().value(word.toUpper(), NoDirective);
@@ -182,6 +199,13 @@ int directiveId(const QString& word)
 int commandId(const QString& word)
 {
     return commandIndex().value(word.toUpper(), NoCommand);
+}
+
+int extraCommandId(const QString& word)
+{
+    if (commandId(word) != NoCommand)
+        return NoExtraCommand;
+    return extraCommandIndex().value(word.toUpper(), NoExtraCommand);
 }
 
 }

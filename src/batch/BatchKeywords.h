@@ -142,15 +142,32 @@ enum Command {
     NoCommand = 112
 };
 
-// Builds both tables; start-up calls it before any thread exists.
+// Words beyond the 112 commands, looked up only for a word that is not one
+// of them (so the 112 ids and "not a command" stay as they are). They do what
+// the windows offer but the command table has no word for.
+enum ExtraCommand {
+    // align_series [refImage] [thresholdShare]: the I1 series aligned to the
+    // binarised edge image of image refImage (default 0), the threshold being
+    // thresholdShare (default 0.4) of its strongest edge. Completes later.
+    AlignSeries = 200,
+    // calib_set_rule 0|1: the calibration rule, half height (0) or fit (1).
+    CalibSetRule = 201,
+    NoExtraCommand = 299
+};
+
+// Builds the tables; start-up calls it before any thread exists.
 void init();
 
 const std::vector<Keyword>& directiveTable();
 const std::vector<Keyword>& commandTable();
+const std::vector<Keyword>& extraCommandTable();
 
 // Id of `word` in the directive table, NoDirective when it is none.
 int directiveId(const QString& word);
 // Id of `word` in the command table, NoCommand when it is none.
 int commandId(const QString& word);
+// Id of `word` among the extra words, NoExtraCommand when it is none (and
+// always for one of the 112 command words).
+int extraCommandId(const QString& word);
 
 }

@@ -40,6 +40,16 @@ bool CmdLine::isCommand() const
     return commandId() != BatchKeywords::NoCommand;
 }
 
+int CmdLine::extraCommandId() const
+{
+    return BatchKeywords::extraCommandId(cmd);
+}
+
+bool CmdLine::isExtraCommand() const
+{
+    return extraCommandId() != BatchKeywords::NoExtraCommand;
+}
+
 void registerBatchMetaTypes()
 {
     qRegisterMetaType<CmdLine>("CmdLine");

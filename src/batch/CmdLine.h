@@ -33,6 +33,9 @@ struct CmdLine {
     int commandId() const;
     bool isDirective() const;
     bool isCommand() const;
+    // One of the extra words beyond the 112 commands (BatchKeywords).
+    int extraCommandId() const;
+    bool isExtraCommand() const;
 };
 
 Q_DECLARE_METATYPE(CmdLine)

@@ -1,5 +1,6 @@
 #include "output/SaveProvenance.h"
 
+#include "io/EnergyOfFiles.h"
 #include "output/AtomicFile.h"
 
 #include <QFileInfo>
@@ -29,6 +30,36 @@ QString shiftMapLine(const SaveProvenance& p)
 }
 
 } // namespace
+
+QString energyRuleText(const EnergyOfFiles& rule)
+{
+    switch (rule.source) {
+    case EnergyOfFiles::ByFileName:
+        return QStringLiteral("from the file names, pattern \"%1\", factor %2")
+            .arg(rule.pattern, QString::number(rule.factor, 'g', 6));
+    case EnergyOfFiles::ByRefFile:
+        return QStringLiteral("from the reference file (%1 energies)").arg(rule.refEnergies.size());
+    case EnergyOfFiles::ByCalculation:
+        break;
+    }
+    static const char* const units[] = {"eV", "keV", "deg"};
+    const int unit = rule.unit >= 0 && rule.unit < 3 ? rule.unit : 0;
+    return QStringLiteral("calculated from %1 to %2 %3 in %4 steps, evenly in %5")
+        .arg(QString::number(rule.start, 'g', 6), QString::number(rule.end, 'g', 6),
+             QLatin1String(units[unit]), QString::number(rule.numOfPoints),
+             rule.evenInEnergy ? QStringLiteral("energy") : QStringLiteral("angle"));
+}
+
+SaveProvenance::Series seriesOf(const QStringList& files)
+{
+    SaveProvenance::Series s;
+    s.count = files.size();
+    if (!files.isEmpty()) {
+        s.firstFile = files.first();
+        s.lastFile = files.last();
+    }
+    return s;
+}
 
 QString sidecarPath(const QString& savedFile)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QStringList>
 #include <QString>
 #include <QVector>
 
@@ -33,7 +34,16 @@ struct SaveProvenance {
     QDateTime date;
 };
 
+class EnergyOfFiles;
+
 namespace Provenance {
+
+// The energy rule in words: "from the file names, pattern \"...\", factor
+// 1", "calculated from 7000 to 7500 eV in 100 steps, evenly in energy", or
+// "from the reference file (150 energies)".
+QString energyRuleText(const EnergyOfFiles& rule);
+// The series line of a list of file names in order.
+SaveProvenance::Series seriesOf(const QStringList& files);
 
 // "<savedFile>.provenance.txt"
 QString sidecarPath(const QString& savedFile);

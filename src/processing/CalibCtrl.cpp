@@ -128,6 +128,12 @@ void CalibCtrl::setEdgeEV(QString eV)
     ui->EdgeEeV->setText(eV);
 }
 
+void CalibCtrl::setRule(int rule)
+{
+    if (rule == int(CalibrationRule::HalfHeight) || rule == int(CalibrationRule::Fit))
+        ui->CalibRule->setCurrentIndex(rule);
+}
+
 void CalibCtrl::loadEShiftMap(QString fname)
 {
     emit loadEMap(fname);

@@ -56,6 +56,8 @@ public slots:
     // As if fname had been chosen in the standard chooser.
     void loadStd(QString fname);
     void setEdgeEV(QString eV);
+    // The rule: 0 half height, 1 fit; other values change nothing.
+    void setRule(int rule);
     // As if fname had been chosen in the open dialog.
     void loadEShiftMap(QString fname);
 

@@ -75,6 +75,23 @@ std::shared_ptr<SeriesAlignJob> ImgProc::seriesJob(const std::vector<TiffData*>&
     return std::make_shared<SeriesAlignJob>(images, m_aligner.reference(), threshold());
 }
 
+bool ImgProc::setReferenceOf(TiffData* image, double threshold)
+{
+    {
+        const QSignalBlocker edgeBlock(ui->EdgeDetect);
+        const QSignalBlocker binaryBlock(ui->BinaryImage);
+        ui->EdgeDetect->setChecked(true);
+        ui->BinaryImage->setChecked(true);
+    }
+    ui->BinThV->setText(QString::number(threshold, 'g', 6));
+    setSource(image);
+    setBinThV();
+    if (m_aligner.binary().isEmpty() || !(m_aligner.binary().maximum > 0.0))
+        return false;
+    setRefBin();
+    return !m_aligner.reference().isEmpty();
+}
+
 void ImgProc::setSource(TiffData* source)
 {
     if (!source)

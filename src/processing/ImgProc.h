@@ -42,6 +42,11 @@ public:
     // the current threshold; null, with "no ref bin image", without a
     // reference. The caller starts it on its runner.
     std::shared_ptr<SeriesAlignJob> seriesJob(const std::vector<TiffData*>& images) const;
+    // As if `image` were shown with "Edge Detect" and "Binary" ticked,
+    // `threshold` typed and "Set Ref." pressed: the reference becomes the
+    // binarised edge image of `image`. False when no pixel is above the
+    // threshold (no reference then).
+    bool setReferenceOf(TiffData* image, double threshold);
 
 signals:
     void askGiveData();

@@ -248,9 +248,9 @@ void XafsView::repaintPlot()
     area()->update();
 }
 
-void XafsView::saveData(const QString& fname)
+QStringList XafsView::saveData(const QString& fname)
 {
-    XafsViewFiles::save(fname, m_target, m_standard, m_extras);
+    return XafsViewFiles::save(fname, m_target, m_standard, m_extras);
 }
 
 void XafsView::setNormalize(bool f)

@@ -78,7 +78,8 @@ public slots:
     void onMouseMoved();
     // Repaints the drawing area and emits updated().
     void update();
-    void saveData(const QString& fname);
+    // Returns the files written (none when nothing could be saved).
+    QStringList saveData(const QString& fname);
     void setNormalize(bool f);
     void setEnergyCorrection(bool f);
 

@@ -1,0 +1,55 @@
+#include "batch/BatchFiles.h"
+
+#include <QDir>
+#include <QSet>
+#include <algorithm>
+
+namespace BatchFiles {
+
+QStringList filesOfPattern(const QString& dir, const QStringList& patterns)
+{
+    if (dir.isEmpty() || patterns.isEmpty())
+        return {};
+    const QDir d(dir);
+    if (!d.exists())
+        return {};
+    const QStringList names = d.entryList(patterns, QDir::Files, QDir::Name);
+    const bool hasSeparator = dir.endsWith(QLatin1Char('/')) || dir.endsWith(QDir::separator());
+    const QString prefix = hasSeparator ? dir : dir + QLatin1Char('/');
+    QStringList out;
+    out.reserve(names.size());
+    for (const QString& name : names)
+        out << prefix + name;
+    return out;
+}
+
+QStringList filesToRead(const QStringList& files, int skip, int cutFirst, int cutLast)
+{
+    const qint64 step = std::max(skip, 1);
+    const qint64 end = qint64(files.size()) - std::max(cutLast, 0);
+    QStringList out;
+    for (qint64 i = std::max(cutFirst, 0); i < end; i += step)
+        out << files.at(int(i));
+    return out;
+}
+
+QString loadShortfall(const QStringList& expected, const QStringList& arrived, int named)
+{
+    QSet<QString> got;
+    for (const QString& f : arrived)
+        got.insert(f);
+    QStringList missing;
+    for (const QString& f : expected)
+        if (!got.contains(f))
+            missing << f;
+    if (missing.isEmpty())
+        return QString();
+    QStringList shown = missing.mid(0, std::max(named, 1));
+    QString list = shown.join(QStringLiteral(", "));
+    if (missing.size() > shown.size())
+        list += QStringLiteral(" and %1 more").arg(missing.size() - shown.size());
+    return QStringLiteral("%1 of %2 images could not be loaded: %3")
+        .arg(QString::number(missing.size()), QString::number(expected.size()), list);
+}
+
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// File lists of the loading commands: the files of a directory that match
+// wildcard patterns, the files a load reads after skipping and cutting, and
+// the report of the files a load did not deliver.
+namespace BatchFiles {
+
+// The plain files (no directories) of `dir` whose names match any of the
+// wildcard `patterns`, sorted by name so that a series is in the same order
+// on every file system, each prefixed with `dir` as written plus a "/" when
+// `dir` does not end in a separator. Empty when `dir` cannot be listed or
+// nothing matches.
+QStringList filesOfPattern(const QString& dir, const QStringList& patterns);
+
+// The files a load of `files` reads: every skip-th file (skip below 1 counts
+// as 1) from index cutFirst on, leaving out cutLast files at the end
+// (negative cuts count as 0); the loader's own rule.
+QStringList filesToRead(const QStringList& files, int skip, int cutFirst, int cutLast);
+
+// What a finished load lacks: "N of M images could not be loaded: a, b, c"
+// naming the files of `expected` that are missing from `arrived` (at most
+// `named` of them, then "and K more"); empty when every expected file
+// arrived.
+QString loadShortfall(const QStringList& expected, const QStringList& arrived, int named = 3);
+
+}
