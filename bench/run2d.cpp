@@ -306,15 +306,14 @@ int main(int argc, char** argv)
     AreaPipeline pipeline;
     pipeline.setThreads(threads);
     const Clock::time_point t1 = Clock::now();
-    if (!pipeline.prepare(i1.view, i0.view, grid, false, shiftView)) {
+    pipeline.prepare(i1.view, i0.view, grid, false, shiftView);
+    pipeline.setFit(setup);
+    if (!pipeline.run(fast.list)) {
         std::fprintf(stderr, "run2d: the block values do not fit in memory\n");
         return 1;
     }
-    const double valuesS = secondsSince(t1);
-    pipeline.setFit(setup);
-    pipeline.run(fast.list);
     const double fastS = secondsSince(t1);
-    const qint64 spectra = pipeline.spectra().blocks();
+    const qint64 spectra = pipeline.blocks();
 
     // The point-by-point path, same inputs.
     Maps slow(grid);
@@ -350,11 +349,8 @@ int main(int argc, char** argv)
     std::fprintf(stderr, "run2d: %d I0 and %d I1 images, %d I1 images aligned by the true drift, %s background\n",
                  int(i0.view.size()), int(i1.view.size()), shifted, victoreen ? "Victoreen" : "straight");
     std::fprintf(stderr, "run2d: fast and point-by-point maps: %lld values differ\n", (long long)differing);
-    std::fprintf(stderr, "run2d: fast path %.3f s: block values %.3f s, fits and recording %.3f s, %d threads\n",
-                 fastS, valuesS, fastS - valuesS, pipeline.threads());
-    std::fprintf(stderr, "run2d: pipeline working set %.3f bytes per block per image (values alone %.3f)\n",
-                 double(pipeline.workingBytes()) / double(spectra) / double(i1.view.size()),
-                 double(pipeline.spectra().capacityBytes()) / double(spectra) / double(i1.view.size()));
+    std::fprintf(stderr, "run2d: fast path %.3f s, %d threads, working set %lld bytes (budget %lld)\n",
+                 fastS, pipeline.threads(), (long long)pipeline.workingBytes(), (long long)pipeline.budget());
     if (!saveDir.isEmpty()) {
         if (saveFractionMaps(fast, saveDir))
             std::fprintf(stderr, "run2d: fraction maps (with the shift map) saved to %s\n", qPrintable(saveDir));
