@@ -26,6 +26,8 @@ public:
     int budgetRows() const { return m_budgetRows; }
     // Some band could not get the memory for its values (it recorded nothing).
     bool memoryFailed() const { return m_memoryFailed; }
+    // The run's walk: its block grid and far points.
+    const AreaWalk& walk() const { return *m_walk; }
 
 protected:
     explicit AreaRunJob(const AreaRunInput& input) : m_input(input) {}
@@ -50,7 +52,6 @@ protected:
     virtual void finished(bool stopped) { Q_UNUSED(stopped); }
 
     const AreaRunInput& input() const { return m_input; }
-    const AreaWalk& walk() const { return *m_walk; }
 
 private:
     void walkLines(qint64 fromRow, qint64 toRow);
