@@ -10,7 +10,7 @@ void AreaRunJob::planSlices(const AreaWalk* walk, int budgetRows, int images)
     const qint64 perRow = qMax<qint64>(1, qint64(walk->blocks.columns()) * qMax(1, images));
     int rowsPerSlice = m_input.rowsPerSlice;
     if (rowsPerSlice <= 0)
-        rowsPerSlice = int(qBound<qint64>(1, (qint64(1) << 17) / perRow, qMax(1, rows)));
+        rowsPerSlice = int(qBound<qint64>(1, (qint64(1) << 18) / perRow, qMax(1, rows)));
     m_rowsPerSlice = qMin(rowsPerSlice, m_budgetRows);
     m_slices = qMax(1, (rows + m_rowsPerSlice - 1) / m_rowsPerSlice);
 }

@@ -33,7 +33,7 @@ protected:
     explicit AreaRunJob(const AreaRunInput& input) : m_input(input) {}
 
     // Derived constructors call this once the walk is known: the slice height
-    // is input().rowsPerSlice, or about 2^17 block values (a few ms of work
+    // is input().rowsPerSlice, or about 2^18 block values (a few ms of work
     // on any stack), never above budgetRows.
     void planSlices(const AreaWalk* walk, int budgetRows, int images);
 
