@@ -26,7 +26,7 @@ struct AreaRunInput {
     bool victoreen = false;
     // The energy-shift map ("a2d esm"); none gives dE = 0 everywhere.
     ShiftMapView shift;
-    // Optional sample mask (off: the Part's behaviour).
+    // Optional sample mask (off: every block is analysed).
     AreaMask mask;
     // Bytes the block values, a band's results and the scratch may take.
     qint64 budgetBytes = BlockBands::defaultBudget;

@@ -450,7 +450,7 @@ void TestAreaRuns::fourierSumsEqualDirectTransform()
     QCOMPARE(job.components(), m);
     QStringList lines = debugLinesOf([&] { drive(job); });
 
-    // The Part's loop: per k a walk, g and |F_k| by the definition of the DFT.
+    // A walk per k, g and |F_k| by the definition of the DFT.
     const double pi = 3.14159265358979323846;
     for (int k = 0; k < m; ++k) {
         double sg = 0, sh = 0, sgh = 0;
