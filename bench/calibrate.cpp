@@ -223,13 +223,13 @@ bool lcf(const Series& i1, const Series& i0, const QVector<ReferenceSnapshot>& r
     }
     AreaPipeline pipeline;
     pipeline.setThreads(threads);
-    if (!pipeline.prepare(i1.view, i0.view, grid, false, ShiftMapView::of(&shift)))
-        return false;
+    pipeline.prepare(i1.view, i0.view, grid, false, ShiftMapView::of(&shift));
     AreaFitSetup setup;
     setup.victoreen = victoreen;
     setup.references = refs;
     pipeline.setFit(setup);
-    pipeline.run(maps);
+    if (!pipeline.run(maps))
+        return false;
     fractionErrors(maps, truth, thickness, width, mae, p95);
     return true;
 }

@@ -1,18 +1,26 @@
 // run2d DIR: analyses a demo measurement written by tools/make-demo with the
-// fast whole-area pipeline and with the point-by-point path, and prints one
-// "name: value" line per figure: load time, stack size, the speed of both
-// paths and the error of the LCF fractions against the true fractions, with
-// the true energy-shift map applied as each block's dE and without it.
+// whole-area runs as the program runs them (a job, band by band, each band's
+// results recorded into the maps before the next band starts) and prints one
+// "name: value" line per figure: load time, stack size, the speed of the run,
+// the longest slice, the peak resident memory, the working set of the run
+// against its memory budget, and for the LCF run the speed of the
+// point-by-point path and the error of the fractions against the true ones,
+// with the true energy-shift map applied as each block's dE and without it.
 //
 // The reference rows and the block spectra use straight background lines: the
 // Victoreen pre-edge line of the demo references, fitted 100 to 10 eV below
 // the edge, extrapolates across their post-edge line about 200 eV above it,
 // where the double-normalised spectra then blow up and ruin every fit.
 //
-// Options: --threads N (default: one per processor), --victoreen (Victoreen
-// background lines for references and blocks), --save OUTDIR (the fraction
-// maps as 16-bit TIFF and false-colour PNG). Diagnostics (map agreement,
-// memory) go to stderr; the exit status is 3 when the two paths disagree.
+// Options: --run lcf|mlcf|elements|residual|fourier (default lcf),
+// --budget-mb N (memory budget of the run, default 1024), --threads N
+// (default: one per processor), --victoreen (Victoreen background lines),
+// --rows-per-slice N (grid rows of a slice, capped by the budget; default: a
+// few milliseconds of work), --no-perpoint (skip the point-by-point comparison and the run without the
+// shift map, for large stacks), --save OUTDIR (the LCF fraction maps as
+// 16-bit TIFF and false-colour PNG). Diagnostics go to stderr; the exit
+// status is 3 when the two paths disagree, 4 when the run's working set
+// exceeds its budget.
 
 #include "analysis/Analyzed2DRes.h"
 #include "analysis/AnalysisSnapshots.h"
@@ -20,6 +28,11 @@
 #include "io/TiffData.h"
 #include "output/TiffWriter.h"
 #include "physics/XafsSpectrum.h"
+#include "analysis/ElementRunJob.h"
+#include "analysis/FourierAnalysisJob.h"
+#include "analysis/LcfRunJob.h"
+#include "analysis/ResidualRunJob.h"
+#include "physics/EdgeTable.h"
 #include "processing/AreaPipeline.h"
 #include "processing/ShiftMapView.h"
 
@@ -36,6 +49,7 @@
 #include <map>
 #include <memory>
 #include <thread>
+#include <time.h>
 #include <vector>
 
 namespace {
@@ -163,9 +177,10 @@ struct Maps {
     std::vector<std::unique_ptr<Analyzed2DRes>> owned;
     QVector<Analyzed2DRes*> list;
 
-    explicit Maps(const ScanGrid& grid)
+    // The LCF list (amounts, then fractions) by default.
+    explicit Maps(const ScanGrid& grid, int count = 2 * compoundCount)
     {
-        for (int i = 0; i < 2 * compoundCount; ++i) {
+        for (int i = 0; i < count; ++i) {
             owned.push_back(std::make_unique<Analyzed2DRes>(QStringLiteral("LCF Ref %1").arg(i % compoundCount + 1)));
             owned.back()->setup(grid);
             owned.back()->setNo(i);
@@ -173,6 +188,51 @@ struct Maps {
         }
     }
 };
+
+// CPU time of the process so far (all threads), in seconds.
+double cpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
+}
+
+// The peak resident set of this process (VmHWM), in bytes; -1 when unknown.
+qint64 peakRss()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return -1;
+    const QStringList lines = QString::fromLatin1(f.readAll()).split('\n');
+    for (const QString& line : lines)
+        if (line.startsWith(QLatin1String("VmHWM:")))
+            return line.mid(6).trimmed().split(' ').first().toLongLong() * 1024;
+    return -1;
+}
+
+// Runs every slice of a job on this thread as the runner does (compute, then
+// record), and returns the longest slice in seconds.
+double driveJob(AreaRunJob& job)
+{
+    std::atomic<bool> stop{false};
+    double longest = 0.0;
+    for (int i = 0; i < job.sliceCount(); ++i) {
+        const Clock::time_point t = Clock::now();
+        job.runSlice(i, stop);
+        job.deliverSlice(i);
+        longest = std::max(longest, secondsSince(t));
+    }
+    job.finish(false);
+    return longest;
+}
+
+qint64 imageBytes(const std::vector<const TiffData*>& images)
+{
+    qint64 n = 0;
+    for (const TiffData* t : images)
+        n += qint64(t->width()) * t->height() * 2;
+    return n;
+}
 
 // Value-for-value agreement of two map lists (NaN equal to NaN).
 qint64 differingValues(const Maps& a, const Maps& b, int width, int height)
@@ -215,7 +275,8 @@ bool saveFractionMaps(const Maps& maps, const QString& out)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: run2d DIR [--threads N] [--victoreen] [--save OUTDIR]\n");
+    std::fprintf(stderr, "usage: run2d DIR [--run lcf|mlcf|elements|residual|fourier] [--budget-mb N] [--rows-per-slice N]\n"
+                         "             [--threads N] [--victoreen] [--no-perpoint] [--save OUTDIR]\n");
     return 2;
 }
 
@@ -227,6 +288,10 @@ int main(int argc, char** argv)
     QStringList args = app.arguments().mid(1);
     int threads = 0;
     bool victoreen = false;
+    bool perPoint = true;
+    qint64 budgetMb = 1024;
+    int rowsPerSlice = 0;
+    QString run = QStringLiteral("lcf");
     QString dir;
     QString saveDir;
     for (int i = 0; i < args.size(); ++i) {
@@ -234,6 +299,14 @@ int main(int argc, char** argv)
             threads = args[++i].toInt();
         else if (args[i] == QLatin1String("--victoreen"))
             victoreen = true;
+        else if (args[i] == QLatin1String("--no-perpoint"))
+            perPoint = false;
+        else if (args[i] == QLatin1String("--budget-mb") && i + 1 < args.size())
+            budgetMb = args[++i].toLongLong();
+        else if (args[i] == QLatin1String("--run") && i + 1 < args.size())
+            run = args[++i];
+        else if (args[i] == QLatin1String("--rows-per-slice") && i + 1 < args.size())
+            rowsPerSlice = args[++i].toInt();
         else if (args[i] == QLatin1String("--save") && i + 1 < args.size())
             saveDir = args[++i];
         else if (dir.isEmpty() && !args[i].startsWith(QLatin1String("--")))
@@ -293,73 +366,139 @@ int main(int argc, char** argv)
 
     ScanGrid grid;
     grid.setup(width, height, 0, 0, QRectF(0, 0, width, height), -1, -1);
-    ShiftMapView shiftView;
-    shiftView.data = shift.data();
-    shiftView.width = width;
-    shiftView.height = height;
-    AreaFitSetup setup;
-    setup.victoreen = victoreen;
-    setup.references = refs;
-
-    // The fast path with the true shift map.
-    Maps fast(grid);
-    AreaPipeline pipeline;
-    pipeline.setThreads(threads);
-    const Clock::time_point t1 = Clock::now();
-    if (!pipeline.prepare(i1.view, i0.view, grid, false, shiftView)) {
-        std::fprintf(stderr, "run2d: the block values do not fit in memory\n");
-        return 1;
-    }
-    const double valuesS = secondsSince(t1);
-    pipeline.setFit(setup);
-    pipeline.run(fast.list);
-    const double fastS = secondsSince(t1);
-    const qint64 spectra = pipeline.spectra().blocks();
-
-    // The point-by-point path, same inputs.
-    Maps slow(grid);
-    const Clock::time_point t2 = Clock::now();
-    AreaPipeline::runPointByPoint(pipeline.source(), grid, shiftView, setup, slow.list);
-    const double slowS = secondsSince(t2);
-
-    // The fast path once more without the shift map.
-    Maps noShift(grid);
-    pipeline.prepare(i1.view, i0.view, grid, false, ShiftMapView());
-    pipeline.setFit(setup);
-    pipeline.run(noShift.list);
-
-    double maeShift, p95Shift, maeNoShift, p95NoShift;
-    fractionErrors(fast.list, truth, thickness, width, &maeShift, &p95Shift);
-    fractionErrors(noShift.list, truth, thickness, width, &maeNoShift, &p95NoShift);
+    AreaRunInput input;
+    input.i1 = i1.view;
+    input.i0 = i0.view;
+    input.grid = grid;
+    input.victoreen = victoreen;
+    input.shift.data = shift.data();
+    input.shift.width = width;
+    input.shift.height = height;
+    input.budgetBytes = budgetMb << 20;
+    input.threads = threads;
+    input.rowsPerSlice = rowsPerSlice;
+    const qint64 spectra = qint64(width) * height;
 
     std::printf("load_s: %.3f\n", loadS);
     std::printf("images: %d\n", int(i1.view.size()));
     std::printf("spectra: %lld\n", (long long)spectra);
-    std::printf("fast_s: %.4f\n", fastS);
-    std::printf("fast_spectra_per_s: %.0f\n", double(spectra) / fastS);
-    std::printf("perpoint_s: %.4f\n", slowS);
-    std::printf("perpoint_spectra_per_s: %.0f\n", double(spectra) / slowS);
-    std::printf("ratio: %.2f\n", slowS / fastS);
-    std::printf("mae_shift: %.4f\n", maeShift);
-    std::printf("p95_shift: %.4f\n", p95Shift);
-    std::printf("mae_noshift: %.4f\n", maeNoShift);
-    std::printf("p95_noshift: %.4f\n", p95NoShift);
-
+    std::printf("stacks_mb: %.1f\n", double(imageBytes(i1.view) + imageBytes(i0.view)) / 1048576.0);
+    std::printf("budget_mb: %lld\n", (long long)budgetMb);
     std::fflush(stdout);
-    const qint64 differing = differingValues(fast, slow, width, height);
-    std::fprintf(stderr, "run2d: %d I0 and %d I1 images, %d I1 images aligned by the true drift, %s background\n",
-                 int(i0.view.size()), int(i1.view.size()), shifted, victoreen ? "Victoreen" : "straight");
-    std::fprintf(stderr, "run2d: fast and point-by-point maps: %lld values differ\n", (long long)differing);
-    std::fprintf(stderr, "run2d: fast path %.3f s: block values %.3f s, fits and recording %.3f s, %d threads\n",
-                 fastS, valuesS, fastS - valuesS, pipeline.threads());
-    std::fprintf(stderr, "run2d: pipeline working set %.3f bytes per block per image (values alone %.3f)\n",
-                 double(pipeline.workingBytes()) / double(spectra) / double(i1.view.size()),
-                 double(pipeline.spectra().capacityBytes()) / double(spectra) / double(i1.view.size()));
-    if (!saveDir.isEmpty()) {
-        if (saveFractionMaps(fast, saveDir))
-            std::fprintf(stderr, "run2d: fraction maps (with the shift map) saved to %s\n", qPrintable(saveDir));
-        else
-            std::fprintf(stderr, "run2d: cannot save the fraction maps to %s\n", qPrintable(saveDir));
+
+    std::unique_ptr<AreaRunJob> job;
+    std::unique_ptr<Maps> maps;
+    LcfRunSetup lcf;
+    lcf.mlcf = run == QLatin1String("mlcf");
+    lcf.references = refs;
+    if (run == QLatin1String("lcf") || run == QLatin1String("mlcf")) {
+        maps = std::make_unique<Maps>(grid, 2 * compoundCount + 2);
+        lcf.maps.rows = maps->list.mid(0, 2 * compoundCount);
+        lcf.maps.rFactor = maps->list[2 * compoundCount];
+        lcf.maps.fractionSum = maps->list[2 * compoundCount + 1];
+        job = std::make_unique<LcfRunJob>(input, lcf);
+    } else if (run == QLatin1String("elements")) {
+        ElementRunSetup e;
+        ElementSnapshot row;
+        row.z = 26;
+        row.edge = EdgeTable::K;
+        row.dE = 20;
+        const double e0 = 1000.0 * EdgeTable::global().edgeEnergy(26, EdgeTable::K);
+        row.roiStart = e0 + 10;
+        row.roiEnd = e0 + 40;
+        row.threshold = 0.05;
+        e.rows = {row, row};
+        e.rows[1].dE = 40;
+        e.useInCorrelation = {true, true};
+        e.standardRatios = {1.0, 1.0};
+        maps = std::make_unique<Maps>(grid, 7 * 2 + 2);
+        e.maps = maps->list;
+        job = std::make_unique<ElementRunJob>(input, e);
+    } else if (run == QLatin1String("residual")) {
+        ResidualRunSetup r;
+        r.energy = 1000.0 * EdgeTable::global().edgeEnergy(26, EdgeTable::K) + 5.0;
+        r.factor = 0.5;
+        maps = std::make_unique<Maps>(grid, 3);
+        r.dmut = maps->list[0];
+        r.rest = maps->list[1];
+        job = std::make_unique<ResidualRunJob>(input, r);
+    } else if (run == QLatin1String("fourier")) {
+        job = std::make_unique<FourierAnalysisJob>(input);
+    } else {
+        return usage();
     }
-    return differing == 0 ? 0 : 3;
+    std::printf("slices: %d\n", job->sliceCount());
+    std::printf("rows_per_slice: %d\n", job->rowsPerSlice());
+    const Clock::time_point t1 = Clock::now();
+    const double cpu0 = cpuSeconds();
+    const double longest = driveJob(*job);
+    const double runS = secondsSince(t1);
+    const double cpuS = cpuSeconds() - cpu0;
+    if (run == QLatin1String("residual"))
+        ResidualRunJob::computeRatio(*maps->list[0], *maps->list[1], maps->list[2]);
+    qint64 working = 0;
+    if (auto* j = dynamic_cast<LcfRunJob*>(job.get()))
+        working = j->workingBytes();
+    else if (auto* j = dynamic_cast<ElementRunJob*>(job.get()))
+        working = j->workingBytes();
+    else if (auto* j = dynamic_cast<ResidualRunJob*>(job.get()))
+        working = j->workingBytes();
+    else if (auto* j = dynamic_cast<FourierAnalysisJob*>(job.get()))
+        working = j->workingBytes();
+    std::printf("run_s: %.3f\n", runS);
+    std::printf("spectra_per_s: %.0f\n", double(spectra) / runS);
+    std::printf("cpu_s: %.3f\n", cpuS);
+    std::printf("spectra_per_cpu_s: %.0f\n", double(spectra) / cpuS);
+    std::printf("slice_ms_max: %.1f\n", longest * 1000.0);
+    std::printf("working_mb: %.1f\n", double(working) / 1048576.0);
+    std::printf("within_budget: %s\n", working <= input.budgetBytes ? "yes" : "no");
+    std::printf("peak_rss_mb: %.1f\n", double(peakRss()) / 1048576.0);
+    std::fflush(stdout);
+    std::fprintf(stderr, "run2d: %s run, %d I0 and %d I1 images, %d I1 images aligned by the true drift, %s background\n",
+                 qPrintable(run), int(i0.view.size()), int(i1.view.size()), shifted, victoreen ? "Victoreen" : "straight");
+    int status = working <= input.budgetBytes ? 0 : 4;
+    if (!lcf.maps.rows.isEmpty()) {
+        double mae, p95;
+        fractionErrors(maps->list, truth, thickness, width, &mae, &p95);
+        std::printf("mae_shift: %.4f\n", mae);
+        std::printf("p95_shift: %.4f\n", p95);
+        if (perPoint) {
+            // The point-by-point path, same inputs.
+            Maps slow(grid, 2 * compoundCount + 2);
+            LcfRunSetup s = lcf;
+            s.maps.rows = slow.list.mid(0, 2 * compoundCount);
+            s.maps.rFactor = slow.list[2 * compoundCount];
+            s.maps.fractionSum = slow.list[2 * compoundCount + 1];
+            const Clock::time_point t2 = Clock::now();
+            LcfRunJob::runPointByPoint(input, s);
+            const double slowS = secondsSince(t2);
+            std::printf("perpoint_spectra_per_s: %.0f\n", double(spectra) / slowS);
+            std::printf("ratio: %.2f\n", slowS / runS);
+            const qint64 differing = differingValues(*maps, slow, width, height);
+            std::fprintf(stderr, "run2d: fast and point-by-point maps: %lld values differ\n", (long long)differing);
+            if (differing != 0)
+                status = 3;
+            // The fast path once more without the shift map.
+            Maps noShift(grid, 2 * compoundCount);
+            AreaRunInput plain = input;
+            plain.shift = ShiftMapView();
+            s.maps = AreaFitMaps();
+            s.maps.rows = noShift.list;
+            LcfRunJob again(plain, s);
+            driveJob(again);
+            fractionErrors(noShift.list, truth, thickness, width, &mae, &p95);
+            std::printf("mae_noshift: %.4f\n", mae);
+            std::printf("p95_noshift: %.4f\n", p95);
+        }
+        if (!saveDir.isEmpty()) {
+            if (saveFractionMaps(*maps, saveDir))
+                std::fprintf(stderr, "run2d: fraction maps (with the shift map) saved to %s\n", qPrintable(saveDir));
+            else
+                std::fprintf(stderr, "run2d: cannot save the fraction maps to %s\n", qPrintable(saveDir));
+        }
+    }
+    if (auto* f = dynamic_cast<FourierAnalysisJob*>(job.get()))
+        for (const QString& line : f->resultLines().mid(0, 3))
+            std::fprintf(stderr, "run2d: %s\n", qPrintable(line));
+    return status;
 }

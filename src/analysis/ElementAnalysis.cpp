@@ -40,16 +40,20 @@ double edgeShiftOf(const SpectrumPoint* p, double o, int k, int j, double mid, d
 void analyzeElements(const XafsSpectrum& sample, const QVector<ElementSnapshot>& rows, int mainT,
                      const BackgroundValues& background, ElementResult& out)
 {
+    analyzeElements(sample.points().data(), sample.count(), sample.offsetInForce(), rows, mainT, background, out);
+}
+
+void analyzeElements(const SpectrumPoint* p, int n, double o, const QVector<ElementSnapshot>& rows, int mainT,
+                     const BackgroundValues& background, ElementResult& out)
+{
     out.clear();
     const EdgeTable& edges = EdgeTable::global();
-    const NearestPointFinder nearest(sample);
-    const SpectrumPoint* p = sample.points().data();
-    const double o = sample.offsetInForce();
+    const NearestPointFinder nearest(p, n);
 
     for (const ElementSnapshot& row : rows) {
         const double e0 = 1000.0 * edges.edgeEnergy(row.z, row.edge);
-        const double muPlus = sample.valueAt(e0 + row.dE + o);
-        const double muMinus = sample.valueAt(e0 - row.dE + o);
+        const double muPlus = Spectrum::valueAt(p, n, o, e0 + row.dE + o);
+        const double muMinus = Spectrum::valueAt(p, n, o, e0 - row.dE + o);
         const double dmut = muPlus - muMinus;
         out.rawDmut.append(dmut);
         if (!(dmut > row.threshold)) { // a NaN step is not above either

@@ -28,5 +28,9 @@ struct ElementResult {
 // Refills `out` in place; no allocation once its vectors have grown.
 void analyzeElements(const XafsSpectrum& sample, const QVector<ElementSnapshot>& rows, int mainT,
                      const BackgroundValues& background, ElementResult& out);
+// The same over n plain points whose energies are x - o (o: the sample's
+// offset in force); a whole-area run calls this with a block's points.
+void analyzeElements(const SpectrumPoint* p, int n, double o, const QVector<ElementSnapshot>& rows, int mainT,
+                     const BackgroundValues& background, ElementResult& out);
 ElementResult analyzeElements(const XafsSpectrum& sample, const QVector<ElementSnapshot>& rows, int mainT,
                               const BackgroundValues& background);

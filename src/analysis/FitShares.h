@@ -32,4 +32,31 @@ inline void mlcf(const double* c, int used, double* fractions, double* amounts)
     }
 }
 
+// Fit quality of a least-squares fit with m unknowns, from its normal
+// equations a c = y (a: the m x m matrix as summed, before solving) and the
+// sum of the squared targets tt over the same points: the sum of squared
+// residuals, tt - 2 c.y + c.a.c, divided by tt. NaN when tt is 0.
+inline double rFactor(const double* a, const double* y, const double* c, int m, double tt)
+{
+    double cy = 0.0;
+    double cac = 0.0;
+    for (int k = 0; k < m; ++k) {
+        cy += c[k] * y[k];
+        double row = 0.0;
+        for (int l = 0; l < m; ++l)
+            row += a[k * m + l] * c[l];
+        cac += c[k] * row;
+    }
+    return (tt - 2.0 * cy + cac) / tt;
+}
+
+// Sum of the fractions in used-row order.
+inline double fractionSum(const double* fractions, int used)
+{
+    double sum = 0.0;
+    for (int k = 0; k < used; ++k)
+        sum += fractions[k];
+    return sum;
+}
+
 }

@@ -101,7 +101,19 @@ bool LinearCombinationFitter::fit(Method method, const XafsSpectrum& sample,
     const int unknowns = method == LCF ? used : used + 2;
     m_system.reset(unknowns);
     accumulate(method, count, unknowns);
+    // The sums before the solver consumes them: matrix, then right-hand side.
+    m_normal.resize(std::size_t(unknowns) * std::size_t(unknowns + 1));
+    for (int k = 0; k < unknowns; ++k) {
+        for (int l = 0; l < unknowns; ++l)
+            m_normal[std::size_t(k) * std::size_t(unknowns) + std::size_t(l)] = m_system.a(k, l);
+        m_normal[std::size_t(unknowns) * std::size_t(unknowns) + std::size_t(k)] = m_system.b(k);
+    }
+    double tt = 0.0;
+    for (int i = 0; i < count; ++i)
+        tt += m_targets[std::size_t(i)] * m_targets[std::size_t(i)];
     const double* c = m_system.solve();
+    out.rFactor = FitShares::rFactor(m_normal.data(), m_normal.data() + std::size_t(unknowns) * std::size_t(unknowns),
+                                     c, unknowns, tt);
 
     out.fractions.resize(used);
     out.amounts.resize(used);

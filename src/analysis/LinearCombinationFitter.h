@@ -30,6 +30,9 @@ struct FitResult {
     QVector<double> amounts;
     // Per used row: the current coefficient after the fit, as the curve used it.
     QVector<double> coefficients;
+    // Sum of squared residuals over sum of squared targets, over the points
+    // the fit uses (FitShares::rFactor); NaN when the targets are all 0.
+    double rFactor = 0.0;
     // Common energy range of the used references; sample points whose
     // corrected energy lies inside it (both ends included) enter the fit.
     double lo = 0.0;
@@ -76,6 +79,8 @@ private:
     std::vector<double> m_xs;
     std::vector<double> m_targets;
     std::vector<double> m_columns;
+    // The normal equations as summed, kept for the fit quality.
+    std::vector<double> m_normal;
 };
 
 // One-shot forms of LinearCombinationFitter::fit; empty when there is no result.

@@ -1,7 +1,12 @@
 #include "analysis/NearestPointFinder.h"
 
 NearestPointFinder::NearestPointFinder(const Spectrum& s)
-    : m_p(s.points().data()), m_n(s.count()), m_sorted(true)
+    : NearestPointFinder(s.points().data(), s.count())
+{
+}
+
+NearestPointFinder::NearestPointFinder(const SpectrumPoint* p, int n)
+    : m_p(p), m_n(n), m_sorted(true)
 {
     // Non-decreasing x give non-decreasing midpoints, which bisection needs;
     // a NaN fails the comparison and selects the scan.

@@ -10,6 +10,8 @@ class NearestPointFinder
 {
 public:
     explicit NearestPointFinder(const Spectrum& s);
+    // Over n plain points (not copied; they must outlive the finder).
+    NearestPointFinder(const SpectrumPoint* p, int n);
     int operator()(double t) const;
     bool bisects() const { return m_sorted; }
     // The scan of the definition, for any order of points.

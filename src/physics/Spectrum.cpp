@@ -37,13 +37,15 @@ void Spectrum::assignPoints(const Spectrum& other, double shiftX)
 
 double Spectrum::valueAt(double e) const
 {
-    const int n = int(m_points.size());
-    if (n == 0)
+    return valueAt(m_points.data(), int(m_points.size()), offsetInForce(), e);
+}
+
+double Spectrum::valueAt(const SpectrumPoint* p, int n, double o, double e)
+{
+    if (n <= 0)
         return 0.0;
-    const SpectrumPoint* p = m_points.data();
     if (n == 1)
         return p[0].y;
-    const double o = offsetInForce();
     if (e <= p[0].x - o)
         return interpolate(p[0].x - o, p[0].y, p[1].x - o, p[1].y, e);
     if (e >= p[n - 1].x - o)

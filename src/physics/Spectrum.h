@@ -66,6 +66,8 @@ public:
     // Linear interpolation of y at energy e over the points (E(i), y(i)),
     // extrapolated along the first or last pair of points outside them.
     double valueAt(double e) const;
+    // The same over n plain points whose energies are x - o.
+    static double valueAt(const SpectrumPoint* p, int n, double o, double e);
     // The energy at which y first crosses min.y + fraction * (max.y - min.y)
     // in the given direction; E(0) when it never does, 0 without points.
     double crossingEnergy(double fraction, Direction direction) const;

@@ -29,7 +29,7 @@ bool BlockFitter::makePlan(bool mlcf, const QVector<ReferenceSnapshot>& refs, Pl
 }
 
 bool BlockFitter::fit(const double* e, const double* mu, int n, bool victoreen, double dE, double* amounts,
-                      double* fractions)
+                      double* fractions, double* rFactor)
 {
     if (n <= 0)
         return false;
@@ -40,7 +40,18 @@ bool BlockFitter::fit(const double* e, const double* mu, int n, bool victoreen, 
         m_norm.compute(e, mu, n, victoreen);
     m_system.reset(unknowns);
     accumulate(e, mu, n, dE, unknowns);
+    if (rFactor) {
+        m_normal.resize(std::size_t(unknowns) * std::size_t(unknowns + 1));
+        for (int k = 0; k < unknowns; ++k) {
+            for (int l = 0; l < unknowns; ++l)
+                m_normal[std::size_t(k) * std::size_t(unknowns) + std::size_t(l)] = m_system.a(k, l);
+            m_normal[std::size_t(unknowns) * std::size_t(unknowns) + std::size_t(k)] = m_system.b(k);
+        }
+    }
     const double* c = m_system.solve();
+    if (rFactor)
+        *rFactor = FitShares::rFactor(m_normal.data(), m_normal.data() + std::size_t(unknowns) * std::size_t(unknowns),
+                                      c, unknowns, squaredTargets(e, mu, n, dE));
     if (plan.mlcf)
         FitShares::mlcf(c, used, fractions, amounts);
     else
@@ -217,6 +228,23 @@ bool allInside(const AccumulateInput& in)
 }
 
 } // namespace
+
+double BlockFitter::squaredTargets(const double* e, const double* mu, int n, double dE) const
+{
+    const Plan& plan = *m_plan;
+    const double* t = plan.mlcf ? mu : m_norm.doubleNormalizedPreBase();
+    AccumulateInput in{};
+    in.e = e;
+    in.dE = dE;
+    double tt = 0.0;
+    for (int i = 0; i < n; ++i) {
+        const double x = correctedEnergy(in, i);
+        if (x < plan.lo || x > plan.hi)
+            continue;
+        tt += t[i] * t[i];
+    }
+    return tt;
+}
 
 void BlockFitter::accumulate(const double* e, const double* mu, int n, double dE, int unknowns)
 {

@@ -41,17 +41,25 @@ public:
     // Fits the sample spectrum of the n points (e[i], mu[i]) with background
     // form `victoreen` and energy correction dE, as the engine fits the
     // XafsSpectrum built from them; amounts and fractions get one value per
-    // used row. False (nothing written) when there are no points.
+    // used row; rFactor (may be null) gets the fit quality as
+    // LinearCombinationFitter reports it. False (nothing written) when there
+    // are no points.
     bool fit(const double* e, const double* mu, int n, bool victoreen, double dE, double* amounts,
-             double* fractions);
+             double* fractions, double* rFactor = nullptr);
+    // The edge jump of the sample of the last LCF fit (MLCF does not
+    // normalise the sample).
+    double jump() const { return m_norm.jump(); }
 
 private:
     void accumulate(const double* e, const double* mu, int n, double dE, int unknowns);
+    // Sum of the squared targets of the points inside the range.
+    double squaredTargets(const double* e, const double* mu, int n, double dE) const;
 
     const Plan* m_plan;
     EdgeNormalization m_norm;
     LuSystem m_system;
     std::vector<double> m_basis;
+    std::vector<double> m_normal;  // the normal equations before solving
     std::vector<int> m_hints;  // per used row and sample point: where its walk ended
     int m_hintPoints = 0;
 };

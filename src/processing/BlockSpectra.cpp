@@ -65,7 +65,7 @@ void BlockSpectra::release()
     m_capacity = 0;
 }
 
-bool BlockSpectra::build(const AbsorptionSpectrum& source, const BlockGrid& grid, int threads)
+bool BlockSpectra::build(const AbsorptionSpectrum& source, const BlockGrid& grid, int threads, Values kind)
 {
     clear();
     const std::vector<const TiffData*>& i1 = source.i1();
@@ -110,6 +110,7 @@ bool BlockSpectra::build(const AbsorptionSpectrum& source, const BlockGrid& grid
 
     const I0Series& i0 = source.i0();
     const bool fluorescence = source.fluorescence();
+    const bool raw = kind == RawSums;
     const int cols = m_grid.columns();
     const int rows = m_grid.rows();
     std::atomic<int> nextImage{0};
@@ -119,8 +120,8 @@ bool BlockSpectra::build(const AbsorptionSpectrum& source, const BlockGrid& grid
         for (int k = nextImage++; k < n; k = nextImage++) {
             const double e = m_energies[std::size_t(k)];
             const I0Series::Bracket br = i0.bracket(e);
-            const bool needA = br.count >= 1;
-            const bool needB = i0.needsSecond(br, e);
+            const bool needA = !raw && br.count >= 1;
+            const bool needB = !raw && i0.needsSecond(br, e);
             s1.setImage(i1[std::size_t(k)]);
             if (needA)
                 sa.setImage(i0.image(br.a));
@@ -135,7 +136,7 @@ bool BlockSpectra::build(const AbsorptionSpectrum& source, const BlockGrid& grid
                 // Values first, then their places in the tiles: the loop that
                 // calls log keeps few values alive across the call.
                 double* v = r1.data();
-                for (int i = 0; i < cols; ++i) {
+                for (int i = 0; i < cols && !raw; ++i) {
                     const double s0 = i0.valueAt(br, e, ra[std::size_t(i)], rb[std::size_t(i)]);
                     v[i] = AbsorptionSpectrum::value(s0, v[i], fluorescence);
                 }
@@ -169,6 +170,8 @@ void BlockSpectra::spectrum(qint64 b, Spectrum* out) const
     const qint64 x = m_grid.xs[std::size_t(b % cols)];
     const qint64 y = m_grid.ys[std::size_t(b / cols)];
     const double* v = m_values.get() + (b / lanes) * n * lanes + b % lanes;
+    if (x < 0 || y < 0)
+        return;
     for (int k = 0; k < n; ++k, v += lanes)
         if (x < m_widths[std::size_t(k)] && y < m_heights[std::size_t(k)])
             out->add(m_energies[std::size_t(k)], *v);
@@ -184,6 +187,8 @@ int BlockSpectra::points(qint64 b, double* energies, double* values) const
     const qint64 y = m_grid.ys[std::size_t(b / cols)];
     const double* v = m_values.get() + (b / lanes) * n * lanes + b % lanes;
     int count = 0;
+    if (x < 0 || y < 0)
+        return 0;
     for (int k = 0; k < n; ++k, v += lanes) {
         if (x < m_widths[std::size_t(k)] && y < m_heights[std::size_t(k)]) {
             energies[count] = m_energies[std::size_t(k)];
@@ -191,5 +196,23 @@ int BlockSpectra::points(qint64 b, double* energies, double* values) const
             ++count;
         }
     }
+    return count;
+}
+
+int BlockSpectra::values(qint64 b, double* values) const
+{
+    const int n = images();
+    if (n == 0 || b < 0 || b >= blocks())
+        return 0;
+    const qint64 cols = m_grid.columns();
+    const qint64 x = m_grid.xs[std::size_t(b % cols)];
+    const qint64 y = m_grid.ys[std::size_t(b / cols)];
+    if (x < 0 || y < 0)
+        return 0;
+    const double* v = m_values.get() + (b / lanes) * n * lanes + b % lanes;
+    int count = 0;
+    for (int k = 0; k < n; ++k, v += lanes)
+        if (x < m_widths[std::size_t(k)] && y < m_heights[std::size_t(k)])
+            values[count++] = *v;
     return count;
 }

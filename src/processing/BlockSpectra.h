@@ -22,6 +22,10 @@ class BlockSpectra
 public:
     static constexpr int lanes = 8;
 
+    // What a value is: the absorption from the I1 and I0 sums, or the I1
+    // block sum itself (the raw spectrum).
+    enum Values { Absorption, RawSums };
+
     BlockSpectra();
     ~BlockSpectra();
     BlockSpectra(const BlockSpectra&) = delete;
@@ -29,10 +33,11 @@ public:
 
     // Computes the values for the centres of `grid` with the series, the
     // fluorescence flag and the half sizes of `source` (the grid's half sizes
-    // are replaced by them). threads <= 0: one per processor. False, with a
+    // are replaced by them); centres may lie outside the images (their blocks
+    // sum what lies inside). threads <= 0: one per processor. False, with a
     // debug line, when the values do not fit in memory; the store is then empty.
     // The memory of the last build is reused when it is large enough.
-    bool build(const AbsorptionSpectrum& source, const BlockGrid& grid, int threads);
+    bool build(const AbsorptionSpectrum& source, const BlockGrid& grid, int threads, Values values = Absorption);
     // Forgets the values (keeping their memory for the next build) / frees it.
     void clear();
     void release();
@@ -55,7 +60,7 @@ public:
         const qint64 cols = m_grid.columns();
         const int x = m_grid.xs[std::size_t(b % cols)];
         const int y = m_grid.ys[std::size_t(b / cols)];
-        return x < m_widths[std::size_t(k)] && y < m_heights[std::size_t(k)];
+        return x >= 0 && y >= 0 && x < m_widths[std::size_t(k)] && y < m_heights[std::size_t(k)];
     }
     // The spectrum of block b: (energy, value) of every image that contains
     // its centre, in series order; `out` is cleared first.
@@ -63,6 +68,9 @@ public:
     // The same points into two arrays of at least images() values; returns
     // their number.
     int points(qint64 b, double* energies, double* values) const;
+    // The values of the images that contain the centre, in series order
+    // (points() without the energies); returns their number.
+    int values(qint64 b, double* values) const;
 
 private:
     struct Deleter {

@@ -89,6 +89,7 @@ void EdgeNormalization::compute(const double* e, const double* mu, int n, bool v
     m_e0 = 0.0;
     m_jump = 0.0;
     m_dnpb.resize(std::size_t(n > 0 ? n : 0));
+    m_e.assign(e, e + (n > 0 ? n : 0));
     if (n <= 0)
         return;
     const double eh = halfHeightEnergy(e, mu, n);

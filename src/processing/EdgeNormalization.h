@@ -24,6 +24,10 @@ public:
     double e0() const { return m_e0; }
     // (mu - pre) / (post - pre) at point i, for i < the n of compute().
     const double* doubleNormalizedPreBase() const { return m_dnpb.data(); }
+    // The pre-edge and post-edge lines at energy x, as valueAt of an
+    // XafsSpectrum's lines (0 for a line that was not fitted).
+    double preValueAt(double x) const { return lineAt(m_pre, x); }
+    double postValueAt(double x) const { return lineAt(m_post, x); }
 
 private:
     // One background line: its coefficients and its values at the points;
@@ -38,6 +42,12 @@ private:
     // Spectrum::valueAt over the points (e[i], y[i]).
     static double valueAt(const double* e, const double* y, int n, double x);
 
+    double lineAt(const Line& line, double x) const
+    {
+        return line.sampled ? valueAt(m_e.data(), line.values.data(), int(m_e.size()), x) : 0.0;
+    }
+
+    std::vector<double> m_e;   // the energies of the last compute()
     Line m_pre;
     Line m_post;
     std::vector<double> m_dnpb;

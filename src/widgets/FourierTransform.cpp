@@ -1,6 +1,7 @@
 #include "widgets/FourierTransform.h"
 
 #include "physics/Spectrum.h"
+#include "processing/FftPlan.h"
 
 #include <QDebug>
 #include <algorithm>
@@ -10,11 +11,11 @@
 
 namespace {
 
-// FFTW's planner (plan creation and destruction) shares global state.
+// FFTW's planner (plan creation and destruction) shares global state with
+// every other plan of the process: one lock for all of them.
 std::mutex& plannerMutex()
 {
-    static std::mutex m;
-    return m;
+    return FftPlan::plannerMutex();
 }
 
 }

@@ -73,6 +73,54 @@ Doubles independentFit(bool mlcf, const XafsSpectrum& s, const Refs& used)
     return c;
 }
 
+// The fit quality by hand: the coefficients of the independent solution, then
+// the residual of every point the fit uses, squared and summed, over the sum
+// of the squared targets.
+double independentRFactor(bool mlcf, const XafsSpectrum& s, const Refs& used)
+{
+    double lo = 0.0;
+    double hi = 1e100;
+    for (const ReferenceSnapshot& r : used) {
+        lo = std::max(lo, r.spectrum.min().x - r.spectrum.offsetInForce());
+        hi = std::min(hi, r.spectrum.max().x - r.spectrum.offsetInForce());
+    }
+    const int m = used.size() + (mlcf ? 2 : 0);
+    QVector<Doubles> a(m, Doubles(m, 0.0));
+    Doubles b(m, 0.0);
+    QVector<Doubles> basis;
+    Doubles targets;
+    for (int i = 0; i < s.count(); ++i) {
+        const double x = s.x(i) - s.offsetInForce() - s.dE();
+        if (x < lo || x > hi)
+            continue;
+        Doubles v;
+        if (mlcf)
+            v << 1.0 << x;
+        for (const ReferenceSnapshot& r : used) {
+            const double e = x + r.spectrum.offsetInForce();
+            v << (mlcf ? r.spectrum.doubleNormalizedPostBase().valueAt(e) : r.spectrum.doubleNormalizedPreBase(e));
+        }
+        const double t = mlcf ? s.y(i) : s.doubleNormalizedPreBase().y(i);
+        for (int k = 0; k < m; ++k) {
+            for (int l = 0; l < m; ++l)
+                a[k][l] += v[k] * v[l];
+            b[k] += v[k] * t;
+        }
+        basis << v;
+        targets << t;
+    }
+    const Doubles c = solveDense(a, b);
+    double residuals = 0.0, data = 0.0;
+    for (int i = 0; i < targets.size(); ++i) {
+        double model = 0.0;
+        for (int k = 0; k < m; ++k)
+            model += c[k] * basis[i][k];
+        residuals += (targets[i] - model) * (targets[i] - model);
+        data += targets[i] * targets[i];
+    }
+    return residuals / data;
+}
+
 bool close(double a, double b, double rel)
 {
     return std::fabs(a - b) <= rel * std::max(1.0, std::fabs(b));
@@ -112,6 +160,8 @@ private slots:
     void commonRangeIsInclusiveWithOffsets();
     void matchesIndependentSolution_data();
     void matchesIndependentSolution();
+    void rFactorIsResidualOverData_data();
+    void rFactorIsResidualOverData();
     void mlcfClampsAndDividesBySignedSum_data();
     void mlcfClampsAndDividesBySignedSum();
     void mlcfNonPositiveSumGivesNonFiniteFractions();
@@ -275,6 +325,31 @@ void TestLinearCombinationFitter::matchesIndependentSolution()
             QCOMPARE(r->amounts[k], r->fractions[k] * std::max(0.0, sample.jump()));
         }
     }
+}
+
+void TestLinearCombinationFitter::rFactorIsResidualOverData_data()
+{
+    QTest::addColumn<bool>("mlcf");
+    QTest::addColumn<double>("sampleDE");
+    QTest::newRow("LCF") << false << 0.0;
+    QTest::newRow("LCF, sample dE") << false << 1.7;
+    QTest::newRow("MLCF") << true << 0.0;
+    QTest::newRow("MLCF, sample dE") << true << -1.3;
+}
+
+void TestLinearCombinationFitter::rFactorIsResidualOverData()
+{
+    QFETCH(bool, mlcf);
+    QFETCH(double, sampleDE);
+    const Refs refs = realisticRefs();
+    XafsSpectrum sample = realistic(7111.3, 13, 0.4, 6900, 8000, 1.7);
+    sample.setDE(sampleDE);
+    const std::optional<FitResult> r = mlcf ? fitMLCF(sample, refs) : fitLCF(sample, refs);
+    QVERIFY(r.has_value());
+    const double expected = independentRFactor(mlcf, sample, refs);
+    QVERIFY2(expected > 1e-6 && expected < 0.5, qPrintable(QString::number(expected)));
+    QVERIFY2(std::fabs(r->rFactor - expected) <= 1e-6 * expected,
+             qPrintable(QString("%1 vs %2").arg(r->rFactor, 0, 'g', 17).arg(expected, 0, 'g', 17)));
 }
 
 void TestLinearCombinationFitter::mlcfClampsAndDividesBySignedSum_data()

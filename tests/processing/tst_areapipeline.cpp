@@ -1,146 +1,9 @@
-#include "DemoConfig.h"
-#include "DemoModel.h"
-#include "DemoWriter.h"
-#include "analysis/Analyzed2DRes.h"
-#include "analysis/AnalysisSnapshots.h"
-#include "analysis/ScanGrid.h"
-#include "io/TiffData.h"
-#include "physics/XafsSpectrum.h"
+#include "DemoMeasurement.h"
 #include "processing/AreaPipeline.h"
-#include "processing/ShiftMapView.h"
 
-#include <QDir>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <cmath>
-#include <cstring>
-#include <memory>
-#include <vector>
 
-namespace {
-
-const char* const compounds[] = {"fe_metal", "fe2", "fe3"};
-
-// A small demo measurement read back through the project's readers.
-struct Demo {
-    QTemporaryDir dir;
-    std::unique_ptr<DemoModel> model;
-    std::vector<std::unique_ptr<TiffData>> images;
-    std::vector<const TiffData*> i1, i0;
-    QVector<ReferenceSnapshot> refs;
-    std::vector<double> shift;
-    int width = 0, height = 0;
-
-    bool make(bool noise, int w, int h, int energies)
-    {
-        DemoConfig c;
-        c.outDir = dir.path();
-        c.width = w;
-        c.height = h;
-        c.energies = energies;
-        c.seed = 7;
-        c.noise = noise;
-        c.threads = 2;
-        model = std::make_unique<DemoModel>(c);
-        QString error;
-        if (!model->isValid() || !DemoWriter::write(*model, c, &error))
-            return false;
-        width = c.width;
-        height = c.height;
-        if (!load("i1", &i1) || !load("i0", &i0) || i1.size() != std::size_t(c.energies))
-            return false;
-        // Undo the sample drift as an alignment would (the I1 images were
-        // loaded first, in energy order).
-        for (std::size_t k = 0; k < i1.size(); ++k)
-            images[k]->setShift(-model->drift()[k].dx, -model->drift()[k].dy);
-        for (const char* name : compounds) {
-            ReferenceSnapshot r;
-            if (!r.spectrum.load(QDir(dir.path()).filePath(QString("refs/%1.dat").arg(name))))
-                return false;
-            r.spectrum.setOffset(0.0, true);
-            // Straight background lines: the Victoreen pre-edge line of these
-            // references, extrapolated far above the edge, crosses the
-            // post-edge line.
-            r.spectrum.normalize(false);
-            r.use = r.fileChosen = true;
-            refs.append(r);
-        }
-        shift.assign(model->shift().begin(), model->shift().end());
-        return true;
-    }
-
-    bool load(const QString& sub, std::vector<const TiffData*>* out)
-    {
-        const QDir d(QDir(dir.path()).filePath(sub));
-        static const QRegularExpression re("(\\d+\\.\\d+)eV");
-        for (const QString& name : d.entryList({"*.tif"}, QDir::Files, QDir::Name)) {
-            auto t = std::make_unique<TiffData>();
-            if (!t->read(d.filePath(name)))
-                return false;
-            t->setEnergy(re.match(name).captured(1).toDouble());
-            out->push_back(t.get());
-            images.push_back(std::move(t));
-        }
-        return !out->empty();
-    }
-
-    ShiftMapView shiftView() const
-    {
-        ShiftMapView v;
-        v.data = shift.data();
-        v.width = width;
-        v.height = height;
-        return v;
-    }
-};
-
-struct Maps {
-    std::vector<std::unique_ptr<Analyzed2DRes>> owned;
-    QVector<Analyzed2DRes*> list;
-    Maps(const ScanGrid& g, int n)
-    {
-        for (int i = 0; i < n; ++i) {
-            owned.push_back(std::make_unique<Analyzed2DRes>());
-            owned.back()->setup(g);
-            list.append(owned.back().get());
-        }
-    }
-};
-
-bool sameBits(double a, double b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-// First difference between two map lists, or an empty string.
-QString firstDifference(const Maps& a, const Maps& b)
-{
-    for (int m = 0; m < a.list.size(); ++m) {
-        const Analyzed2DRes& u = *a.list[m];
-        const Analyzed2DRes& v = *b.list[m];
-        if (!sameBits(u.minValue(), v.minValue()) || !sameBits(u.maxValue(), v.maxValue()))
-            return QString("map %1: range %2 ... %3 vs %4 ... %5")
-                .arg(m).arg(u.minValue()).arg(u.maxValue()).arg(v.minValue()).arg(v.maxValue());
-        for (int y = 0; y < u.height(); ++y)
-            for (int x = 0; x < u.width(); ++x)
-                if (!sameBits(u.value(x, y), v.value(x, y)))
-                    return QString("map %1 at (%2, %3): %4 vs %5")
-                        .arg(m).arg(x).arg(y).arg(u.value(x, y), 0, 'g', 17).arg(v.value(x, y), 0, 'g', 17);
-    }
-    return QString();
-}
-
-int nonZeroValues(const Analyzed2DRes& m)
-{
-    int n = 0;
-    for (int y = 0; y < m.height(); ++y)
-        for (int x = 0; x < m.width(); ++x)
-            n += m.value(x, y) != 0.0;
-    return n;
-}
-
-} // namespace
+using namespace DemoMeasurement;
 
 class TestAreaPipeline : public QObject
 {
@@ -177,13 +40,22 @@ void TestAreaPipeline::fastEqualsPointByPoint_data()
     QTest::addColumn<bool>("victoreen");
     QTest::addColumn<bool>("fluorescence");
     QTest::addColumn<int>("threads");
+    // Memory budget in bytes: 1 forces bands of one grid row.
+    QTest::addColumn<qint64>("budget");
+    // Mask threshold on the edge jump; negative: no mask.
+    QTest::addColumn<double>("mask");
     const QRectF whole(0, 0, 26, 21);
-    QTest::newRow("pixels, LCF, shift map") << whole << 0 << 0 << false << true << true << false << 2;
-    QTest::newRow("pixels, MLCF, no shift") << whole << 0 << 0 << true << false << true << false << 1;
-    QTest::newRow("3 x 3, inner area, shift") << QRectF(3, 2, 17, 13) << 1 << 1 << false << true << false << false << 3;
-    QTest::newRow("5 x 3, area past the image, MLCF") << QRectF(4, 5, 40, 40) << 2 << 1 << true << true << true << false << 2;
-    QTest::newRow("7 x 7, area before the image") << QRectF(-5, -4, 30, 25) << 3 << 3 << false << true << true << false << 2;
-    QTest::newRow("fluorescence, 3 x 1") << QRectF(1, 1, 24, 19) << 1 << 0 << false << true << false << true << 2;
+    const qint64 big = qint64(1) << 30;
+    QTest::newRow("pixels, LCF, shift map") << whole << 0 << 0 << false << true << true << false << 2 << big << -1.0;
+    QTest::newRow("pixels, LCF, one-row bands") << whole << 0 << 0 << false << true << true << false << 2 << qint64(1) << -1.0;
+    QTest::newRow("pixels, MLCF, no shift") << whole << 0 << 0 << true << false << true << false << 1 << big << -1.0;
+    QTest::newRow("pixels, MLCF, 3-row bands") << whole << 0 << 0 << true << true << false << false << 2 << qint64(90000) << -1.0;
+    QTest::newRow("3 x 3, inner area, shift") << QRectF(3, 2, 17, 13) << 1 << 1 << false << true << false << false << 3 << big << -1.0;
+    QTest::newRow("5 x 3, area past the image, MLCF") << QRectF(4, 5, 40, 40) << 2 << 1 << true << true << true << false << 2 << qint64(1) << -1.0;
+    QTest::newRow("7 x 7, area before the image") << QRectF(-5, -4, 30, 25) << 3 << 3 << false << true << true << false << 2 << big << -1.0;
+    QTest::newRow("fluorescence, 3 x 1") << QRectF(1, 1, 24, 19) << 1 << 0 << false << true << false << true << 2 << big << -1.0;
+    QTest::newRow("LCF, masked") << whole << 0 << 0 << false << true << false << false << 2 << qint64(1) << 0.3;
+    QTest::newRow("MLCF, masked, past the image") << QRectF(4, 5, 40, 40) << 1 << 1 << true << true << false << false << 2 << big << 0.3;
 }
 
 void TestAreaPipeline::fastEqualsPointByPoint()
@@ -196,6 +68,8 @@ void TestAreaPipeline::fastEqualsPointByPoint()
     QFETCH(bool, victoreen);
     QFETCH(bool, fluorescence);
     QFETCH(int, threads);
+    QFETCH(qint64, budget);
+    QFETCH(double, mask);
     const Demo& d = m_demo;
     ScanGrid grid;
     grid.setup(d.width, d.height, halfWidth, halfHeight, area, -1, -1);
@@ -203,18 +77,35 @@ void TestAreaPipeline::fastEqualsPointByPoint()
     setup.mlcf = mlcf;
     setup.victoreen = victoreen;
     setup.references = d.refs;
+    setup.mask.on = mask >= 0.0;
+    setup.mask.threshold = mask;
     const ShiftMapView shift = useShift ? d.shiftView() : ShiftMapView();
 
     AreaPipeline pipeline;
     pipeline.setThreads(threads);
-    QVERIFY(pipeline.prepare(d.i1, d.i0, grid, fluorescence, shift));
+    pipeline.setBudget(budget);
+    pipeline.prepare(d.i1, d.i0, grid, fluorescence, shift);
     QVERIFY(pipeline.setFit(setup));
-    Maps fast(grid, 6), slow(grid, 6);
-    pipeline.run(fast.list);
-    QVERIFY(AreaPipeline::runPointByPoint(pipeline.source(), grid, shift, setup, slow.list));
+    if (budget == 1)
+        QCOMPARE(pipeline.bandRows(), 1);
+    if (budget == (qint64(1) << 30))
+        QCOMPARE(pipeline.bandRows(), pipeline.rows());
+    // Amounts and fractions of the three rows, then R-factor and fraction sum.
+    Maps fast(grid, 8), slow(grid, 8);
+    auto fitMaps = [](const Maps& m) {
+        AreaFitMaps f;
+        f.rows = m.list.mid(0, 6);
+        f.rFactor = m.list[6];
+        f.fractionSum = m.list[7];
+        return f;
+    };
+    QVERIFY(pipeline.run(fitMaps(fast)));
+    QVERIFY(AreaPipeline::runPointByPoint(pipeline.source(), grid, shift, setup, fitMaps(slow)));
     const QString diff = firstDifference(fast, slow);
     QVERIFY2(diff.isEmpty(), qPrintable(diff));
     QVERIFY(nonZeroValues(*fast.list[3]) > 20);
+    if (budget >= (qint64(1) << 20))
+        QVERIFY(pipeline.workingBytes() <= budget);
     // The maps have values exactly on the blocks the grid visits inside the image.
     const BlockGrid& g = pipeline.grid();
     QVERIFY(g.blocks() > 4);
@@ -223,6 +114,36 @@ void TestAreaPipeline::fastEqualsPointByPoint()
         QCOMPARE(fast.list[3]->value(x, 0), 0.0);
     if (y < d.height)
         QCOMPARE(fast.list[3]->value(0, y), 0.0);
+    // The quality maps: an R-factor between 0 and 1 and fractions adding up
+    // to about 1 at the centre of the sample (where nothing is masked).
+    const int cx = d.width / 2, cy = d.height / 2;
+    if (cx >= area.x() && cy >= area.y() && !mlcf && !fluorescence && halfWidth < 3) {
+        const double r = fast.list[6]->value(cx, cy);
+        QVERIFY2(r > 0.0 && r < 0.2, qPrintable(QString::number(r)));
+        QVERIFY(std::fabs(fast.list[7]->value(cx, cy) - 1.0) < 0.3);
+    }
+    if (setup.mask.on) {
+        // NaN in all eight maps exactly where the block's edge jump is below
+        // the threshold; both kinds of blocks occur.
+        int masked = 0, kept = 0;
+        for (int y : g.ys) {
+            for (int x : g.xs) {
+                if (x < 0 || y < 0 || x >= d.width || y >= d.height)
+                    continue;
+                const double jump = pipeline.source().xafs(x, y, victoreen, shift.at(x, y)).jump();
+                if (jump < mask) {
+                    ++masked;
+                    for (int m = 0; m < 8; ++m)
+                        QVERIFY2(std::isnan(fast.list[m]->value(x, y)), qPrintable(QString::number(m)));
+                } else {
+                    ++kept;
+                    QVERIFY(!std::isnan(fast.list[6]->value(x, y)));
+                }
+            }
+        }
+        QVERIFY(masked > 3);
+        QVERIFY(kept > 3);
+    }
 }
 
 void TestAreaPipeline::rowByRowEqualsRun()
@@ -233,7 +154,7 @@ void TestAreaPipeline::rowByRowEqualsRun()
     AreaFitSetup setup;
     setup.references = d.refs;
     AreaPipeline pipeline;
-    QVERIFY(pipeline.prepare(d.i1, d.i0, grid, false, d.shiftView()));
+    pipeline.prepare(d.i1, d.i0, grid, false, d.shiftView());
     QVERIFY(pipeline.setFit(setup));
     Maps all(grid, 6), byRow(grid, 6);
     pipeline.run(all.list);
@@ -254,7 +175,7 @@ void TestAreaPipeline::unusedRowGetsNothing()
     setup.references = d.refs;
     setup.references[1].use = false;
     AreaPipeline pipeline;
-    QVERIFY(pipeline.prepare(d.i1, d.i0, grid, false, d.shiftView()));
+    pipeline.prepare(d.i1, d.i0, grid, false, d.shiftView());
     QVERIFY(pipeline.setFit(setup));
     Maps fast(grid, 6), slow(grid, 6);
     pipeline.run(fast.list);
@@ -278,7 +199,7 @@ void TestAreaPipeline::tooFewRowsRecordNothing()
     AreaFitSetup setup;
     setup.references = {d.refs[0]};
     AreaPipeline pipeline;
-    QVERIFY(pipeline.prepare(d.i1, d.i0, grid, false, ShiftMapView()));
+    pipeline.prepare(d.i1, d.i0, grid, false, ShiftMapView());
     QVERIFY(!pipeline.setFit(setup));
     Maps fast(grid, 2), slow(grid, 2);
     pipeline.run(fast.list);
@@ -300,7 +221,7 @@ void TestAreaPipeline::fractionsFollowTheTruth()
     double err[2] = {0, 0};
     for (int withShift = 0; withShift < 2; ++withShift) {
         AreaPipeline pipeline;
-        QVERIFY(pipeline.prepare(d.i1, d.i0, grid, false, withShift ? d.shiftView() : ShiftMapView()));
+        pipeline.prepare(d.i1, d.i0, grid, false, withShift ? d.shiftView() : ShiftMapView());
         QVERIFY(pipeline.setFit(setup));
         Maps maps(grid, 6);
         pipeline.run(maps.list);

@@ -1,0 +1,43 @@
+#include "analysis/LcfRunJob.h"
+
+namespace {
+
+AreaFitSetup fitSetup(const AreaRunInput& input, const LcfRunSetup& setup)
+{
+    AreaFitSetup s;
+    s.mlcf = setup.mlcf;
+    s.victoreen = input.victoreen;
+    s.references = setup.references;
+    s.mask = input.mask;
+    return s;
+}
+
+} // namespace
+
+LcfRunJob::LcfRunJob(const AreaRunInput& input, const LcfRunSetup& setup)
+    : AreaRunJob(input), m_setup(setup)
+{
+    m_pipeline.setThreads(input.threads);
+    m_pipeline.setBudget(input.budgetBytes);
+    m_pipeline.prepare(input.i1, input.i0, input.grid, input.fluorescence, input.shift);
+    m_hasFit = m_pipeline.setFit(fitSetup(input, setup));
+    planSlices(&m_pipeline.walk(), m_pipeline.bandRows(), int(input.i1.size()));
+}
+
+bool LcfRunJob::analyzeRows(int first, int count, const std::atomic<bool>& stop)
+{
+    Q_UNUSED(stop);
+    return m_pipeline.analyzeRows(first, count);
+}
+
+void LcfRunJob::recordRow(int row)
+{
+    m_pipeline.recordRows(m_setup.maps, row, 1);
+}
+
+bool LcfRunJob::runPointByPoint(const AreaRunInput& input, const LcfRunSetup& setup)
+{
+    const AbsorptionSpectrum source(input.i1, input.i0, input.grid.halfWidth, input.grid.halfHeight,
+                                    input.fluorescence);
+    return AreaPipeline::runPointByPoint(source, input.grid, input.shift, fitSetup(input, setup), setup.maps);
+}
