@@ -127,8 +127,13 @@ bool Body::execAnalyzerCommand(int id, const CmdLine& cmd)
 
 bool Body::startBatchRun(int id)
 {
-    Q_UNUSED(id);
+    const QString run = id == AnalyzerExecLCF ? QStringLiteral("LCF")
+                        : id == AnalyzerExecElems ? QStringLiteral("element") : QStringLiteral("residual");
+    if (m_i1.isEmpty()) {
+        reportFailure(QStringLiteral("The %1 run can't start: no I1 images are loaded").arg(run));
+        return true;
+    }
     // The 2D runs of the main window are not wired yet.
-    reportFailure(QStringLiteral("This analysis run is not available"));
+    reportFailure(QStringLiteral("The %1 run is not available").arg(run));
     return true;
 }

@@ -133,6 +133,10 @@ void Body::startSaveJob(const std::shared_ptr<SaveFileJob>& job)
 
 void Body::saveImage(const QString& fname)
 {
+    // The picture as the display shows it (a hidden window may not have
+    // rendered it yet).
+    if (DisplayLayer* shown = ui->dispA->shownLayer(); shown && !shown->layerImage())
+        shown->renderLayer();
     QString error;
     if (!AtomicFile::saveImage(ui->dispA->visibleImage(), fname, &error)) {
         reportFailure(error);
