@@ -125,8 +125,9 @@ void Body::execCmdSlot(CmdLine cmd, bool inRem)
             now = execExtraCommand(cmd);
         } else if (!cmd.isDirective()) {
             m_batchCtrl->showCmdErr(cmd);
-            // A line of blanks has no word: reported, but it fails nothing.
-            if (!cmd.cmd.isEmpty())
+            // A line of blanks (or blanks and a comment) is reported, but it
+            // fails nothing: only a word that means nothing does.
+            if (!cmd.text.trimmed().isEmpty())
                 m_batchFailures << QStringLiteral("unknown command \"%1\"").arg(cmd.cmd);
         }
     }

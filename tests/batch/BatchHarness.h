@@ -71,7 +71,7 @@ public slots:
     {
         sent << describe(cmd, inRem);
         emit lineReceived();
-        if (!inRem && !cmd.isCommand() && !cmd.isDirective()) {
+        if (!inRem && !cmd.isCommand() && !cmd.isExtraCommand() && !cmd.isDirective()) {
             if (reportError)
                 reportError(cmd);
             else

@@ -1,3 +1,4 @@
+#include "batch/BatchArgReader.h"
 #include "batch/BatchArgs.h"
 #include "batch/BatchKeywords.h"
 #include "batch/CmdLine.h"
@@ -66,6 +67,10 @@ private slots:
     void parse_data();
     void parse();
     void argOutOfRange();
+    void extraWords_data();
+    void extraWords();
+    void argumentNotes_data();
+    void argumentNotes();
     void registeredMetaType();
 };
 
@@ -172,6 +177,71 @@ void TestBatchWords::conversions()
     QCOMPARE(BatchArgs::toInt(text), n);
     QCOMPARE(BatchArgs::toDouble(text), x);
     QCOMPARE(BatchArgs::toFlag(text), flag);
+}
+
+void TestBatchWords::extraWords_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<int>("extra");
+    QTest::newRow("align_series") << "align_series" << int(BatchKeywords::AlignSeries);
+    QTest::newRow("ALIGN_SERIES") << "ALIGN_SERIES" << int(BatchKeywords::AlignSeries);
+    QTest::newRow("calib_set_rule") << "calib_set_rule" << int(BatchKeywords::CalibSetRule);
+    QTest::newRow("Calib_Set_Rule") << "Calib_Set_Rule" << int(BatchKeywords::CalibSetRule);
+    QTest::newRow("a command word") << "calib_exec" << int(BatchKeywords::NoExtraCommand);
+    QTest::newRow("unknown") << "align" << int(BatchKeywords::NoExtraCommand);
+    QTest::newRow("directive") << ":for" << int(BatchKeywords::NoExtraCommand);
+}
+
+void TestBatchWords::extraWords()
+{
+    QFETCH(QString, word);
+    QFETCH(int, extra);
+    QCOMPARE(BatchKeywords::extraCommandId(word), extra);
+    // The extra words stay outside the 112: "not a command" is unchanged.
+    const CmdLine line(word + " 2");
+    if (extra != BatchKeywords::NoExtraCommand) {
+        QCOMPARE(line.commandId(), 112);
+        QVERIFY(!line.isCommand());
+    }
+    QCOMPARE(line.isExtraCommand(), extra != BatchKeywords::NoExtraCommand);
+}
+
+void TestBatchWords::argumentNotes_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("note");
+    QTest::newRow("integer") << "seek_image 3" << "n" << "";
+    QTest::newRow("not an integer") << "set_band_w 3.5" << "n"
+                                    << "argument 1 of set_band_w, \"3.5\", is not an integer; 0 is used";
+    QTest::newRow("missing integer") << "seek_image" << "n" << "argument 1 of seek_image is missing; 0 is used";
+    QTest::newRow("number") << "calib_set_edge_eV 7112.5" << "x" << "";
+    QTest::newRow("not a number") << "eng_calc_base_i0 7k" << "x"
+                                  << "argument 1 of eng_calc_base_i0, \"7k\", is not a number; 0 is used";
+    QTest::newRow("nan") << "eng_calc_base_i0 nan" << "x"
+                         << "argument 1 of eng_calc_base_i0, \"nan\", is not a number; 0 is used";
+    QTest::newRow("flag 0") << "set_fluo_type 0" << "flag" << "";
+    QTest::newRow("flag 1") << "set_fluo_type 1" << "flag" << "";
+    QTest::newRow("flag 2") << "set_fluo_type 2" << "flag"
+                            << "argument 1 of set_fluo_type, \"2\", is not 0 or 1; off is used";
+    QTest::newRow("flag missing") << "set_fluo_type" << "flag" << "argument 1 of set_fluo_type is missing; off is used";
+}
+
+void TestBatchWords::argumentNotes()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, kind);
+    QFETCH(QString, note);
+    const CmdLine cmd(line);
+    BatchArgReader a(cmd);
+    // The values are the language's conversions whatever is noted.
+    if (kind == "n")
+        QCOMPARE(a.n(0), BatchArgs::toInt(cmd.arg(0)));
+    else if (kind == "x")
+        QCOMPARE(a.x(0), BatchArgs::toDouble(cmd.arg(0)));
+    else
+        QCOMPARE(a.flag(0), BatchArgs::toFlag(cmd.arg(0)));
+    QCOMPARE(a.notes(), note.isEmpty() ? QStringList() : QStringList{note});
 }
 
 void TestBatchWords::fieldText()

@@ -1,0 +1,113 @@
+#include "batch/BatchFiles.h"
+#include "io/LoadTiff.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestBatchFiles : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void filesOfPattern_data();
+    void filesOfPattern();
+    void filesToReadFollowsTheLoader_data();
+    void filesToReadFollowsTheLoader();
+    void loadShortfall_data();
+    void loadShortfall();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestBatchFiles::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    // Created out of name order: the listing must not depend on it.
+    for (const char* name : {"b_7001.tif", "a_7003.tif", "a_7002.tif", "c.img", "notes.txt"}) {
+        QFile f(m_dir.filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(QDir(m_dir.path()).mkdir("d.tif"));
+}
+
+void TestBatchFiles::filesOfPattern_data()
+{
+    QTest::addColumn<QString>("dirSuffix");
+    QTest::addColumn<QStringList>("patterns");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("tif, sorted, no directories") << "/" << QStringList{"*.tif"}
+                                                 << QStringList{"a_7002.tif", "a_7003.tif", "b_7001.tif"};
+    QTest::newRow("without the separator") << "" << QStringList{"a_*"} << QStringList{"a_7002.tif", "a_7003.tif"};
+    QTest::newRow("two patterns") << "/" << QStringList{"*.img", "b_*"} << QStringList{"b_7001.tif", "c.img"};
+    QTest::newRow("nothing matches") << "/" << QStringList{"*.dat"} << QStringList();
+    QTest::newRow("no pattern") << "/" << QStringList() << QStringList();
+}
+
+void TestBatchFiles::filesOfPattern()
+{
+    QFETCH(QString, dirSuffix);
+    QFETCH(QStringList, patterns);
+    QFETCH(QStringList, names);
+    QStringList expected;
+    for (const QString& n : names)
+        expected << m_dir.path() + "/" + n;
+    QCOMPARE(BatchFiles::filesOfPattern(m_dir.path() + dirSuffix, patterns), expected);
+}
+
+void TestBatchFiles::filesToReadFollowsTheLoader_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("skip");
+    QTest::addColumn<int>("cutFirst");
+    QTest::addColumn<int>("cutLast");
+    QTest::newRow("all") << 10 << 1 << 0 << 0;
+    QTest::newRow("skip 3") << 10 << 3 << 0 << 0;
+    QTest::newRow("cuts") << 10 << 2 << 1 << 2;
+    QTest::newRow("skip 0 and negative cuts") << 7 << 0 << -3 << -1;
+    QTest::newRow("cut everything") << 5 << 1 << 3 << 3;
+    QTest::newRow("empty") << 0 << 1 << 0 << 0;
+}
+
+void TestBatchFiles::filesToReadFollowsTheLoader()
+{
+    QFETCH(int, count);
+    QFETCH(int, skip);
+    QFETCH(int, cutFirst);
+    QFETCH(int, cutLast);
+    QStringList files;
+    for (int i = 0; i < count; ++i)
+        files << QString("f%1").arg(i);
+    const QStringList read = BatchFiles::filesToRead(files, skip, cutFirst, cutLast);
+    QCOMPARE(read.size(), LoadTiff::filesToRead(count, skip, cutFirst, cutLast));
+    if (!read.isEmpty()) {
+        QCOMPARE(read.first(), files.at(qMax(cutFirst, 0)));
+        if (read.size() > 1)
+            QCOMPARE(files.indexOf(read.at(1)) - files.indexOf(read.at(0)), qMax(skip, 1));
+    }
+}
+
+void TestBatchFiles::loadShortfall_data()
+{
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QStringList>("arrived");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("all arrived") << QStringList{"a", "b"} << QStringList{"b", "a"} << "";
+    QTest::newRow("one missing") << QStringList{"a", "b", "c"} << QStringList{"a", "c"}
+                                 << "1 of 3 images could not be loaded: b";
+    QTest::newRow("many missing") << QStringList{"a", "b", "c", "d", "e"} << QStringList{"c"}
+                                  << "4 of 5 images could not be loaded: a, b, d and 1 more";
+    QTest::newRow("none arrived") << QStringList{"a"} << QStringList() << "1 of 1 images could not be loaded: a";
+}
+
+void TestBatchFiles::loadShortfall()
+{
+    QFETCH(QStringList, expected);
+    QFETCH(QStringList, arrived);
+    QFETCH(QString, message);
+    QCOMPARE(BatchFiles::loadShortfall(expected, arrived), message);
+}
+
+QTEST_MAIN(TestBatchFiles)
+#include "tst_batchfiles.moc"
