@@ -4,10 +4,12 @@
 #include "DemoOptions.h"
 #include "DemoRandom.h"
 #include "DemoWriter.h"
+#include "batch/CmdLine.h"
 #include "physics/PhysConst.h"
 
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QtEndian>
@@ -363,11 +365,26 @@ void TestMakeDemo::filesAndNames()
         QCOMPARE(f[0].toInt(), i);
         QCOMPARE(f[1], demoEnergyText(m_energies[size_t(i)]));
     }
-    // The batch placeholder holds comments only, so running it does nothing.
+    // The analysis script: every line is a comment or a word of the batch
+    // language, every file it names is there, and it ends with quit.
     const QString script = QString::fromUtf8(fileBytes(m_noisy + QStringLiteral("/analysis.bat")));
-    QVERIFY(script.contains(QStringLiteral("does not exist yet")));
-    for (const QString& line : script.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-        QVERIFY2(line.startsWith(QLatin1Char('#')), qPrintable(line));
+    QStringList words;
+    for (const QString& line : script.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const CmdLine cmd(line);
+        if (cmd.text.trimmed().isEmpty())
+            continue;
+        QVERIFY2(cmd.isCommand() || cmd.isExtraCommand(), qPrintable(line));
+        words << cmd.cmd;
+        if (cmd.cmd == QLatin1String("calib_load_std") || cmd.cmd == QLatin1String("analyzer_set_LCF_std"))
+            QVERIFY2(QFile::exists(m_noisy + QLatin1Char('/') + cmd.args.value(cmd.cmd == QLatin1String("calib_load_std") ? 0 : 3)),
+                     qPrintable(line));
+    }
+    QCOMPARE(words.last(), QStringLiteral("quit"));
+    QCOMPARE(words.count(QStringLiteral("analyzer_set_LCF_std")), 3);
+    QCOMPARE(words.count(QStringLiteral("save_data")), 6);
+    QVERIFY(words.indexOf(QStringLiteral("calib_exec")) < words.indexOf(QStringLiteral("align_series")));
+    QVERIFY(words.indexOf(QStringLiteral("align_series")) < words.indexOf(QStringLiteral("analyzer_exec_LCF")));
+    QVERIFY(QFileInfo(m_noisy + QStringLiteral("/results")).isDir());
 }
 
 void TestMakeDemo::tiffSizes()

@@ -15,7 +15,7 @@
 
 namespace {
 
-const char* const subFolders[] = {"i0", "i1", "calib", "formats", "refs", "std", "truth"};
+const char* const subFolders[] = {"i0", "i1", "calib", "formats", "refs", "std", "truth", "results"};
 
 // Image files of an earlier run are removed first, so that a folder never
 // mixes two scans (a series is loaded by pattern, e.g. every i1_*eV.tif).
@@ -41,37 +41,71 @@ void removeOldImages(const QDir& root)
 QString analysisScript(const DemoModel& model)
 {
     const auto& e = model.energies();
-    return QStringLiteral(
-        "# analysis.bat - the analysis of this demo measurement.\n"
+    QString s = QStringLiteral(
+        "# analysis.bat - the whole analysis of this demo measurement, as a batch script.\n"
+        "# Paths are relative to this folder: run it from here, e.g. headless\n"
+        "#   QT_QPA_PLATFORM=offscreen orvantelle -e -b analysis.bat -x\n"
+        "# The results go to results/ (maps as 16-bit TIFF and as text, the energy-shift\n"
+        "# map, and a .provenance.txt file next to each).\n"
         "#\n"
-        "# PLACEHOLDER: the program's batch language does not exist yet. Every line of\n"
-        "# this file is a comment, so running it does nothing; once the batch commands\n"
-        "# are available the steps below become commands.\n"
-        "#\n"
-        "# Measurement: %1 x %2 pixels, %3 energies from %4 to %5 eV. The energy of\n"
-        "# every image is in its file name (pattern \\d\\d\\d\\d\\.\\d\\deV, factor 1);\n"
-        "# angles.txt holds the same scan as Bragg angles (d = 3.13553 A).\n"
-        "#\n"
-        "# 1. Energy calibration\n"
-        "#    - I0 series: i0/i0_*eV.tif; I1 series: calib/cal_*eV.tif (uniform Fe foil).\n"
-        "#    - Standard: std/fe_foil.dat.\n"
-        "#    - Calibrate with single-pixel blocks (half width and height 0) over the\n"
-        "#      whole image and save the energy-shift map (shift.emp). It should follow\n"
-        "#      truth/shift.f32 (eV, -3 ... +3).\n"
-        "# 2. Sample\n"
-        "#    - I1 series: i1/i1_*eV.tif with the same I0 series.\n"
-        "#    - The sample drifts by up to 3 pixels between energies (truth/drift.txt);\n"
-        "#      the alignment shift of image i is minus its drift.\n"
-        "# 3. Linear combination fit of every pixel of the sample with the references\n"
-        "#    refs/fe_metal.dat, refs/fe2.dat and refs/fe3.dat (dE 0), the energy-shift\n"
-        "#    map applied.\n"
-        "# 4. Save the fraction map of each reference and compare it with\n"
-        "#    truth/fraction_fe_metal.f32, truth/fraction_fe2.f32, truth/fraction_fe3.f32\n"
-        "#    over the sample (truth/thickness.f32 > 0).\n")
-        .arg(model.width())
-        .arg(model.height())
-        .arg(e.size())
-        .arg(demoEnergyText(e.front()), demoEnergyText(e.back()));
+        "# Measurement: %1 x %2 pixels, %3 energies from %4 to %5 eV.\n"
+        "\n"
+        "# Energies from the file names (four digits, a point, two digits, eV).\n"
+        "eng_by_name_i0\n"
+        "eng_by_name_reg_exp_i0 \\d\\d\\d\\d\\.\\d\\deV\n"
+        "eng_by_name_factor_i0 1\n"
+        "eng_by_name_i1\n"
+        "eng_by_name_reg_exp_i1 \\d\\d\\d\\d\\.\\d\\deV\n"
+        "eng_by_name_factor_i1 1\n"
+        "show_latest_i0 0\n"
+        "show_latest_i1 0\n"
+        "\n"
+        "# 1. Energy calibration: the uniform Fe foil (calib/) as I1 with the same I0,\n"
+        "#    against the standard, in blocks of 3 x 3 pixels over the whole image.\n"
+        "load_I0_files_of_pattern NEW i0/ i0_*eV.tif\n"
+        "load_I1_files_of_pattern NEW calib/ cal_*eV.tif\n"
+        "calib_load_std std/fe_foil.dat\n"
+        "calib_set_rule 0\n"
+        "set_band_w 1\n"
+        "set_band_h 1\n"
+        "select_region 0 0 %1 %2\n"
+        "calib_exec\n"
+        "calib_save_map results/shift.emp\n"
+        "\n"
+        "# 2. The sample (the energy-shift map stays), aligned to its first image: the\n"
+        "#    sample drifts by up to 3 pixels between energies.\n"
+        "load_I1_files_of_pattern NEW i1/ i1_*eV.tif\n"
+        "align_series 0 0.4\n"
+        "\n"
+        "# 3. Linear combination fit of every pixel with the three references (straight\n"
+        "#    background lines, dE 0); the energy-shift map is applied.\n"
+        "set_band_w 0\n"
+        "set_band_h 0\n"
+        "select_region 0 0 %1 %2\n");
+    s = s.arg(model.width()).arg(model.height()).arg(e.size()).arg(demoEnergyText(e.front()), demoEnergyText(e.back()));
+    const auto& compounds = model.compounds();
+    for (std::size_t k = 0; k < compounds.size(); ++k)
+        s += QStringLiteral("analyzer_set_LCF_std %1 1 0 refs/%2.dat 0\n").arg(k).arg(compounds[k].name);
+    s += QStringLiteral(
+        "analyzer_select_analysis_mode 0\n"
+        "analyzer_set_LCF_mode 0\n"
+        "analyzer_exec_LCF\n"
+        "\n"
+        "# 4. The fraction map of every reference as a 16-bit TIFF (0 ... 1 over\n"
+        "#    0 ... 65535) and as text (x, y, fraction per line). A map saved as\n"
+        "#    NAME.tif from reference row n is written to NAME-n.tif.\n"
+        "analyzer_select_image_type 1\n"
+        "saveDataCfg_save_as_tiff\n"
+        "saveDataCfg_tiff_fix_scale 1\n"
+        "saveDataCfg_tiff_scale_min 0\n"
+        "saveDataCfg_tiff_scale_max 1\n");
+    for (std::size_t k = 0; k < compounds.size(); ++k)
+        s += QStringLiteral("analyzer_select_image %1\nsave_data results/fraction_%2.tif\n").arg(k).arg(compounds[k].name);
+    s += QStringLiteral("saveDataCfg_save_as_text\nsaveDataCfg_text_as_ssv\nsaveDataCfg_text_as_xyz\n");
+    for (std::size_t k = 0; k < compounds.size(); ++k)
+        s += QStringLiteral("analyzer_select_image %1\nsave_data results/fraction_%2.dat\n").arg(k).arg(compounds[k].name);
+    s += QStringLiteral("\nquit\n");
+    return s;
 }
 
 } // namespace

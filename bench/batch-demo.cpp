@@ -1,0 +1,188 @@
+// batch-demo DIR: runs the analysis script of a demo measurement (written by
+// tools/make-demo) through the program headless, as a facility's scheduler
+// would (`orvantelle -e -b analysis.bat -x` in DIR, offscreen), reads the
+// fraction maps it saved as text back and compares them with the truth
+// inside the sample. Prints one "name: value" line per figure:
+//
+//   script_s     wall time of the whole run (start-up to exit)
+//   lines        command lines of the script (comments and blank lines left out)
+//   maps_saved   fraction maps found in results/ (TIFF and text)
+//   mae_saved    mean |saved fraction - true fraction| over the sample pixels
+//                and the three compounds (a pixel missing from a map counts 1)
+//   exit_status  the program's exit status
+//
+// Options: --program PATH (default: the orvantelle built with this driver),
+// --keep (leave the results of an earlier run in place before running).
+// The program's own output goes to stderr.
+
+#include "batch/CmdLine.h"
+#include "output/TextMapReader.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTextStream>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#ifndef ORV_PROGRAM
+#define ORV_PROGRAM "orvantelle"
+#endif
+
+namespace {
+
+const char* const compounds[] = {"fe_metal", "fe2", "fe3"};
+constexpr int compoundCount = 3;
+
+int usage()
+{
+    std::fprintf(stderr, "usage: batch-demo DIR [--program PATH] [--keep]\n");
+    return 2;
+}
+
+// "key = value" of params.txt.
+QString param(const QString& dir, const QString& key)
+{
+    QFile f(QDir(dir).filePath(QStringLiteral("params.txt")));
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QString();
+    QTextStream in(&f);
+    QString line;
+    while (in.readLineInto(&line)) {
+        const int eq = line.indexOf(QLatin1Char('='));
+        if (eq > 0 && line.left(eq).trimmed() == key)
+            return line.mid(eq + 1).trimmed();
+    }
+    return QString();
+}
+
+bool readF32(const QString& path, int width, int height, std::vector<float>* out)
+{
+    QFile f(path);
+    const qint64 n = qint64(width) * height;
+    if (!f.open(QIODevice::ReadOnly) || f.size() != n * 4)
+        return false;
+    const QByteArray bytes = f.readAll();
+    out->resize(std::size_t(n));
+    std::memcpy(out->data(), bytes.constData(), std::size_t(n) * 4);
+    return true;
+}
+
+int commandLines(const QString& script)
+{
+    QFile f(script);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return 0;
+    int n = 0;
+    for (const QString& line : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n')))
+        if (!CmdLine(line).text.trimmed().isEmpty())
+            ++n;
+    return n;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    QString dir;
+    QString program = QStringLiteral(ORV_PROGRAM);
+    bool keep = false;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--program") && i + 1 < args.size())
+            program = args[++i];
+        else if (args[i] == QLatin1String("--keep"))
+            keep = true;
+        else if (dir.isEmpty() && !args[i].startsWith(QLatin1String("--")))
+            dir = args[i];
+        else
+            return usage();
+    }
+    if (dir.isEmpty())
+        return usage();
+    const QDir d(dir);
+    const int width = param(dir, QStringLiteral("width")).toInt();
+    const int height = param(dir, QStringLiteral("height")).toInt();
+    if (width <= 0 || height <= 0 || !d.exists(QStringLiteral("analysis.bat"))) {
+        std::fprintf(stderr, "batch-demo: %s is not a demo measurement (params.txt, analysis.bat)\n", qPrintable(dir));
+        return 1;
+    }
+    QDir results(d.filePath(QStringLiteral("results")));
+    if (!keep && results.exists())
+        for (const QString& name : results.entryList(QDir::Files))
+            results.remove(name);
+    d.mkpath(QStringLiteral("results"));
+
+    // The run, as a scheduler starts it.
+    QProcess run;
+    run.setWorkingDirectory(d.absolutePath());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    run.setProcessEnvironment(env);
+    run.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    run.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer clock;
+    clock.start();
+    run.start(program, {QStringLiteral("-e"), QStringLiteral("-b"), QStringLiteral("analysis.bat"), QStringLiteral("-x")});
+    if (!run.waitForStarted(30000)) {
+        std::fprintf(stderr, "batch-demo: cannot start %s\n", qPrintable(program));
+        return 1;
+    }
+    run.waitForFinished(-1);
+    const double scriptS = clock.nsecsElapsed() * 1e-9;
+    const int exitStatus = run.exitStatus() == QProcess::NormalExit ? run.exitCode() : -1;
+
+    // The saved maps against the truth.
+    std::vector<float> thickness;
+    if (!readF32(d.filePath(QStringLiteral("truth/thickness.f32")), width, height, &thickness)) {
+        std::fprintf(stderr, "batch-demo: cannot read truth/thickness.f32\n");
+        return 1;
+    }
+    int mapsSaved = 0;
+    double sum = 0.0;
+    qint64 count = 0;
+    for (int k = 0; k < compoundCount; ++k) {
+        const QString stem = QStringLiteral("results/fraction_%1-%2").arg(QLatin1String(compounds[k])).arg(k);
+        if (QFile::exists(d.filePath(stem + QStringLiteral(".tif"))))
+            ++mapsSaved;
+        std::vector<float> truth;
+        if (!readF32(d.filePath(QStringLiteral("truth/fraction_%1.f32").arg(QLatin1String(compounds[k]))), width,
+                     height, &truth)) {
+            std::fprintf(stderr, "batch-demo: cannot read the true fractions of %s\n", compounds[k]);
+            return 1;
+        }
+        // Every sample pixel counts 1 until the saved map gives its value.
+        std::vector<double> error(truth.size(), 1.0);
+        TextMapReader::Map map;
+        QString readError;
+        if (TextMapReader::read(d.filePath(stem + QStringLiteral(".dat")), TextMapFormat{false, true}, &map,
+                                &readError)) {
+            ++mapsSaved;
+            for (const TextMapReader::Point& p : map.points) {
+                if (p.x < 0 || p.y < 0 || p.x >= width || p.y >= height)
+                    continue;
+                const std::size_t i = std::size_t(p.y) * std::size_t(width) + std::size_t(p.x);
+                error[i] = std::isfinite(p.value) ? std::fabs(p.value - truth[i]) : 1.0;
+            }
+        } else {
+            std::fprintf(stderr, "batch-demo: %s\n", qPrintable(readError));
+        }
+        for (std::size_t i = 0; i < truth.size(); ++i)
+            if (thickness[i] > 0.0f) {
+                sum += error[i];
+                ++count;
+            }
+    }
+    std::printf("script_s: %.3f\n", scriptS);
+    std::printf("lines: %d\n", commandLines(d.filePath(QStringLiteral("analysis.bat"))));
+    std::printf("maps_saved: %d\n", mapsSaved);
+    std::printf("mae_saved: %.4f\n", count > 0 ? sum / double(count) : std::nan(""));
+    std::printf("exit_status: %d\n", exitStatus);
+    std::fprintf(stderr, "batch-demo: maps in %s\n", qPrintable(results.absolutePath()));
+    return exitStatus == 0 ? 0 : 1;
+}
