@@ -246,6 +246,8 @@ private:
     TiffData* currentImage();
     void readFiles(bool i1, const QStringList& files, bool newFile);
     void loaderFinished(bool i1);
+    // Spectrum, image size, slider and selection after I1 images arrived.
+    void refreshAfterI1Images();
     // Re-renders what the image view shows; with allImages every image of
     // the selected series.
     void renderShown(bool allImages);

@@ -105,6 +105,13 @@ void Body::loaderFinished(bool i1)
     SeriesLoadBook& book = i1 ? m_i1Book : m_i0Book;
     book.finish();
     (i1 ? ui->SelectI1Files : ui->SelectI0Files)->setLoadProgress(0, 0);
+    // The last image may have been handled while the loader still counted
+    // as busy (its flag is cleared after the last image is sent): the
+    // refresh that waits for the end of the list happens here at the latest.
+    if (i1)
+        refreshAfterI1Images();
+    else if (!m_i0.isEmpty())
+        showXafsSpectrum();
     emit finishBatchExec();
 }
 
@@ -125,9 +132,16 @@ void Body::loadedI1(TiffData* data, int fNo)
     data->setColorScale(ui->CBar->scale());
     data->setEnergy(ui->SelectI1Files->addFile(data->fileName(), fNo));
     m_i1.append(data);
-    const bool showLatest = ui->SelectI1Files->showLatest();
-    if (m_i1Loader->busy() && !showLatest)
+    if (m_i1Loader->busy() && !ui->SelectI1Files->showLatest())
         return;
+    refreshAfterI1Images();
+}
+
+void Body::refreshAfterI1Images()
+{
+    if (m_i1.isEmpty())
+        return;
+    const bool showLatest = ui->SelectI1Files->showLatest();
     showXafsSpectrum();
     m_imageWidth = int(m_i1.first()->width());
     m_imageHeight = int(m_i1.first()->height());
