@@ -515,6 +515,31 @@
             <source>Exec F.A.</source>
             <translation>フーリエ解析実行</translation>
         </message>
+        <message>
+            <location filename="../src/app/BodySave.cpp" line="73" />
+            <source>Any Files (* *.*)</source>
+            <translation>すべてのファイル (* *.*)</translation>
+        </message>
+        <message>
+            <location filename="../src/app/BodySave.cpp" line="74" />
+            <source>Image File (*.png)</source>
+            <translation>画像ファイル (*.png)</translation>
+        </message>
+        <message>
+            <location filename="../src/app/BodySave.cpp" line="75" />
+            <source>Tiff File (*.tif)</source>
+            <translation>TIFF ファイル (*.tif)</translation>
+        </message>
+        <message>
+            <location filename="../src/app/BodySave.cpp" line="76" />
+            <source>XAFS Spectra (*.dat)</source>
+            <translation>XAFS スペクトル (*.dat)</translation>
+        </message>
+        <message>
+            <location filename="../src/app/BodySave.cpp" line="186" />
+            <source>Data File (*.dat)</source>
+            <translation>データファイル (*.dat)</translation>
+        </message>
     </context>
     <context>
         <name>CalibCtrl</name>

@@ -196,6 +196,8 @@ void Body::setImgShift(int dx, int dy)
     TiffData* image = m_i1.at(ui->SelectI1Files->currentIndex());
     if (!image)
         return;
+    // A spectra file being written reads the shifts.
+    m_saveRunner->stopAndWait();
     image->setShift(dx, dy);
     image->genImage();
     redrawImage();
@@ -205,6 +207,7 @@ void Body::setImgShift(int dx, int dy)
 void Body::clearAllShifts()
 {
     m_alignRunner->stopAndWait();
+    m_saveRunner->stopAndWait();
     for (TiffData* t : m_i1.images())
         t->setShift(0, 0);
     renderShown(true);
@@ -215,6 +218,7 @@ void Body::alignSeries()
 {
     if (m_i1.isEmpty() || m_alignRunner->isRunning())
         return;
+    m_saveRunner->stopAndWait();
     std::shared_ptr<SeriesAlignJob> job = m_imgProc->seriesJob(m_i1.images());
     if (!job)
         return;

@@ -202,8 +202,8 @@ void Body::saveData(const QString& fname)
                                                 QStringLiteral("-cBar"));
         const QByteArray suffix = QFileInfo(bar).suffix().toLower().toLatin1();
         if (!QImageWriter::supportedImageFormats().contains(suffix))
-            bar = SaveFileNames::withDefaultSuffix(QDir(QFileInfo(bar).path()).filePath(QFileInfo(bar).completeBaseName()),
-                                                   QStringLiteral("png"));
+            bar = (suffix.isEmpty() ? bar + QLatin1Char('.') : bar.left(bar.size() - suffix.size()))
+                + QStringLiteral("png");
         ui->CBar->paintCBar();
         QString error;
         if (!AtomicFile::saveImage(ui->CBar->pixmap().toImage(), bar, &error))
@@ -290,6 +290,10 @@ void Body::startSpectraFile(const QString& fname, bool raw)
     const QString target = SaveFileNames::withDefaultSuffix(fname, QStringLiteral("dat"));
     if (m_i1.isEmpty() || m_imageWidth <= 0) {
         reportFailure(QStringLiteral("Can't write %1: no I1 image is loaded").arg(target));
+        return;
+    }
+    if (isAligning()) {
+        reportFailure(QStringLiteral("Can't write %1: the images are being aligned").arg(target));
         return;
     }
     SpectraFileRequest r;

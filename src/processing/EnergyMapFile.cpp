@@ -248,6 +248,15 @@ bool read(const QString& fname, int* width, int* height, double edgeEV, Content*
         whereFailed(fname, lines.number);
         return false;
     }
+    // With no image size to hold it to, the header's size must fit the file:
+    // every value takes at least a digit and a separator. A few bytes must
+    // not claim a map of millions of pixels.
+    if (adopt && pixels > file.size() / 2) {
+        qDebug().noquote() << QStringLiteral("Energy map size %1 x %2 does not fit the file (%3 bytes)")
+                                  .arg(h.width).arg(h.height).arg(file.size());
+        whereFailed(fname, lines.number);
+        return false;
+    }
     const double e = edgeEV > 0.0 ? edgeEV : h.stdEdgeEnergy;
     const double d = h.spacing;
     const double theta0 = EdgeCalibration::braggAngle(e, d);

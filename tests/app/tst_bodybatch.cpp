@@ -11,6 +11,7 @@
 #include "analysis/Analyzer.h"
 #include "analysis/ElemCtrl.h"
 #include "analysis/LCFReference.h"
+#include "app/Translation.h"
 #include "batch/BatchKeywords.h"
 #include "io/EOFSetup.h"
 #include "io/SelectDataFiles.h"
@@ -28,6 +29,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <functional>
 
 namespace {
@@ -230,6 +232,7 @@ private slots:
     void strayCompletionsDoNotAdvanceTheScript();
     void saveSlotsWriteTheirFiles();
     void failedSaveKeepsTheOldFile();
+    void saveDialogsInJapanese();
 
 private:
     QString script(const char* text) const { return QString::fromLatin1(text).replace("%D", m_dir.path()); }
@@ -479,6 +482,24 @@ void TestBodyBatch::failedSaveKeepsTheOldFile()
     QVERIFY(body.lastFailure().contains("dir.png"));
     body.saveImage(target);
     QCOMPARE(QImage(target).size(), QSize(20, 14));
+}
+
+void TestBodyBatch::saveDialogsInJapanese()
+{
+    QTranslator translator;
+    QVERIFY(installJapanese(*qApp, translator));
+    {
+        Body body;
+        QCOMPARE(body.findChild<QFileDialog*>("SaveImageDialog")->nameFilters(),
+                 QStringList({QString::fromUtf8("画像ファイル (*.png)"), QString::fromUtf8("すべてのファイル (* *.*)")}));
+        QCOMPARE(body.findChild<QFileDialog*>("SaveSpectraDialog")->nameFilters().first(),
+                 QString::fromUtf8("XAFS スペクトル (*.dat)"));
+        body.saveDataCfg()->setSaveAsText();
+        body.showSaveDataDialog();
+        QCOMPARE(body.findChild<QFileDialog*>("SaveDataDialog")->nameFilters().first(),
+                 QString::fromUtf8("データファイル (*.dat)"));
+    }
+    qApp->removeTranslator(&translator);
 }
 
 QTEST_MAIN(TestBodyBatch)

@@ -295,6 +295,12 @@ void TestCalibration::empReader_data()
     QTest::newRow("size mismatch") << empText("###ORVT", true, true, body) << 3 << false
                                    << "Loading Energy Map size : 2 x 2 : is not matched to the current image size : 3 x 2"
                                    << 17 << 0;
+    // Unknown image size: a header size the file cannot hold is refused
+    // before anything is allocated (a few bytes claiming 5000 x 5000).
+    QTest::newRow("size beyond the file while unknown")
+        << empText("###ORVT", true, true, "0 ").replace("Width [pix]             : 2\nHeight [pix]            : 2",
+                                                        "Width [pix]             : 5000\nHeight [pix]            : 5000")
+        << -1 << false << "Energy map size 5000 x 5000 does not fit the file (495 bytes)" << 17 << 0;
     QTest::newRow("not a number") << empText("###ORVT", true, true, "0 0 \n0 x1 \n") << 2 << false
                                   << "Not a number : \"x1\"" << 19 << 0;
 }
