@@ -12,7 +12,10 @@
 // Options: --threads N (default: one per processor), --victoreen (Victoreen
 // background lines for references and blocks), --save OUTDIR (the fraction
 // maps as 16-bit TIFF and false-colour PNG). Diagnostics (map agreement,
-// memory) go to stderr; the exit status is 3 when the two paths disagree.
+// memory) go to stderr; the exit status is 2 for a bad command line, 1 when
+// the inputs cannot be read (an image of another size than the first one of
+// its stack included), 4 when --save cannot write the maps and 3 when the two
+// paths disagree.
 
 #include "analysis/Analyzed2DRes.h"
 #include "analysis/AnalysisSnapshots.h"
@@ -69,7 +72,7 @@ bool energyOfName(const QString& name, double* e)
 }
 
 // Every "*.tif" of dir, in name order, read with TiffData::read and given the
-// energy of its name.
+// energy of its name; every image must have the size of the first.
 void loadSeries(const QString& dir, Series* s)
 {
     const QStringList names = QDir(dir).entryList({QStringLiteral("*.tif")}, QDir::Files, QDir::Name);
@@ -77,10 +80,18 @@ void loadSeries(const QString& dir, Series* s)
         double e = 0.0;
         auto t = std::make_unique<TiffData>();
         if (!energyOfName(name, &e) || !t->read(QDir(dir).filePath(name))) {
+            std::fprintf(stderr, "run2d: cannot read %s\n", qPrintable(QDir(dir).filePath(name)));
             s->ok = false;
             return;
         }
         t->setEnergy(e);
+        if (!s->images.empty() && (t->width() != s->images.front()->width() || t->height() != s->images.front()->height())) {
+            std::fprintf(stderr, "run2d: %s is %u x %u, not %u x %u as %s\n", qPrintable(t->fileName()), t->width(),
+                         t->height(), s->images.front()->width(), s->images.front()->height(),
+                         qPrintable(s->images.front()->fileName()));
+            s->ok = false;
+            return;
+        }
         s->view.push_back(t.get());
         s->images.push_back(std::move(t));
     }
@@ -230,8 +241,14 @@ int main(int argc, char** argv)
     QString dir;
     QString saveDir;
     for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--threads") && i + 1 < args.size())
-            threads = args[++i].toInt();
+        if (args[i] == QLatin1String("--threads") && i + 1 < args.size()) {
+            bool ok = false;
+            threads = args[++i].toInt(&ok);
+            if (!ok || threads < 1) {
+                std::fprintf(stderr, "run2d: --threads needs a positive whole number, not \"%s\"\n", qPrintable(args[i]));
+                return usage();
+            }
+        }
         else if (args[i] == QLatin1String("--victoreen"))
             victoreen = true;
         else if (args[i] == QLatin1String("--save") && i + 1 < args.size())
@@ -257,6 +274,12 @@ int main(int argc, char** argv)
     }
     if (!i1.ok || !i0.ok) {
         std::fprintf(stderr, "run2d: cannot read the image series of %s\n", qPrintable(dir));
+        return 1;
+    }
+    if (i1.images.front()->width() != i0.images.front()->width()
+        || i1.images.front()->height() != i0.images.front()->height()) {
+        std::fprintf(stderr, "run2d: the I1 images (%s) and the I0 images (%s) differ in size\n",
+                     qPrintable(i1.images.front()->fileName()), qPrintable(i0.images.front()->fileName()));
         return 1;
     }
     const int shifted = applyDrift(d.filePath("truth/drift.txt"), i1.images);
@@ -356,10 +379,11 @@ int main(int argc, char** argv)
                  double(pipeline.workingBytes()) / double(spectra) / double(i1.view.size()),
                  double(pipeline.spectra().capacityBytes()) / double(spectra) / double(i1.view.size()));
     if (!saveDir.isEmpty()) {
-        if (saveFractionMaps(fast, saveDir))
-            std::fprintf(stderr, "run2d: fraction maps (with the shift map) saved to %s\n", qPrintable(saveDir));
-        else
+        if (!saveFractionMaps(fast, saveDir)) {
             std::fprintf(stderr, "run2d: cannot save the fraction maps to %s\n", qPrintable(saveDir));
+            return 4;
+        }
+        std::fprintf(stderr, "run2d: fraction maps (with the shift map) saved to %s\n", qPrintable(saveDir));
     }
     return differing == 0 ? 0 : 3;
 }
