@@ -1,0 +1,169 @@
+// Every reader refuses what is not a regular file before it opens it: a named
+// pipe with no writer would otherwise block the reading thread for ever, and
+// a device like /dev/zero would never end. A test that hangs here has found a
+// reader that opens first.
+
+#include "DebugCapture.h"
+#include "app/OptionTable.h"
+#include "app/StartupOptions.h"
+#include "io/FileCheck.h"
+#include "io/TiffData.h"
+#include "physics/Spectrum.h"
+#include "physics/SpectrumFiles.h"
+#include "physics/XafsSpectrum.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using Kind = FileCheck::Kind;
+Q_DECLARE_METATYPE(FileCheck::Kind)
+
+class TestFileCheck : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void kinds_data();
+    void kinds();
+    void readersRefuse_data();
+    void readersRefuse();
+    void readersStillReadRegularFiles();
+
+private:
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    QTemporaryDir m_dir;
+    int m_socket = -1;
+};
+
+void TestFileCheck::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QFile regular(path("regular.dat"));
+    QVERIFY(regular.open(QIODevice::WriteOnly));
+    regular.write("7000 1\n7001 2\n");
+    regular.close();
+    QCOMPARE(::mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
+    QVERIFY(QFile::link(path("regular.dat"), path("link to regular")));
+    QVERIFY(QFile::link(path("pipe"), path("link to pipe")));
+    QVERIFY(QFile::link(path("gone"), path("dangling link")));
+    // A listening Unix socket.
+    m_socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    QVERIFY(m_socket >= 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path("socket"));
+    QVERIFY(size_t(name.size()) < sizeof addr.sun_path);
+    std::memcpy(addr.sun_path, name.constData(), size_t(name.size()));
+    QCOMPARE(::bind(m_socket, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+}
+
+void TestFileCheck::cleanupTestCase()
+{
+    if (m_socket >= 0)
+        ::close(m_socket);
+}
+
+void TestFileCheck::kinds_data()
+{
+    QTest::addColumn<QString>("name");   // relative to the test folder unless absolute
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("regular") << "regular.dat" << Kind::Regular << QString();
+    QTest::newRow("link to a regular file") << "link to regular" << Kind::Regular << QString();
+    QTest::newRow("missing") << "gone" << Kind::Missing << "No such file";
+    QTest::newRow("dangling link") << "dangling link" << Kind::Missing << "No such file";
+    QTest::newRow("empty name") << "<empty>" << Kind::Missing << "No such file";
+    QTest::newRow("directory") << "." << Kind::Directory << "Not a regular file (a directory)";
+    QTest::newRow("named pipe") << "pipe" << Kind::NamedPipe << "Not a regular file (a named pipe)";
+    QTest::newRow("link to a named pipe") << "link to pipe" << Kind::NamedPipe << "Not a regular file (a named pipe)";
+    QTest::newRow("socket") << "socket" << Kind::Socket << "Not a regular file (a socket)";
+    QTest::newRow("/dev/null") << "/dev/null" << Kind::CharacterDevice << "Not a regular file (a character device)";
+    QTest::newRow("/dev/zero") << "/dev/zero" << Kind::CharacterDevice << "Not a regular file (a character device)";
+}
+
+void TestFileCheck::kinds()
+{
+    QFETCH(QString, name);
+    QFETCH(Kind, kind);
+    QFETCH(QString, reason);
+    const QString p = name == "<empty>" ? QString() : name.startsWith('/') ? name : path(name);
+    QCOMPARE(FileCheck::kindOf(p), kind);
+    QString why;
+    QCOMPARE(checkReadableFile(p, &why), kind == Kind::Regular);
+    QCOMPARE(why, reason.isEmpty() ? QString() : reason + " : " + p);
+    // Readers with their own message for a missing file refuse only the rest.
+    DebugCapture capture;
+    const bool refused = refuseNonRegularFile(p);
+    QCOMPARE(refused, kind != Kind::Regular && kind != Kind::Missing);
+    QCOMPARE(DebugCapture::lines(), refused ? QStringList{reason + " : " + p} : QStringList());
+}
+
+void TestFileCheck::readersRefuse_data()
+{
+    QTest::addColumn<QString>("reader");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("what");
+    const QStringList readers{"image", "spectrum", "plain text", "9809", "9809 test", "config"};
+    for (const QString& reader : readers) {
+        QTest::newRow(qPrintable(reader + ", named pipe")) << reader << "pipe" << "a named pipe";
+        QTest::newRow(qPrintable(reader + ", link to a pipe")) << reader << "link to pipe" << "a named pipe";
+        QTest::newRow(qPrintable(reader + ", /dev/zero")) << reader << "/dev/zero" << "a character device";
+        QTest::newRow(qPrintable(reader + ", directory")) << reader << "." << "a directory";
+    }
+}
+
+void TestFileCheck::readersRefuse()
+{
+    QFETCH(QString, reader);
+    QFETCH(QString, name);
+    QFETCH(QString, what);
+    const QString p = name.startsWith('/') ? name : path(name);
+    DebugCapture capture;
+    bool ok = true;
+    if (reader == "image") {
+        TiffData d;
+        ok = d.read(p);
+        QCOMPARE(d.pixelType(), int(TiffData::NoPixels));
+    } else if (reader == "spectrum") {
+        XafsSpectrum s;
+        ok = s.load(p);
+    } else if (reader == "plain text") {
+        Spectrum s;
+        ok = s.loadFromText(p);
+    } else if (reader == "9809") {
+        Spectrum s;
+        ok = s.loadFrom9809(p);
+    } else if (reader == "9809 test") {
+        ok = SpectrumFiles::is9809(p);
+        QCOMPARE(DebugCapture::lines(), QStringList());   // a question, not a read: no message
+        QVERIFY(!ok);
+        return;
+    } else {
+        OptionTable table;
+        ok = readConfigFile(p, table);
+        QCOMPARE(table.contains("DataRoot"), false);
+    }
+    QVERIFY(!ok);
+    QCOMPARE(DebugCapture::lines(), QStringList{"Not a regular file (" + what + ") : " + p});
+}
+
+void TestFileCheck::readersStillReadRegularFiles()
+{
+    // Through a symbolic link too: the check follows links.
+    XafsSpectrum s;
+    QVERIFY(s.load(path("link to regular")));
+    QCOMPARE(s.count(), 2);
+    OptionTable table;
+    QVERIFY(readConfigFile(path("link to regular"), table));
+    QVERIFY(table.contains("7000"));
+}
+
+QTEST_GUILESS_MAIN(TestFileCheck)
+#include "tst_filecheck.moc"
