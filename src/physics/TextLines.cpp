@@ -41,7 +41,7 @@ bool LineReader::fill()
         m_pos = 0;
         m_end = keep;
     }
-    if (m_buffer.size() - m_end < chunkBytes / 2)
+    if (m_end == m_buffer.size())
         m_buffer.resize(qMax(chunkBytes, m_buffer.size() * 2));   // a line longer than the buffer
     const qint64 got = m_file.read(m_buffer.data() + m_end, m_buffer.size() - m_end);
     if (got < 0) {
@@ -60,6 +60,8 @@ bool LineReader::next(Line& line)
     if (!m_started) {
         m_started = true;
         m_codec = QTextCodec::codecForLocale();
+        // A small file in one read, a large one in chunks.
+        m_buffer.resize(int(qBound<qint64>(64, m_file.size() + 1, chunkBytes)));
         fill();
         const QByteArray head = QByteArray::fromRawData(m_buffer.constData(), m_end);
         if (startsWith(head, "\xEF\xBB\xBF", 3)) {

@@ -183,6 +183,7 @@ private slots:
     void lineEnds();
     void fastReaderMatchesOldReader_data();
     void fastReaderMatchesOldReader();
+    void largeFileInChunks();
 
 private:
     QTemporaryDir m_dir;
@@ -367,6 +368,27 @@ void TestSpectrumFiles::fastReaderMatchesOldReader()
         compared += int(want.size());
     }
     QVERIFY(compared > 1000);
+}
+
+void TestSpectrumFiles::largeFileInChunks()
+{
+    // Several buffers' worth: a comment line longer than a buffer, then lines
+    // whose CR LF ends fall on every possible buffer boundary somewhere.
+    QByteArray text = "# " + QByteArray(3 << 19, 'c') + "\r\n";
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<double> v(0.0, 2.0);
+    for (int i = 0; i < 120000; ++i)
+        text += QByteArray::number(7000.0 + i * 0.01, 'f', 2) + "\t" + QByteArray::number(v(rng), 'g', 12) + "\r\n";
+    const QString path = writeFile(m_dir, "large.dat", text);
+    Spectrum s;
+    QVERIFY(s.loadFromText(path));
+    const Points want = oldPlain(path);
+    QCOMPARE(s.count(), 120000);
+    QVERIFY(sameBits(pointsOf(s), want));
+    // The same with old Mac line ends.
+    Spectrum mac;
+    QVERIFY(mac.loadFromText(writeFile(m_dir, "large-cr.dat", text.replace("\r\n", "\r"))));
+    QVERIFY(sameBits(pointsOf(mac), want));
 }
 
 QTEST_GUILESS_MAIN(TestSpectrumFiles)
