@@ -151,7 +151,9 @@ bool readSpectrumFile(const QString& path, Spectrum& s, Format format)
     const bool ok = format == Format::Scan9809 ? read9809Lines(in, haveFirst ? &first : nullptr, sink, path)
                                                : readPlainLines(in, haveFirst ? &first : nullptr, sink);
     if (!in.ok()) {
-        say(QStringLiteral("Error on reading spectrum file"), path);
+        say(in.tooLarge() ? QStringLiteral("UTF-16 or UTF-32 spectrum file too large to read")
+                          : QStringLiteral("Error on reading spectrum file"),
+            path);
         s.clear();
         return false;
     }

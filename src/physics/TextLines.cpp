@@ -12,6 +12,11 @@ namespace TextLines {
 namespace {
 
 constexpr int chunkBytes = 1 << 20;
+// A "line" longer than this is no text line of a data file: it is handed out
+// in pieces of this size, so that memory stays bounded.
+constexpr int maxLineBytes = 64 << 20;
+// UTF-16 and UTF-32 files are decoded in memory, up to this size.
+constexpr qint64 maxDecodedBytes = 256 << 20;
 
 // QChar::isSpace for the ASCII range.
 inline bool isSpace(unsigned char c)
@@ -70,6 +75,12 @@ bool LineReader::next(Line& line)
         } else if (startsWith(head, "\xFF\xFE", 2) || startsWith(head, "\xFE\xFF", 2)
                    || startsWith(head, "\x00\x00\xFE\xFF", 4)) {
             // UTF-16 or UTF-32: decode the whole file and read it as UTF-8.
+            if (m_file.size() > maxDecodedBytes) {
+                m_ok = false;
+                m_tooLarge = true;
+                m_eof = true;
+                return false;
+            }
             QByteArray all(m_buffer.constData(), m_end);
             while (!m_eof && m_ok) {
                 m_pos = m_end = 0;
@@ -105,6 +116,12 @@ bool LineReader::next(Line& line)
                 return true;
             }
             scanned = m_end - m_pos;
+        }
+        if (m_end - m_pos >= maxLineBytes) {
+            line.data = b + m_pos;
+            line.size = m_end - m_pos;
+            m_pos = m_end;
+            return true;
         }
         if (m_eof) {
             m_skipLf = false;

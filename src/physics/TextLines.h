@@ -22,7 +22,8 @@ struct Line {
 };
 
 // Reads a file line by line. A line ends at LF, CR LF or CR alone (old Mac
-// files). A UTF-8 byte-order mark is skipped; a UTF-16 or UTF-32 file (with
+// files); a line longer than 64 MiB comes out in pieces. A UTF-8 byte-order
+// mark is skipped; a UTF-16 or UTF-32 file (with
 // its byte-order mark) is decoded first; other bytes are decoded with the
 // locale's codec, as QTextStream does.
 class LineReader
@@ -32,8 +33,10 @@ public:
 
     // The next line; false at the end of the file.
     bool next(Line& line);
-    // False after a read error of the device.
+    // False after a read error of the device, or for a UTF-16/32 file too
+    // large (over 256 MiB) to decode in memory (tooLarge()).
     bool ok() const { return m_ok; }
+    bool tooLarge() const { return m_tooLarge; }
     // Codec for the bytes of lines that are not pure ASCII.
     QTextCodec* codec() const { return m_codec; }
 
@@ -47,6 +50,7 @@ private:
     bool m_eof = false;
     bool m_started = false;
     bool m_ok = true;
+    bool m_tooLarge = false;
     bool m_skipLf = false;   // the previous line ended with CR: a following LF belongs to it
     QTextCodec* m_codec = nullptr;
 };

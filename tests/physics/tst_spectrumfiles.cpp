@@ -389,6 +389,13 @@ void TestSpectrumFiles::largeFileInChunks()
     Spectrum mac;
     QVERIFY(mac.loadFromText(writeFile(m_dir, "large-cr.dat", text.replace("\r\n", "\r"))));
     QVERIFY(sameBits(pointsOf(mac), want));
+
+    // A "line" of 65 MiB without an end is read in pieces, not held whole.
+    QByteArray junk = "7000 1\n" + QByteArray(65 << 20, 'x') + "\n7001 2";
+    Spectrum withJunk;
+    QVERIFY(withJunk.loadFromText(writeFile(m_dir, "junk.dat", junk)));
+    QCOMPARE(withJunk.count(), 2);
+    QCOMPARE(withJunk.x(1), 7001.0);
 }
 
 QTEST_GUILESS_MAIN(TestSpectrumFiles)
