@@ -293,28 +293,10 @@ void TestImageReaders::tiffRefused()
     } else if (kind == "width0") {
         QVERIFY(writeFile(file, craftedTiff(0, 4, COMPRESSION_NONE, 64)));
     } else {
-        TIFF* tif = TIFFOpen(QFile::encodeName(file).constData(), kind == "bigtiff" ? "w8" : "w");
-        QVERIFY(tif);
-        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
-        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
-        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 16);
-        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-        bool ok = true;
-        if (kind == "tiled") {
-            TIFFSetField(tif, TIFFTAG_TILEWIDTH, 16);
-            TIFFSetField(tif, TIFFTAG_TILELENGTH, 16);
-            const QVector<quint16> tile(16 * 16, 321);
-            for (uint32_t t = 0; t < 4 && ok; ++t)
-                ok = TIFFWriteEncodedTile(tif, t, const_cast<quint16*>(tile.constData()), 16 * 16 * 2) >= 0;
-        } else {
-            TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, h);
-            for (uint32_t r = 0; r < h && ok; ++r)
-                ok = TIFFWriteScanline(tif, const_cast<quint16*>(samples.constData() + r * w), r, 0) >= 0;
-        }
-        TIFFClose(tif);
-        QVERIFY(ok);
+        TiffLayout layout;
+        layout.bigTiff = kind == "bigtiff";
+        layout.tileSize = kind == "tiled" ? 16 : 0;
+        QVERIFY(writeTiff16(file, w, h, samples, layout));
     }
     MessageCatcher catcher;
     TiffData d;
