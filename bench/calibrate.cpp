@@ -36,6 +36,8 @@
 #include "processing/SeriesAlignJob.h"
 #include "processing/ShiftMapView.h"
 
+#include "DemoData.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -61,57 +63,11 @@ double secondsSince(Clock::time_point t0)
     return std::chrono::duration<double>(Clock::now() - t0).count();
 }
 
-const char* const compounds[] = {"fe_metal", "fe2", "fe3"};
-constexpr int compoundCount = 3;
-
-struct Series {
-    std::vector<std::unique_ptr<TiffData>> images;
-    std::vector<const TiffData*> view;
-    bool ok = true;
-
-    std::vector<TiffData*> mutableView() const
-    {
-        std::vector<TiffData*> v;
-        for (const auto& t : images)
-            v.push_back(t.get());
-        return v;
-    }
-};
-
-// Every "*.tif" of dir in name order, with the energy of its name.
-void loadSeries(const QString& dir, Series* s)
-{
-    static const QRegularExpression re(QStringLiteral("(\\d+(?:\\.\\d+)?)eV"));
-    const QStringList names = QDir(dir).entryList({QStringLiteral("*.tif")}, QDir::Files, QDir::Name);
-    for (const QString& name : names) {
-        const QRegularExpressionMatch m = re.match(name);
-        auto t = std::make_unique<TiffData>();
-        if (!m.hasMatch() || !t->read(QDir(dir).filePath(name))) {
-            s->ok = false;
-            return;
-        }
-        t->setEnergy(m.captured(1).toDouble());
-        s->view.push_back(t.get());
-        s->images.push_back(std::move(t));
-    }
-    s->ok = !s->images.empty();
-}
-
-bool readF32(const QString& path, int width, int height, std::vector<double>* out)
-{
-    QFile f(path);
-    const qint64 n = qint64(width) * height;
-    if (!f.open(QIODevice::ReadOnly) || f.size() != n * 4)
-        return false;
-    const QByteArray bytes = f.readAll();
-    out->resize(std::size_t(n));
-    for (qint64 i = 0; i < n; ++i) {
-        float v;
-        std::memcpy(&v, bytes.constData() + i * 4, 4);
-        (*out)[std::size_t(i)] = v;
-    }
-    return true;
-}
+using DemoData::compoundCount;
+using DemoData::compounds;
+using DemoData::Series;
+using DemoData::loadSeries;
+using DemoData::readF32;
 
 // The alignment shifts that undo truth/drift.txt, by energy x 100.
 std::map<qint64, QPoint> trueShifts(const QString& path)
@@ -178,39 +134,10 @@ ShiftFigures compareShifts(const Analyzed2DRes& map, const std::vector<double>& 
     return f;
 }
 
-// Mean and 95th percentile of |fraction - truth| over the sample pixels; a
-// fraction that is not finite counts as an error of 1.
-void fractionErrors(const QVector<Analyzed2DRes*>& maps, const std::vector<double> truth[],
-                    const std::vector<double>& thickness, int width, double* mae, double* p95)
-{
-    std::vector<double> err;
-    for (std::size_t p = 0; p < thickness.size(); ++p) {
-        if (!(thickness[p] > 0.0))
-            continue;
-        const int x = int(p % std::size_t(width)), y = int(p / std::size_t(width));
-        for (int k = 0; k < compoundCount; ++k) {
-            const double f = maps[compoundCount + k]->value(x, y);
-            err.push_back(std::isfinite(f) ? std::fabs(f - truth[k][p]) : 1.0);
-        }
-    }
-    if (err.empty()) {
-        *mae = *p95 = std::nan("");
-        return;
-    }
-    double sum = 0.0;
-    for (double e : err)
-        sum += e;
-    *mae = sum / double(err.size());
-    const std::size_t k = std::min(err.size() - 1, std::size_t(std::ceil(0.95 * double(err.size()))) - 1);
-    std::nth_element(err.begin(), err.begin() + std::ptrdiff_t(k), err.end());
-    *p95 = err[k];
-}
-
 // The LCF fractions of every pixel with the given shift map; returns false
 // when the values do not fit in memory.
 bool lcf(const Series& i1, const Series& i0, const QVector<ReferenceSnapshot>& refs, const Analyzed2DRes& shift,
-         bool victoreen, int threads, int width, int height, const std::vector<double> truth[],
-         const std::vector<double>& thickness, double* mae, double* p95)
+         bool victoreen, int threads, int width, int height, const DemoData::Truth& truth, double* mae, double* p95)
 {
     ScanGrid grid;
     grid.setup(width, height, 0, 0, QRectF(0, 0, width, height), -1, -1);
@@ -230,7 +157,7 @@ bool lcf(const Series& i1, const Series& i0, const QVector<ReferenceSnapshot>& r
     pipeline.setFit(setup);
     if (!pipeline.run(maps))
         return false;
-    fractionErrors(maps, truth, thickness, width, mae, p95);
+    DemoData::fractionErrors(truth, maps.mid(compoundCount, compoundCount), mae, p95);
     return true;
 }
 
@@ -373,13 +300,10 @@ int main(int argc, char** argv)
 
     // The LCF with the calibrated maps and the found drift.
     QVector<ReferenceSnapshot> refs;
-    std::vector<double> fractions[compoundCount];
     for (int k = 0; k < compoundCount; ++k) {
         ReferenceSnapshot ref;
-        if (!ref.spectrum.load(d.filePath(QStringLiteral("refs/%1.dat").arg(compounds[k])))
-            || !readF32(d.filePath(QStringLiteral("truth/fraction_%1.f32").arg(compounds[k])), width, height,
-                        &fractions[k])) {
-            std::fprintf(stderr, "calibrate: cannot read the reference or truth of %s\n", compounds[k]);
+        if (!ref.spectrum.load(d.filePath(QStringLiteral("refs/%1.dat").arg(compounds[k])))) {
+            std::fprintf(stderr, "calibrate: cannot read the reference of %s\n", compounds[k]);
             return 1;
         }
         ref.spectrum.setOffset(0.0, true);
@@ -389,14 +313,14 @@ int main(int argc, char** argv)
         ref.fileChosen = true;
         refs.append(ref);
     }
-    std::vector<double> thickness;
-    if (!readF32(d.filePath("truth/thickness.f32"), width, height, &thickness)) {
-        std::fprintf(stderr, "calibrate: cannot read the thickness map\n");
+    DemoData::Truth fractions;
+    if (!fractions.read(d.path(), width, height)) {
+        std::fprintf(stderr, "calibrate: cannot read the truth maps\n");
         return 1;
     }
     for (int r = 0; r < 2; ++r) {
         double mae = 0.0, p95 = 0.0;
-        if (!lcf(i1, i0, refs, maps[r], victoreen, threads, width, height, fractions, thickness, &mae, &p95)) {
+        if (!lcf(i1, i0, refs, maps[r], victoreen, threads, width, height, fractions, &mae, &p95)) {
             std::fprintf(stderr, "calibrate: the block values do not fit in memory\n");
             return 1;
         }

@@ -19,8 +19,10 @@
 // few milliseconds of work), --no-perpoint (skip the point-by-point comparison and the run without the
 // shift map, for large stacks), --save OUTDIR (the LCF fraction maps as
 // 16-bit TIFF and false-colour PNG). Diagnostics go to stderr; the exit
-// status is 3 when the two paths disagree, 4 when the run's working set
-// exceeds its budget.
+// status is 2 for a bad command line, 1 when the inputs cannot be read (an
+// image of another size than the first one of its stack included), 3 when
+// the two paths disagree, 4 when the run's working set exceeds its budget or
+// --save cannot write the maps.
 
 #include "analysis/Analyzed2DRes.h"
 #include "analysis/AnalysisSnapshots.h"
@@ -35,6 +37,8 @@
 #include "physics/EdgeTable.h"
 #include "processing/AreaPipeline.h"
 #include "processing/ShiftMapView.h"
+
+#include "DemoData.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -61,116 +65,26 @@ double secondsSince(Clock::time_point t0)
     return std::chrono::duration<double>(Clock::now() - t0).count();
 }
 
-// Compounds of the demo, in the order of its references and truth maps.
-const char* const compounds[] = {"fe_metal", "fe2", "fe3"};
-constexpr int compoundCount = 3;
+using DemoData::compoundCount;
+using DemoData::compounds;
 
-struct Series {
-    std::vector<std::unique_ptr<TiffData>> images;
-    std::vector<const TiffData*> view;
-    bool ok = true;
-};
-
-// The energy a demo file name carries ("i1_7112.50eV.tif" -> 7112.5).
-bool energyOfName(const QString& name, double* e)
+// Every "*.tif" of dir with the energy of its name; every image must have the
+// size of the first.
+bool loadSameSize(const QString& dir, DemoData::Series* s)
 {
-    static const QRegularExpression re(QStringLiteral("(\\d+(?:\\.\\d+)?)eV"));
-    const QRegularExpressionMatch m = re.match(name);
-    if (!m.hasMatch())
+    DemoData::loadSeries(dir, s);
+    if (!s->ok) {
+        std::fprintf(stderr, "run2d: cannot read the images of %s\n", qPrintable(dir));
         return false;
-    *e = m.captured(1).toDouble();
-    return true;
-}
-
-// Every "*.tif" of dir, in name order, read with TiffData::read and given the
-// energy of its name.
-void loadSeries(const QString& dir, Series* s)
-{
-    const QStringList names = QDir(dir).entryList({QStringLiteral("*.tif")}, QDir::Files, QDir::Name);
-    for (const QString& name : names) {
-        double e = 0.0;
-        auto t = std::make_unique<TiffData>();
-        if (!energyOfName(name, &e) || !t->read(QDir(dir).filePath(name))) {
-            s->ok = false;
-            return;
+    }
+    for (const auto& t : s->images)
+        if (t->width() != s->images.front()->width() || t->height() != s->images.front()->height()) {
+            std::fprintf(stderr, "run2d: %s is %u x %u, not %u x %u as %s\n", qPrintable(t->fileName()), t->width(),
+                         t->height(), s->images.front()->width(), s->images.front()->height(),
+                         qPrintable(s->images.front()->fileName()));
+            return false;
         }
-        t->setEnergy(e);
-        s->view.push_back(t.get());
-        s->images.push_back(std::move(t));
-    }
-    s->ok = !s->images.empty();
-}
-
-// A raw little-endian float32 map of width x height values.
-bool readF32(const QString& path, int width, int height, std::vector<double>* out)
-{
-    QFile f(path);
-    const qint64 n = qint64(width) * height;
-    if (!f.open(QIODevice::ReadOnly) || f.size() != n * 4)
-        return false;
-    const QByteArray bytes = f.readAll();
-    out->resize(std::size_t(n));
-    for (qint64 i = 0; i < n; ++i) {
-        float v;
-        std::memcpy(&v, bytes.constData() + i * 4, 4);
-        (*out)[std::size_t(i)] = v;
-    }
     return true;
-}
-
-// Alignment shifts (-dx, -dy) from truth/drift.txt, applied to the images of
-// the listed energies. Returns the number of images shifted.
-int applyDrift(const QString& path, const std::vector<std::unique_ptr<TiffData>>& images)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-        return 0;
-    std::map<qint64, std::pair<int, int>> drift;
-    QTextStream in(&f);
-    QString line;
-    while (in.readLineInto(&line)) {
-        const QStringList items = line.simplified().split(' ');
-        if (line.startsWith('#') || items.size() < 4)
-            continue;
-        drift[qRound64(items[1].toDouble() * 100.0)] = {items[2].toInt(), items[3].toInt()};
-    }
-    int shifted = 0;
-    for (const auto& t : images) {
-        const auto it = drift.find(qRound64(t->energy() * 100.0));
-        if (it == drift.end())
-            continue;
-        t->setShift(-it->second.first, -it->second.second);
-        ++shifted;
-    }
-    return shifted;
-}
-
-// Mean and 95th percentile of |fraction - truth| over the sample pixels and
-// the three compounds; a fraction that is not finite counts as an error of 1.
-void fractionErrors(const QVector<Analyzed2DRes*>& maps, const std::vector<double> truth[],
-                    const std::vector<double>& thickness, int width, double* mae, double* p95)
-{
-    std::vector<double> err;
-    for (std::size_t p = 0; p < thickness.size(); ++p) {
-        if (!(thickness[p] > 0.0))
-            continue;
-        const int x = int(p % std::size_t(width)), y = int(p / std::size_t(width));
-        for (int k = 0; k < compoundCount; ++k) {
-            const double f = maps[compoundCount + k]->value(x, y);
-            err.push_back(std::isfinite(f) ? std::fabs(f - truth[k][p]) : 1.0);
-        }
-    }
-    if (err.empty()) {
-        *mae = *p95 = std::nan("");
-        return;
-    }
-    double sum = 0.0;
-    for (double e : err)
-        sum += e;
-    *mae = sum / double(err.size());
-    const std::size_t k = std::min(err.size() - 1, std::size_t(std::ceil(0.95 * double(err.size()))) - 1);
-    std::nth_element(err.begin(), err.begin() + std::ptrdiff_t(k), err.end());
-    *p95 = err[k];
 }
 
 struct Maps {
@@ -188,27 +102,6 @@ struct Maps {
         }
     }
 };
-
-// CPU time of the process so far (all threads), in seconds.
-double cpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + 1e-9 * double(t.tv_nsec);
-}
-
-// The peak resident set of this process (VmHWM), in bytes; -1 when unknown.
-qint64 peakRss()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-        return -1;
-    const QStringList lines = QString::fromLatin1(f.readAll()).split('\n');
-    for (const QString& line : lines)
-        if (line.startsWith(QLatin1String("VmHWM:")))
-            return line.mid(6).trimmed().split(' ').first().toLongLong() * 1024;
-    return -1;
-}
 
 // Runs every slice of a job on this thread as the runner does (compute, then
 // record), and returns the longest slice in seconds.
@@ -295,8 +188,14 @@ int main(int argc, char** argv)
     QString dir;
     QString saveDir;
     for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--threads") && i + 1 < args.size())
-            threads = args[++i].toInt();
+        if (args[i] == QLatin1String("--threads") && i + 1 < args.size()) {
+            bool ok = false;
+            threads = args[++i].toInt(&ok);
+            if (!ok || threads < 1) {
+                std::fprintf(stderr, "run2d: --threads needs a positive whole number, not \"%s\"\n", qPrintable(args[i]));
+                return usage();
+            }
+        }
         else if (args[i] == QLatin1String("--victoreen"))
             victoreen = true;
         else if (args[i] == QLatin1String("--no-perpoint"))
@@ -322,22 +221,26 @@ int main(int argc, char** argv)
 
     // Loading: the two series in two threads, as the program's two loaders do.
     const Clock::time_point t0 = Clock::now();
-    Series i1, i0;
+    DemoData::Series i1, i0;
+    bool i1Ok = false, i0Ok = false;
     {
-        std::thread l1([&] { loadSeries(d.filePath("i1"), &i1); });
-        loadSeries(d.filePath("i0"), &i0);
+        std::thread l1([&] { i1Ok = loadSameSize(d.filePath("i1"), &i1); });
+        i0Ok = loadSameSize(d.filePath("i0"), &i0);
         l1.join();
     }
-    if (!i1.ok || !i0.ok) {
-        std::fprintf(stderr, "run2d: cannot read the image series of %s\n", qPrintable(dir));
+    if (!i1Ok || !i0Ok)
+        return 1;
+    if (i1.images.front()->width() != i0.images.front()->width()
+        || i1.images.front()->height() != i0.images.front()->height()) {
+        std::fprintf(stderr, "run2d: the I1 images (%s) and the I0 images (%s) differ in size\n",
+                     qPrintable(i1.images.front()->fileName()), qPrintable(i0.images.front()->fileName()));
         return 1;
     }
-    const int shifted = applyDrift(d.filePath("truth/drift.txt"), i1.images);
+    const int shifted = DemoData::applyTrueDrift(d.filePath("truth/drift.txt"), i1.mutableView());
     const int width = int(i1.images.front()->width());
     const int height = int(i1.images.front()->height());
 
     QVector<ReferenceSnapshot> refs;
-    std::vector<double> truth[compoundCount];
     for (int k = 0; k < compoundCount; ++k) {
         ReferenceSnapshot r;
         if (!r.spectrum.load(d.filePath(QStringLiteral("refs/%1.dat").arg(compounds[k])))) {
@@ -350,15 +253,11 @@ int main(int argc, char** argv)
         r.use = true;
         r.fileChosen = true;
         refs.append(r);
-        if (!readF32(d.filePath(QStringLiteral("truth/fraction_%1.f32").arg(compounds[k])), width, height,
-                     &truth[k])) {
-            std::fprintf(stderr, "run2d: cannot read the true fractions of %s\n", compounds[k]);
-            return 1;
-        }
     }
-    std::vector<double> thickness, shift;
-    if (!readF32(d.filePath("truth/thickness.f32"), width, height, &thickness)
-        || !readF32(d.filePath("truth/shift.f32"), width, height, &shift)) {
+    DemoData::Truth truth;
+    std::vector<double> shift;
+    if (!truth.read(d.path(), width, height)
+        || !DemoData::readF32(d.filePath("truth/shift.f32"), width, height, &shift)) {
         std::fprintf(stderr, "run2d: cannot read the truth maps\n");
         return 1;
     }
@@ -430,10 +329,10 @@ int main(int argc, char** argv)
     std::printf("slices: %d\n", job->sliceCount());
     std::printf("rows_per_slice: %d\n", job->rowsPerSlice());
     const Clock::time_point t1 = Clock::now();
-    const double cpu0 = cpuSeconds();
+    const double cpu0 = DemoData::cpuSeconds();
     const double longest = driveJob(*job);
     const double runS = secondsSince(t1);
-    const double cpuS = cpuSeconds() - cpu0;
+    const double cpuS = DemoData::cpuSeconds() - cpu0;
     if (run == QLatin1String("residual"))
         ResidualRunJob::computeRatio(*maps->list[0], *maps->list[1], maps->list[2]);
     qint64 working = 0;
@@ -452,14 +351,14 @@ int main(int argc, char** argv)
     std::printf("slice_ms_max: %.1f\n", longest * 1000.0);
     std::printf("working_mb: %.1f\n", double(working) / 1048576.0);
     std::printf("within_budget: %s\n", working <= input.budgetBytes ? "yes" : "no");
-    std::printf("peak_rss_mb: %.1f\n", double(peakRss()) / 1048576.0);
+    std::printf("peak_rss_mb: %.1f\n", double(DemoData::peakRss()) / 1048576.0);
     std::fflush(stdout);
     std::fprintf(stderr, "run2d: %s run, %d I0 and %d I1 images, %d I1 images aligned by the true drift, %s background\n",
                  qPrintable(run), int(i0.view.size()), int(i1.view.size()), shifted, victoreen ? "Victoreen" : "straight");
     int status = working <= input.budgetBytes ? 0 : 4;
     if (!lcf.maps.rows.isEmpty()) {
         double mae, p95;
-        fractionErrors(maps->list, truth, thickness, width, &mae, &p95);
+        DemoData::fractionErrors(truth, maps->list.mid(compoundCount, compoundCount), &mae, &p95);
         std::printf("mae_shift: %.4f\n", mae);
         std::printf("p95_shift: %.4f\n", p95);
         if (perPoint) {
@@ -486,15 +385,16 @@ int main(int argc, char** argv)
             s.maps.rows = noShift.list;
             LcfRunJob again(plain, s);
             driveJob(again);
-            fractionErrors(noShift.list, truth, thickness, width, &mae, &p95);
+            DemoData::fractionErrors(truth, noShift.list.mid(compoundCount, compoundCount), &mae, &p95);
             std::printf("mae_noshift: %.4f\n", mae);
             std::printf("p95_noshift: %.4f\n", p95);
         }
         if (!saveDir.isEmpty()) {
-            if (saveFractionMaps(*maps, saveDir))
-                std::fprintf(stderr, "run2d: fraction maps (with the shift map) saved to %s\n", qPrintable(saveDir));
-            else
+            if (!saveFractionMaps(*maps, saveDir)) {
                 std::fprintf(stderr, "run2d: cannot save the fraction maps to %s\n", qPrintable(saveDir));
+                return 4;
+            }
+            std::fprintf(stderr, "run2d: fraction maps (with the shift map) saved to %s\n", qPrintable(saveDir));
         }
     }
     if (auto* f = dynamic_cast<FourierAnalysisJob*>(job.get()))

@@ -289,14 +289,18 @@ void Analyzer::analyzeSpectrumFinished()
 
 void Analyzer::analyzeSpectrumElemsFinished()
 {
-    const ElementResult r = m_engine->elementResult();
+    showElementResult(m_engine->elementResult());
+    calcCorrelation();
+    emit analyzeElemsFinished();
+}
+
+void Analyzer::showElementResult(const ElementResult& r)
+{
     m_rawDmut = r.rawDmut;
     const int n = qMin(m_elems.size(), r.dmut.size());
     for (int i = 0; i < n; ++i)
         m_elems[i]->showResult(r.dmut[i], r.dmutRatio[i], r.muPlus[i], r.muMinus[i], r.edgeShift[i], r.roi[i],
                                r.nroi[i]);
-    calcCorrelation();
-    emit analyzeElemsFinished();
 }
 
 void Analyzer::setContAccess(bool f)

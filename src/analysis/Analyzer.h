@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/AnalysisSnapshots.h"
+#include "analysis/ElementAnalysis.h"
 #include "physics/XafsSpectrum.h"
 
 #include <QFrame>
@@ -108,6 +109,8 @@ public:
     // rows' ratio maps and writes the correlation maps): call before changing
     // those maps. Runs that set continuous access on are covered.
     void stopCorMap();
+    // Shows element results in the rows (as after one analysed spectrum).
+    void showElementResult(const ElementResult& r);
     bool isCorMapRunning() const;
 
 signals:

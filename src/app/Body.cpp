@@ -110,11 +110,9 @@ void Body::buildLoaders()
 
 void Body::disableWindowsToCome()
 {
-    // Windows and actions that are not part of the program yet stay visibly
-    // disabled instead of doing nothing when clicked.
-    // "Dark Data" has no action at all.
-    for (QWidget* w : {static_cast<QWidget*>(ui->SelectDark), static_cast<QWidget*>(ui->ExecFourierA)})
-        w->setEnabled(false);
+    // "Dark Data" has no action at all: it stays visibly disabled instead of
+    // doing nothing when clicked.
+    ui->SelectDark->setEnabled(false);
 }
 
 Body::~Body()

@@ -13,6 +13,7 @@
 #include <memory>
 
 class Analyzer;
+struct AreaRunInput;
 class BatchCtrl;
 class BatchDispatcher;
 class QFileDialog;
@@ -59,6 +60,8 @@ public:
     CalibCtrl* calibCtrl() const { return m_calib; }
     ImgProc* imgProc() const { return m_imgProc; }
     Analyzer* analyzer() const { return m_analyzer; }
+    // A 2D run (LCF, elements, residual or Fourier) is in progress.
+    bool isRunning2D() const;
     // Long work of the main window in progress (calibration, alignment).
     bool isCalibrating() const;
     bool isAligning() const;
@@ -107,6 +110,20 @@ public slots:
     void setImgShift(int dx, int dy);
     void clearAllShifts();
     void alignSeries();
+
+    // 2D runs over an area: LCF/MLCF, elements, residual absorption and the
+    // Fourier analysis, each a job that records its maps band by band.
+    void startLCF2DAnalysis();
+    void stop2DAnalysis();
+    void analyzeASpectrumFinished();
+    void generateResImages();
+    void startRA2DAnalysis();
+    void generateRAResImage();
+    void startElems2DAnalysis();
+    void stopElems2DAnalysis();
+    void analyzeElemsFinished();
+    void generateElemsResImages();
+    void execFourierA();
 
     // Analysis: the analyzer window, result maps on show, deglitching.
     void showResAnalysis(bool f);
@@ -225,6 +242,10 @@ private:
     void buildCalibration();
     void buildImageProcessor();
     void buildAnalyzer();
+    // What a 2D run reads: the series, its grid over the selected area (else
+    // the whole image) with the form's half sizes, the shift map, the mask.
+    AreaRunInput runInput() const;
+    void endRun(bool stopped);
     // Every long job that reads the series ends before a series changes.
     void stopSeriesWork();
     // Whether target spectra take Victoreen background lines.
@@ -278,6 +299,10 @@ private:
     bool m_hasStandard = false;
 
     Analyzer* m_analyzer = nullptr;
+    JobRunner* m_runRunner = nullptr;
+    std::shared_ptr<class ElementRunJob> m_lastElementJob;
+    // Which run the runner holds: its end does what that run's end does.
+    enum class RunKind { None, Lcf, Elements, Residual, Fourier } m_runKind = RunKind::None;
 
     Analyzed2DRes m_shiftMap;
     XafsSpectrum m_current;

@@ -5,6 +5,8 @@
 #include "ui_Body.h"
 
 #include "analysis/Analyzer.h"
+#include "processing/JobRunner.h"
+#include "widgets/JobProgressBar.h"
 #include "widgets/ImgDispA.h"
 
 #include <QDebug>
@@ -13,8 +15,17 @@ void Body::buildAnalyzer()
 {
     m_analyzer = new Analyzer;
     m_secondaryWindows.append(m_analyzer);
+    m_runRunner = new JobRunner(this);
+    m_analyzer->runProgress()->attach(m_runRunner);
+    connect(m_runRunner, &JobRunner::finished, this, &Body::endRun);
     connect(ui->ShowAnalyzer, &QPushButton::clicked, m_analyzer, &Analyzer::show);
+    // The runs are driven by their jobs: the analyzer's per-spectrum answers
+    // (finished, analyzeElemsFinished) belong to the live analysis only.
+    connect(m_analyzer, &Analyzer::askAnalyze, this, &Body::startLCF2DAnalysis);
+    connect(m_analyzer, &Analyzer::askAnalyzeElems, this, &Body::startElems2DAnalysis);
+    connect(m_analyzer, &Analyzer::askRAAnalyze, this, &Body::startRA2DAnalysis);
     connect(m_analyzer, &Analyzer::changedSelection, this, &Body::selectedNewRef);
+    connect(ui->ExecFourierA, &QPushButton::clicked, this, &Body::execFourierA);
     m_running2D = false;
     connect(ui->ShowResAnalysis, &QRadioButton::toggled, this, &Body::showResAnalysis);
     connect(ui->DeGlitch, &QPushButton::clicked, this, &Body::deglitch);

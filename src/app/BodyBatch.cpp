@@ -154,7 +154,7 @@ bool Body::batchWorkEnded() const
     case BatchWait::ElemsRun:
     case BatchWait::ResidualRun:
     case BatchWait::FourierRun:
-        return !m_running2D;
+        return !isRunning2D();
     }
     return true;
 }

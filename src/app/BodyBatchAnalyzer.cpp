@@ -133,7 +133,20 @@ bool Body::startBatchRun(int id)
         reportFailure(QStringLiteral("The %1 run can't start: no I1 images are loaded").arg(run));
         return true;
     }
-    // The 2D runs of the main window are not wired yet.
-    reportFailure(QStringLiteral("The %1 run is not available").arg(run));
-    return true;
+    // Pressing Analyze during a run stops it: a script does not.
+    if (m_running2D || isRunning2D()) {
+        reportFailure(QStringLiteral("The %1 run can't start: a run is in progress").arg(run));
+        return true;
+    }
+    BatchWait::Work work = BatchWait::LcfRun;
+    if (id == AnalyzerExecLCF) {
+        startLCF2DAnalysis();
+    } else if (id == AnalyzerExecElems) {
+        work = BatchWait::ElemsRun;
+        startElems2DAnalysis();
+    } else {
+        work = BatchWait::ResidualRun;
+        startRA2DAnalysis();
+    }
+    return waitFor(work, isRunning2D(), QStringLiteral("The %1 run can't start").arg(run));
 }

@@ -81,6 +81,7 @@ void Body::stopSeriesWork()
 {
     m_calibRunner->stopAndWait();
     m_alignRunner->stopAndWait();
+    m_runRunner->stopAndWait();
     m_saveRunner->stopAndWait();
 }
 
@@ -99,6 +100,8 @@ void Body::execCalibration()
 {
     if (m_i1.isEmpty() || m_calibRunner->isRunning())
         return;
+    // A run reads the shift map the calibration is about to rewrite.
+    m_runRunner->stopAndWait();
     CalibrationSetup setup;
     setup.i1 = m_i1.constImages();
     setup.i0 = m_i0.constImages();
@@ -128,6 +131,7 @@ void Body::execCalibration()
 void Body::clearShiftMap()
 {
     m_calibRunner->stopAndWait();
+    m_runRunner->stopAndWait();
     m_shiftMap.setup(m_shiftMap.grid());
     m_shiftMapOrigin = SaveProvenance::NoShiftMap;
     m_shiftMapFile.clear();
@@ -149,6 +153,7 @@ void Body::saveEMap(const QString& fname)
 void Body::loadEMap(const QString& fname)
 {
     m_calibRunner->stopAndWait();
+    m_runRunner->stopAndWait();
     if (!EnergyMapFile::load(fname, &m_imageWidth, &m_imageHeight, m_calib->edgeEnergy(), &m_shiftMap)) {
         reportFailure(QStringLiteral("Can't load the energy map %1").arg(fname));
         return;
@@ -176,6 +181,8 @@ void Body::showShiftMap(bool f)
 
 void Body::normalizeEShift()
 {
+    m_calibRunner->stopAndWait();
+    m_runRunner->stopAndWait();
     logWithTime(QStringLiteral("Start Normalize E Shift"));
     m_shiftMap.deglitch2(40.0);
     m_shiftMap.copyProc2Data();

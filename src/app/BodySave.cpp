@@ -82,6 +82,17 @@ void Body::buildSaving()
     connect(ui->SaveData, &QPushButton::clicked, this, &Body::showSaveDataDialog);
     connect(ui->SaveEachSpectrum, &QPushButton::clicked, m_spectraDialog, &QFileDialog::show);
     connect(ui->SaveFlatDark, &QPushButton::clicked, this, &Body::saveFlatDark);
+
+    // Built after the analyzer and its run runner. A stopped run ends nothing
+    // by itself; a script waiting for it must not wait forever.
+    connect(m_runRunner, &JobRunner::finished, this, [this](bool stopped) {
+        const BatchWait::Work w = m_batchWait.work;
+        if (stopped && (w == BatchWait::LcfRun || w == BatchWait::ElemsRun || w == BatchWait::ResidualRun
+                        || w == BatchWait::FourierRun)) {
+            reportFailure(QStringLiteral("The analysis run was stopped"));
+            emit finishBatchExec();
+        }
+    });
 }
 
 bool Body::isSaving() const

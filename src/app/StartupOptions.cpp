@@ -1,6 +1,7 @@
 #include "app/StartupOptions.h"
 
 #include "app/TextItems.h"
+#include "io/FileCheck.h"
 
 #include <QDebug>
 #include <QFile>
@@ -22,6 +23,9 @@ void readCommandLine(const QStringList& arguments, OptionTable& table)
 
 bool readConfigFile(const QString& fileName, OptionTable& table)
 {
+    // A named pipe or a device as the configuration file would hang start-up.
+    if (refuseNonRegularFile(fileName))
+        return false;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         qDebug().noquote() << "Can't open config file : " + fileName;

@@ -14,7 +14,9 @@
 void readCommandLine(const QStringList& arguments, OptionTable& table);
 
 // One option per line: name, blanks, value; "#" starts a comment (even inside
-// quotes). Returns false, with a debug message, when the file can't be opened.
+// quotes). Returns false, with a debug message, when the file can't be opened
+// ("Can't open config file : <name>") or is no regular file ("Not a regular
+// file (a named pipe) : <name>", ...), which is refused before it is opened.
 bool readConfigFile(const QString& fileName, OptionTable& table);
 
 // "config.cfg", replaced by "-c", then by "-config".

@@ -1,5 +1,7 @@
 #include "batch/BatchScriptFile.h"
 
+#include "io/FileCheck.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -14,13 +16,14 @@ bool read(const QString& fileName, QString* text, QString* error)
             *error = QStringLiteral("Can not load %1: %2").arg(fileName, why);
         return false;
     };
-    const QFileInfo info(fileName);
-    if (!info.exists())
-        return fail(QStringLiteral("no such file"));
-    // isFile() is false for directories, pipes, sockets and devices.
-    if (!info.isFile())
-        return fail(QStringLiteral("not a regular file"));
-    if (info.size() > maxBytes)
+    // A named pipe would block the read: only regular files are opened.
+    QString reason;
+    if (!checkReadableFile(fileName, &reason)) {
+        if (error)
+            *error = QStringLiteral("Can not load script: ") + reason;
+        return false;
+    }
+    if (QFileInfo(fileName).size() > maxBytes)
         return fail(QStringLiteral("file too large"));
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))

@@ -5,6 +5,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QTextStream>
+#include <cfloat>
 #include <cmath>
 
 // CTTR text image: header lines whose first item starts with "#" (the second
@@ -29,10 +30,15 @@ QString thirdItem(const QString& line)
     return item;
 }
 
-// The stored sample: the value x 500, negative (and not-a-number) values as 0.
-float sampleOf(const QString& line)
+// The stored sample: the value x 500; negative values as 0, and so are values
+// that are not finite or too large for a float (`bad` is then set).
+float sampleOf(const QString& line, bool* bad)
 {
     const double v = thirdItem(line).toDouble() * 500.0;
+    if (!std::isfinite(v) || v > double(FLT_MAX)) {
+        *bad = true;
+        return 0.0f;
+    }
     return v > 0.0 ? float(v) : 0.0f;
 }
 
@@ -74,8 +80,10 @@ bool ImageReaders::readCttr(const QString& fileName, ImageContent& out)
     const qint64 width = x1 - x0;
     const qint64 height = y1 - y0;
     qDebug().noquote() << "rrr" << x0 << x1 << y0 << y1 << width << height;
-    if (width < 1 || height < 1)
+    if (width < 1 || height < 1) {
+        reportNoPixels(height, width, fileName);
         return false;
+    }
 
     // Every present pixel line takes at least one byte, so an image with more
     // pixels than the file has bytes is a lying header.
@@ -87,12 +95,19 @@ bool ImageReaders::readCttr(const QString& fileName, ImageContent& out)
     }
 
     float* samples = reinterpret_cast<float*>(out.samples.get());
+    quint64 unusable = 0;
     for (quint64 i = 0; i < pixels; ++i) {
         if (i > 0 || !haveDataLine) {
             if (!in.readLineInto(&line))
                 line.clear();   // missing lines at the end read as 0
         }
-        samples[i] = sampleOf(line);
+        bool bad = false;
+        samples[i] = sampleOf(line, &bad);
+        unusable += bad ? 1 : 0;
+    }
+    if (unusable > 0) {
+        qDebug().noquote() << QStringLiteral("Stored 0 for %1 values that are not finite or too large :").arg(unusable)
+                           << fileName;
     }
     out.updateRange();
     return true;

@@ -2,6 +2,8 @@
 
 #include <QDebug>
 #include <QFile>
+#include "io/FileCheck.h"
+
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
@@ -91,9 +93,9 @@ double EnergyOfFiles::factorOfPattern(const QString& pattern)
 bool EnergyOfFiles::readRefFile(const QString& fname, double d, QVector<double>& energies)
 {
     QFile file(fname);
-    // Only a regular file can be a list of angles; a directory or a device
-    // is treated as a file that cannot be opened.
-    if (!QFileInfo(fname).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    // Only a regular file can be a list of angles: a named pipe or a device
+    // is refused by name before anything opens it.
+    if (refuseNonRegularFile(fname) || !file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         qDebug().noquote() << "Can't open ref file" << fname;
         return false;
     }

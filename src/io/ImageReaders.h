@@ -17,6 +17,13 @@ constexpr int headSize = 15;
 // "II"/"MM": TIFF, "IM": IM, text starting with "#CTTR-CTImg": CTTR.
 Format recognise(const char* head, int size);
 
+// What an unrecognised file seems to be ("a PNG image", "UTF-16 text", ...),
+// or empty when nothing is recognisable; for the rejection message.
+QString unknownContent(const char* head, int size);
+
+// "Image has no pixels. (h,w) = <h> <w> <file>": a width or height below 1.
+void reportNoPixels(qint64 height, qint64 width, const QString& fileName);
+
 // Baseline TIFF, single-sample 16-bit unsigned only (pixel type 0).
 bool readTiff(const QString& fileName, ImageContent& out);
 // Binary IM image with a text comment (pixel type 1 or 2).

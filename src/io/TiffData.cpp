@@ -1,5 +1,6 @@
 #include "io/TiffData.h"
 
+#include "io/FileCheck.h"
 #include "io/ImageReaders.h"
 #include "widgets/ColorScale.h"
 #include "widgets/ColorTables.h"
@@ -21,6 +22,36 @@ ImageReaders::Format ImageReaders::recognise(const char* head, int size)
     if (size >= int(sizeof cttr) - 1 && std::memcmp(head, cttr, sizeof cttr - 1) == 0)
         return Format::Cttr;
     return Format::Unknown;
+}
+
+QString ImageReaders::unknownContent(const char* head, int size)
+{
+    const auto starts = [head, size](const char* magic, int n) { return size >= n && std::memcmp(head, magic, size_t(n)) == 0; };
+    if (starts("\x89PNG", 4))
+        return QStringLiteral("a PNG image");
+    if (starts("\xFF\xD8\xFF", 3))
+        return QStringLiteral("a JPEG image");
+    if (starts("GIF8", 4))
+        return QStringLiteral("a GIF image");
+    if (starts("%PDF", 4))
+        return QStringLiteral("a PDF document");
+    if (starts("\xFF\xFE", 2) || starts("\xFE\xFF", 2))
+        return QStringLiteral("UTF-16 text");
+    // UTF-16 without a byte-order mark: ASCII text with a zero byte beside
+    // every character.
+    const auto text = [](char c) { return (c >= 0x20 && c < 0x7f) || c == '\t' || c == '\n' || c == '\r'; };
+    if (size >= 4
+        && ((text(head[0]) && !head[1] && text(head[2]) && !head[3])
+            || (!head[0] && text(head[1]) && !head[2] && text(head[3]))))
+        return QStringLiteral("UTF-16 text");
+    if (starts("\xEF\xBB\xBF", 3))
+        return QStringLiteral("text with a byte-order mark");
+    return QString();
+}
+
+void ImageReaders::reportNoPixels(qint64 height, qint64 width, const QString& fileName)
+{
+    qDebug().noquote() << "Image has no pixels. (h,w) =" << height << width << fileName;
 }
 
 namespace {
@@ -108,6 +139,9 @@ void TiffData::genImage()
 
 bool TiffData::read(const QString& fileName)
 {
+    // A named pipe or a device would block or never end: refuse it unopened.
+    if (refuseNonRegularFile(fileName))
+        return false;
     char head[ImageReaders::headSize];
     {
         QFile file(fileName);
@@ -127,10 +161,22 @@ bool TiffData::read(const QString& fileName)
     case ImageReaders::Format::Tiff: ok = ImageReaders::readTiff(fileName, content); break;
     case ImageReaders::Format::Im: ok = ImageReaders::readIm(fileName, content); break;
     case ImageReaders::Format::Cttr: ok = ImageReaders::readCttr(fileName, content); break;
-    case ImageReaders::Format::Unknown: break;
+    case ImageReaders::Format::Unknown: {
+        const QString what = ImageReaders::unknownContent(head, sizeof head);
+        qDebug().noquote() << QStringLiteral("Not a TIFF, IM or CTTR image file%1 : ")
+                                      .arg(what.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(what))
+                + fileName;
+        return false;
+    }
     }
     if (!ok)
         return false;
+    // An image without pixels would pass every later step as a valid, empty
+    // measurement.
+    if (content.width == 0 || content.height == 0) {
+        ImageReaders::reportNoPixels(content.height, content.width, fileName);
+        return false;
+    }
     take(content, fileName);
     genImage();
     return true;

@@ -5,20 +5,69 @@
 #include <QFileInfo>
 #include <tiffio.h>
 
+#include <cstdarg>
+#include <cstdio>
+
 namespace {
 
 struct TiffCloser {
     void operator()(TIFF* t) const { TIFFClose(t); }
 };
 
+// libtiff's own errors and warnings for one open file go to the debug output
+// with the file's name, not to stderr; each reader thread has its own.
+int routeTiffMessage(const char* kind, void* userData, const char* module, const char* fmt, va_list ap)
+{
+    char text[512];
+    std::vsnprintf(text, sizeof text, fmt, ap);
+    const QString& fileName = *static_cast<const QString*>(userData);
+    qDebug().noquote() << QStringLiteral("libtiff %1: %2: %3 : ")
+                              .arg(QLatin1String(kind), QString::fromLocal8Bit(module ? module : ""),
+                                   QString::fromLocal8Bit(text))
+            + fileName;
+    return 1;   // handled: the process-wide handler is not called
+}
+
+int tiffError(TIFF*, void* userData, const char* module, const char* fmt, va_list ap)
+{
+    return routeTiffMessage("error", userData, module, fmt, ap);
+}
+
+int tiffWarning(TIFF*, void* userData, const char* module, const char* fmt, va_list ap)
+{
+    return routeTiffMessage("warning", userData, module, fmt, ap);
+}
+
+TIFF* openTiff(const QString& fileName, const QString* context)
+{
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    TIFFOpenOptionsSetErrorHandlerExtR(options, tiffError, const_cast<QString*>(context));
+    TIFFOpenOptionsSetWarningHandlerExtR(options, tiffWarning, const_cast<QString*>(context));
+    // The file system's own encoding, so that names outside Latin-1 open too.
+    TIFF* tif = TIFFOpenExt(QFile::encodeName(fileName).constData(), "r", options);
+    TIFFOpenOptionsFree(options);
+    return tif;
+}
+
 }
 
 bool ImageReaders::readTiff(const QString& fileName, ImageContent& out)
 {
-    // The file system's own encoding, so that names outside Latin-1 open too.
-    std::unique_ptr<TIFF, TiffCloser> tif(TIFFOpen(QFile::encodeName(fileName).constData(), "r"));
-    if (!tif)
+    // Outlives the TIFF handle: libtiff may still report while closing.
+    const QString context = fileName;
+    std::unique_ptr<TIFF, TiffCloser> tif(openTiff(fileName, &context));
+    if (!tif) {
+        qDebug().noquote() << "Not a readable TIFF file :" << fileName;
         return false;
+    }
+    if (TIFFIsBigTIFF(tif.get())) {
+        qDebug().noquote() << "BigTIFF files are not read, only classic TIFF :" << fileName;
+        return false;
+    }
+    if (TIFFIsTiled(tif.get())) {
+        qDebug().noquote() << "Tiled TIFF files are not read, only TIFF in strips :" << fileName;
+        return false;
+    }
 
     uint32_t width = 0;
     uint32_t height = 0;
@@ -35,8 +84,13 @@ bool ImageReaders::readTiff(const QString& fileName, ImageContent& out)
     const tmsize_t scanline = TIFFScanlineSize(tif.get());
 
     if (bitsPerSample != 16 || samplesPerPixel != 1 || sampleFormat != SAMPLEFORMAT_UINT
-        || TIFFIsTiled(tif.get()) || scanline != tmsize_t(width) * 2) {
+        || scanline != tmsize_t(width) * 2) {
         qDebug().noquote() << "Not a single-sample 16-bit unsigned TIFF :" << fileName;
+        return false;
+    }
+
+    if (width == 0 || height == 0) {
+        reportNoPixels(height, width, fileName);
         return false;
     }
 

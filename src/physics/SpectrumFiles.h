@@ -14,19 +14,34 @@ constexpr const char* xafsSpectrumHeader = "###Orvantelle::XafsSpectrum";
 // Lattice spacing (angstrom) the "9809" reader uses until a "D=" field sets one.
 constexpr double default9809D = 3.13553;
 
-// True when the file opens and its first line, with white space simplified,
-// starts with "9809".
+// Both readers: lines end at LF, CR LF or a lone CR; fields are separated by
+// white space. A point whose energy or value is not a finite number (inf, nan,
+// an angle whose energy is infinite) is left out, and one debug line gives
+// their count and the file. Every failure clears `s`, returns false and says
+// why on the debug output, naming the file: "Not a regular file (...) : ",
+// "Can not open spectrum file : ", "Empty spectrum file : ", "No data lines in
+// spectrum file : ", "No Offset line in 9809 file : ", "Unusable lattice
+// spacing D= <text> in 9809 file : ", "No data lines after the Offset line in
+// 9809 file : ", "No finite data points in spectrum file : ".
+
+// True when the file is a regular file whose first line, with white space
+// simplified, starts with "9809".
 bool is9809(const QString& path);
 
+// Reads the file with the "9809" reader when its first line says so and with
+// the plain-text reader otherwise; the file is opened once.
+bool readSpectrum(const QString& path, Spectrum& s);
+
 // Clears `s` and adds (field 0, field 1) of every line with at least two
-// blank-separated fields whose first field does not start with "#"; text that
-// is not a number reads as 0. True when at least one point was read.
+// fields whose first field does not start with "#"; text that is not a number
+// reads as 0. True when at least one point was read.
 bool readPlainText(const QString& path, Spectrum& s);
 
 // Clears `s` and reads a "9809" file: a header whose "D=" field sets the
-// lattice spacing and whose "Offset" line ends it, then data lines of more
-// than four fields (angle in degrees, I0, I) giving (E, ln(I0 / I)), or mu 1.0
-// when I0·I is not positive. True when the file could be opened.
+// lattice spacing (a positive length) and whose "Offset" line ends it, then
+// data lines of more than four fields (angle in degrees, I0, I) giving
+// (E, ln(I0 / I)), or mu 1.0 when I0·I is not positive. True when at least
+// one point was read.
 bool read9809(const QString& path, Spectrum& s);
 
 // Writes the spectrum text file: two header lines, then per point the energy

@@ -80,9 +80,7 @@ double XafsSpectrum::findE0(double eh) const
 
 bool XafsSpectrum::load(const QString& path)
 {
-    if (SpectrumFiles::is9809(path))
-        return loadFrom9809(path);
-    return loadFromText(path);
+    return SpectrumFiles::readSpectrum(path, *this);
 }
 
 bool XafsSpectrum::save(const QString& path, bool energyCorrected) const

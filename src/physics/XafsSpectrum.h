@@ -24,7 +24,8 @@ public:
     void normalize(bool victoreen);
 
     // Reads a "9809" file or a plain two-column text file, chosen by the first
-    // line; the lines and derived spectra are left as they were.
+    // line; the lines and derived spectra are left as they were. A failure
+    // says why on the debug output (see SpectrumFiles).
     bool load(const QString& path);
     // Writes the spectrum text file; x is reduced by dE when energyCorrected.
     bool save(const QString& path, bool energyCorrected) const;

@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QDebug>
 #include <QFile>
+#include "io/FileCheck.h"
+
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
@@ -221,6 +223,8 @@ EMPHeader readHeader(QTextStream& in)
 
 bool read(const QString& fname, int* width, int* height, double edgeEV, Content* out)
 {
+    if (refuseNonRegularFile(fname))
+        return false;
     QFile file(fname);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         qDebug().noquote() << "Can not open" << fname;

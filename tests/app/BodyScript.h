@@ -45,7 +45,8 @@ inline Outcome run(Body& body, const QString& script, int timeoutMs = 60000)
         body.batchDispatcher(), &BatchDispatcher::runFailed, &body, [&out](const QString& m) { out.failure = m; });
     body.batchCtrl()->findChild<QPlainTextEdit*>(QStringLiteral("BatchCmds"))->setPlainText(script);
     body.batchCtrl()->execCmdsSlot();
-    QTest::qWaitFor([&] { return out.ended || finishing.count() > 0; }, timeoutMs);
+    if (!QTest::qWaitFor([&] { return out.ended || finishing.count() > 0; }, timeoutMs))
+        out.failure = QStringLiteral("the run did not end");
     QObject::disconnect(ended);
     QObject::disconnect(failed);
     out.completions = completions.count();

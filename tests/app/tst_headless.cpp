@@ -93,18 +93,26 @@ void TestHeadless::analysisScriptMatchesTheTruth()
         QString error;
         QVERIFY2(TextMapReader::read(stem + ".dat", TextMapFormat{false, true}, &map, &error), qPrintable(error));
         QCOMPARE(map.points.size(), 48 * 48);
-        const std::vector<float>& truth = m_model->fraction(k);
-        double sum = 0.0;
+        // Mean error over the sample against each compound's truth: the map
+        // is close to its own (single noisy pixels of 60 energies) and
+        // clearly closer to it than to the others.
+        double meanError[3] = {0.0, 0.0, 0.0};
         int n = 0;
         for (const TextMapReader::Point& p : map.points) {
             const std::size_t i = std::size_t(p.y) * 48 + std::size_t(p.x);
-            if (thickness[i] > 0.0f) {
-                sum += std::fabs(p.value - truth[i]);
-                ++n;
-            }
+            if (!(thickness[i] > 0.0f))
+                continue;
+            for (int t = 0; t < 3; ++t)
+                meanError[t] += std::fabs(p.value - m_model->fraction(t)[i]);
+            ++n;
         }
         QVERIFY(n > 200);
-        QVERIFY2(sum / n < 0.05, qPrintable(QString("%1: mean error %2").arg(compounds[k]).arg(sum / n)));
+        for (double& e : meanError)
+            e /= n;
+        QVERIFY2(meanError[k] < 0.1, qPrintable(QString("%1: mean error %2").arg(compounds[k]).arg(meanError[k])));
+        for (int t = 0; t < 3; ++t)
+            if (t != k)
+                QVERIFY2(meanError[k] < 0.5 * meanError[t], qPrintable(QString("%1 against %2").arg(k).arg(t)));
 
         QFile side(stem + ".dat.provenance.txt");
         QVERIFY(side.open(QIODevice::ReadOnly));

@@ -22,13 +22,15 @@ struct TiffLayout {
     uint16_t compression = COMPRESSION_NONE;
     uint32_t rowsPerStrip = 0;   // 0: libtiff's default
     bool bigEndian = false;
+    bool bigTiff = false;
+    uint32_t tileSize = 0;   // 0: strips
 };
 
 // Writes `data` (height rows of scanline bytes, native byte order) as a TIFF.
 inline bool writeTiff(const QString& path, uint32_t width, uint32_t height, const void* data,
                       const TiffLayout& layout = TiffLayout())
 {
-    TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), layout.bigEndian ? "wb" : "wl");
+    TIFF* tif = TIFFOpen(QFile::encodeName(path).constData(), layout.bigTiff ? "w8" : layout.bigEndian ? "wb" : "wl");
     if (!tif)
         return false;
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
@@ -39,10 +41,19 @@ inline bool writeTiff(const QString& path, uint32_t width, uint32_t height, cons
     TIFFSetField(tif, TIFFTAG_COMPRESSION, layout.compression);
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, layout.samplesPerPixel == 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK);
-    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP,
-                 layout.rowsPerStrip ? layout.rowsPerStrip : TIFFDefaultStripSize(tif, 0));
     const size_t scan = size_t(width) * layout.samplesPerPixel * layout.bitsPerSample / 8;
     bool ok = true;
+    if (layout.tileSize) {   // tiles of tileSize x tileSize, the image a whole number of them
+        TIFFSetField(tif, TIFFTAG_TILEWIDTH, layout.tileSize);
+        TIFFSetField(tif, TIFFTAG_TILELENGTH, layout.tileSize);
+        QByteArray tile(int(TIFFTileSize(tif)), '\x11');
+        for (uint32_t t = 0; t < TIFFNumberOfTiles(tif) && ok; ++t)
+            ok = TIFFWriteEncodedTile(tif, t, tile.data(), tile.size()) >= 0;
+        TIFFClose(tif);
+        return ok;
+    }
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP,
+                 layout.rowsPerStrip ? layout.rowsPerStrip : TIFFDefaultStripSize(tif, 0));
     for (uint32_t r = 0; r < height && ok; ++r) {
         QByteArray line(static_cast<const char*>(data) + r * scan, int(scan));
         ok = TIFFWriteScanline(tif, line.data(), r, 0) >= 0;

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cfloat>
+#include <cmath>
 
 using namespace TestImageFiles;
 
@@ -25,6 +26,8 @@ private slots:
     void tiffTruncated();
     void tiffHugeSizeRefused_data();
     void tiffHugeSizeRefused();
+    void tiffRefused_data();
+    void tiffRefused();
 
     void imSamples_data();
     void imSamples();
@@ -33,6 +36,8 @@ private slots:
     void imTooShort();
     void imLyingHeader();
     void imShortComment();
+    void imZeroSizeRefused_data();
+    void imZeroSizeRefused();
     void failedReadKeepsRecord();
 
     void cttrExample();
@@ -40,6 +45,8 @@ private slots:
     void cttrHeader();
     void cttrMissingLinesReadAsZero();
     void cttrLyingHeader();
+    void cttrUnrepresentableValues_data();
+    void cttrUnrepresentableValues();
 
 private:
     QString path(const QString& name) const { return m_dir.filePath(name); }
@@ -59,13 +66,29 @@ void TestImageReaders::recognition_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<int>("pixelType");
+    QTest::addColumn<QString>("refusal");   // the message before the file name
     const QVector<quint16> one{7};
-    QTest::newRow("IM") << imFile(1, 1, QByteArray(), littleEndian(one)) << true << 1;
-    QTest::newRow("CTTR") << QByteArray("#CTTR-CTImg\n# RANGE_X1 = 1\n# RANGE_Y1 = 1\n0 0 1\n") << true << 3;
-    QTest::newRow("CTTR tag cut by a zero byte") << QByteArray("#CTTR-CT\0mg\n# RANGE_X1 = 1\n", 27) << false << 4;
-    QTest::newRow("lower-case tag") << QByteArray("#cttr-ctimg\n# RANGE_X1 = 1\n") << false << 4;
-    QTest::newRow("unknown") << QByteArray("P5 3 2 255 abcdefghijkl") << false << 4;
-    QTest::newRow("IM not at offset 0") << QByteArray(" IM").append(QByteArray(80, '\0')) << false << 4;
+    const QString notImage = "Not a TIFF, IM or CTTR image file";
+    const QString cttrText = "#CTTR-CTImg\n# RANGE_X1 = 1\n# RANGE_Y1 = 1\n0 0 1\n";
+    const auto utf16 = [](const QString& text, bool bom) {
+        QByteArray b(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);   // little-endian here
+        return bom ? QByteArray("\xFF\xFE") + b : b;
+    };
+    QTest::newRow("IM") << imFile(1, 1, QByteArray(), littleEndian(one)) << true << 1 << QString();
+    QTest::newRow("CTTR") << cttrText.toLatin1() << true << 3 << QString();
+    QTest::newRow("CTTR tag cut by a zero byte") << QByteArray("#CTTR-CT\0mg\n# RANGE_X1 = 1\n", 27) << false << 4
+                                                 << notImage;
+    QTest::newRow("lower-case tag") << QByteArray("#cttr-ctimg\n# RANGE_X1 = 1\n") << false << 4 << notImage;
+    QTest::newRow("unknown") << QByteArray("P5 3 2 255 abcdefghijkl") << false << 4 << notImage;
+    QTest::newRow("IM not at offset 0") << QByteArray(" IM").append(QByteArray(80, '\0')) << false << 4 << notImage;
+    QTest::newRow("PNG named .img") << QByteArray("\x89PNG\r\n\x1a\n").append(QByteArray(64, '\0')) << false << 4
+                                    << notImage + " (a PNG image)";
+    QTest::newRow("JPEG") << QByteArray("\xFF\xD8\xFF\xE0").append(QByteArray(64, 'j')) << false << 4
+                          << notImage + " (a JPEG image)";
+    QTest::newRow("UTF-16 CTTR") << utf16(cttrText, true) << false << 4 << notImage + " (UTF-16 text)";
+    QTest::newRow("UTF-16 CTTR, no BOM") << utf16(cttrText, false) << false << 4 << notImage + " (UTF-16 text)";
+    QTest::newRow("UTF-8 CTTR with BOM") << QByteArray("\xEF\xBB\xBF") + cttrText.toLatin1() << false << 4
+                                         << notImage + " (text with a byte-order mark)";
 }
 
 void TestImageReaders::recognition()
@@ -73,6 +96,7 @@ void TestImageReaders::recognition()
     QFETCH(QByteArray, bytes);
     QFETCH(bool, ok);
     QFETCH(int, pixelType);
+    QFETCH(QString, refusal);
     const QString file = path("recognition.img");
     QVERIFY(writeFile(file, bytes));
     MessageCatcher catcher;
@@ -80,7 +104,7 @@ void TestImageReaders::recognition()
     QCOMPARE(d.read(file), ok);
     QCOMPARE(d.pixelType(), pixelType);
     if (!ok)
-        QVERIFY(catcher.messages().isEmpty());   // unknown content fails silently
+        QCOMPARE(catcher.messages(), QStringList{refusal + " : " + file});
 }
 
 void TestImageReaders::shortFile()
@@ -237,9 +261,50 @@ void TestImageReaders::tiffHugeSizeRefused()
     MessageCatcher catcher;
     TiffData d;
     QVERIFY(!d.read(file));
-    QCOMPARE(catcher.messages(), QStringList{QString("Image size does not fit the file. (h,w) = %1 %2 %3")
-                                                 .arg(height).arg(width).arg(file)});
+    QVERIFY(catcher.contains(QString("Image size does not fit the file. (h,w) = %1 %2 %3").arg(height).arg(width).arg(file)));
+    // libtiff's own complaints about the file reach the debug output too,
+    // each naming the file.
+    for (const QString& line : catcher.messages())
+        QVERIFY2(!line.startsWith("libtiff") || line.endsWith(" : " + file), qPrintable(line));
     QCOMPARE(d.pixelType(), 4);
+}
+
+void TestImageReaders::tiffRefused_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("BigTIFF") << "bigtiff" << "BigTIFF files are not read, only classic TIFF";
+    QTest::newRow("tiled") << "tiled" << "Tiled TIFF files are not read, only TIFF in strips";
+    QTest::newRow("directory beyond the end") << "broken" << "Not a readable TIFF file";
+    QTest::newRow("width 0") << "width0" << "Not a readable TIFF file";
+}
+
+void TestImageReaders::tiffRefused()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, refusal);
+    const QString file = path(kind + ".tif");
+    const uint32_t w = 32, h = 32;
+    const QVector<quint16> samples(int(w * h), 321);
+    if (kind == "broken") {
+        QByteArray b("II*\0", 4);
+        b.append("\xA0\x86\x01\0", 4).append(QByteArray(24, '\0'));   // first directory at 100000
+        QVERIFY(writeFile(file, b));
+    } else if (kind == "width0") {
+        QVERIFY(writeFile(file, craftedTiff(0, 4, COMPRESSION_NONE, 64)));
+    } else {
+        TiffLayout layout;
+        layout.bigTiff = kind == "bigtiff";
+        layout.tileSize = kind == "tiled" ? 16 : 0;
+        QVERIFY(writeTiff16(file, w, h, samples, layout));
+    }
+    MessageCatcher catcher;
+    TiffData d;
+    QVERIFY(!d.read(file));
+    QCOMPARE(d.pixelType(), 4);
+    QCOMPARE(catcher.messages().last(), refusal + " : " + file);
+    for (const QString& line : catcher.messages())
+        QVERIFY2(!line.startsWith("libtiff") || line.endsWith(" : " + file), qPrintable(line));
 }
 
 void TestImageReaders::imSamples_data()
@@ -374,6 +439,28 @@ void TestImageReaders::imShortComment()
     QVERIFY(catcher.contains("invalid file size. expected (h,w) = 0 0"));
 }
 
+void TestImageReaders::imZeroSizeRefused_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::newRow("0 x 0") << 0 << 0;
+    QTest::newRow("4 x 0") << 4 << 0;
+    QTest::newRow("0 x 4") << 0 << 4;
+}
+
+void TestImageReaders::imZeroSizeRefused()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    const QString file = path("empty.img");
+    QVERIFY(writeFile(file, imFile(quint16(width), quint16(height), "BytesPerPixel=2,", QByteArray(16, '\3'))));
+    MessageCatcher catcher;
+    TiffData d;
+    QVERIFY(!d.read(file));
+    QCOMPARE(d.pixelType(), 4);
+    QCOMPARE(catcher.messages().last(), QString("Image has no pixels. (h,w) = %1 %2 %3").arg(height).arg(width).arg(file));
+}
+
 void TestImageReaders::failedReadKeepsRecord()
 {
     const QString good = path("good.img");
@@ -456,6 +543,42 @@ void TestImageReaders::cttrHeader()
     QVERIFY(catcher.contains(rrr));
     QCOMPARE(d.width(), width);
     QCOMPARE(d.height(), height);
+    if (!ok) {
+        const QStringList r = rrr.split(' ');
+        QCOMPARE(catcher.messages().last(), QString("Image has no pixels. (h,w) = %1 %2 %3").arg(r[6], r[5], file));
+    }
+}
+
+void TestImageReaders::cttrUnrepresentableValues_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<float>("stored");
+    QTest::addColumn<bool>("reported");
+    QTest::newRow("inf") << "inf" << 0.0f << true;
+    QTest::newRow("-inf") << "-inf" << 0.0f << true;
+    QTest::newRow("nan") << "nan" << 0.0f << true;
+    QTest::newRow("beyond double") << "1e999" << 0.0f << true;
+    QTest::newRow("beyond float after x 500") << "1e36" << 0.0f << true;
+    QTest::newRow("largest float / 500") << "6.8e35" << float(6.8e35 * 500.0) << false;
+    QTest::newRow("negative") << "-3" << 0.0f << false;
+}
+
+void TestImageReaders::cttrUnrepresentableValues()
+{
+    QFETCH(QString, value);
+    QFETCH(float, stored);
+    QFETCH(bool, reported);
+    const QString file = path("values.dat");
+    QVERIFY(writeFile(file, ("#CTTR-CTImg\n# RANGE_X1 = 2\n# RANGE_Y1 = 1\n0 0 " + value + "\n1 0 2\n").toLatin1()));
+    MessageCatcher catcher;
+    TiffData d;
+    QVERIFY(d.read(file));
+    QCOMPARE(d.rowFloat(0)[0], stored);
+    QCOMPARE(d.rowFloat(0)[1], 1000.0f);
+    QVERIFY(std::isfinite(d.maximum()));
+    QCOMPARE(d.maximum(), qMax(1000.0, double(stored)));
+    const QString message = "Stored 0 for 1 values that are not finite or too large : " + file;
+    QCOMPARE(catcher.contains(message), reported);
 }
 
 void TestImageReaders::cttrMissingLinesReadAsZero()

@@ -646,7 +646,7 @@ void TestSpectrum::read9809Cases()
     QFETCH(int, points);
     QFETCH(double, lastE);
     Spectrum s;
-    QVERIFY(s.loadFrom9809(writeFile(m_dir, "cases.dat", content)));
+    QCOMPARE(s.loadFrom9809(writeFile(m_dir, "cases.dat", content)), points > 0);
     QCOMPARE(s.count(), points);
     if (points > 0)
         QVERIFY2(near(s.x(points - 1), lastE, 0.05), qPrintable(QString::number(s.x(points - 1), 'g', 10)));
@@ -793,13 +793,13 @@ void TestSpectrum::malformedInput_data()
     QTest::addColumn<int>("points");
     QTest::newRow("empty file") << QByteArray() << 0;
     QTest::newRow("huge numbers") << QByteArray("1e308 1e308\n-1e308 1e308\n1e999 -1e999\n2 3\n") << 4;
-    QTest::newRow("nan and inf") << QByteArray("nan nan\ninf -inf\n1 nan\nnan 1\n5 5\n6 6\n7 7\n") << 7;
+    QTest::newRow("nan and inf left out") << QByteArray("nan nan\ninf -inf\n1 nan\nnan 1\n5 5\n6 6\n7 7\n") << 3;
     QTest::newRow("all equal") << QByteArray(QByteArray("7000 1\n").repeated(50)) << 50;
     QTest::newRow("decreasing energy") << QByteArray("8000 2\n7500 1.5\n7000 0.5\n6500 0.4\n6000 0.3\n") << 5;
     QTest::newRow("9809 huge values")
-        << QByteArray("9809\nD= 1e308\nOffset\n0 1e308 0 1e308 1e-308\n0 0 0 1 1\n0 nan 0 nan 1\n") << 3;
+        << QByteArray("9809\nD= 1e308\nOffset\n0 1e308 0 1e308 1e-308\n0 0 0 1 1\n0 nan 0 nan 1\n") << 0;
     QTest::newRow("9809 zero d") << QByteArray("9809 D= 0\nOffset\n0 10 0 5 1\n0 11 0 5 2\n0 12 0 5 3\n0 13 0 5 4\n")
-                                 << 4;
+                                 << 0;
     QTest::newRow("9809 header only") << QByteArray("9809") << 0;
     QTest::newRow("no newline at end") << QByteArray("1 2\n3 4") << 2;
     QByteArray junk(4096, '\0');
@@ -818,7 +818,7 @@ void TestSpectrum::malformedInput()
     const bool ok = s.load(writeFile(m_dir, "bad.dat", content));
     if (points >= 0)
         QCOMPARE(s.count(), points);
-    QCOMPARE(ok, content.startsWith("9809") || s.count() > 0);
+    QCOMPARE(ok, s.count() > 0);
     s.normalize(true);
     QCOMPARE(s.normalized().count(), s.count());
     s.normalize(false);
