@@ -228,6 +228,7 @@ private slots:
     void failuresEndTheRun();
     void blankAndCommentLinesComplete();
     void argumentNotes();
+    void badArgumentsNeverCrash();
     void alignSeriesFindsTheDrift();
     void strayCompletionsDoNotAdvanceTheScript();
     void saveSlotsWriteTheirFiles();
@@ -365,6 +366,28 @@ void TestBodyBatch::argumentNotes()
     QVERIFY2(log.contains("Note: line 3: argument 1 of seek_image is missing; 0 is used"), qPrintable(log));
     QCOMPARE(body.findChild<QLineEdit*>("HWidth")->text(), QString("0"));
     QVERIFY(!body.i1Panel()->showLatest());
+}
+
+void TestBodyBatch::badArgumentsNeverCrash()
+{
+    // Every word with arguments of every wrong kind, one run after the other
+    // in one window (loaded, so that the commands have something to act on):
+    // each run ends, and a failure names its line.
+    QTemporaryDir cwd;
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(cwd.path());
+    Body body;
+    QVERIFY(BodyScript::run(body, script(LOAD)).failure.isEmpty());
+    for (const BatchKeywords::Keyword& k : BatchKeywords::commandTable()) {
+        if (k.id == BatchKeywords::Quit)
+            continue;
+        const QString line = QString::fromLatin1(k.word) + " -1 x 1e999 99999999999 \"\" nan -0";
+        const BodyScript::Outcome out = BodyScript::run(body, line + "\n" + line.toUpper());
+        QVERIFY2(out.ended, k.word);
+        QVERIFY2(out.failure.isEmpty() || out.failure.startsWith("Line 1: ") || out.failure.startsWith("Line 2: "),
+                 qPrintable(out.failure));
+    }
+    QDir::setCurrent(before);
 }
 
 void TestBodyBatch::alignSeriesFindsTheDrift()
