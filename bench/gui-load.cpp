@@ -138,7 +138,7 @@ int main(int argc, char* argv[])
     emit body.i1Panel()->filesSelected(i1Files, true);
     emit body.i0Panel()->filesSelected(i0Files, true);
     while (body.isLoading())
-        app.processEvents(QEventLoop::WaitForMoreEvents, 50);
+        app.processEvents(QEventLoop::WaitForMoreEvents);
     const double loadSeconds = clock.nsecsElapsed() * 1e-9;
     ticker.stop();
     // The timer fires 5 ms apart at best: a gap above that is a stall.

@@ -55,7 +55,7 @@ double runLoop(QApplication& app, Done done, double* maxStallMs)
     stall.start();
     ticker.start();
     while (!done())
-        app.processEvents(QEventLoop::WaitForMoreEvents, 20);
+        app.processEvents(QEventLoop::WaitForMoreEvents);
     ticker.stop();
     if (maxStallMs)
         *maxStallMs = std::max(0.0, worst * 1e-6 - 5.0);
@@ -182,7 +182,7 @@ int main(int argc, char* argv[])
         QElapsedTimer wait;
         wait.start();
         while (body.isRunning2D() && wait.nsecsElapsed() * 1e-9 < runSeconds * share)
-            app.processEvents();
+            app.processEvents(QEventLoop::WaitForMoreEvents);
         if (!body.isRunning2D())
             continue;
         QElapsedTimer stopClock;

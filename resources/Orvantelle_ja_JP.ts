@@ -540,6 +540,11 @@
             <source>Data File (*.dat)</source>
             <translation>データファイル (*.dat)</translation>
         </message>
+        <message>
+            <location filename="../src/app/Body.cpp" line="+56" />
+            <source>Spectrum at the position</source>
+            <translation>現在位置のスペクトル</translation>
+        </message>
     </context>
     <context>
         <name>CalibCtrl</name>
@@ -1208,6 +1213,39 @@
         </message>
         <message>
             <location filename="../src/io/SelectDataFiles.cpp" line="251" />
+            <source>Any Files (* *.*)</source>
+            <translation>すべてのファイル (* *.*)</translation>
+        </message>
+    </context>
+    <context>
+        <name>XafsFileSelect</name>
+        <message>
+            <location filename="../forms/XafsFileSelect.ui" line="+14" />
+            <source>XAFS File Select</source>
+            <translation>XAFSファイル選択</translation>
+        </message>
+        <message>
+            <location line="+18" />
+            <source>Use</source>
+            <translation>使用</translation>
+        </message>
+        <message>
+            <location line="+10" />
+            <source>Select</source>
+            <translation>選択</translation>
+        </message>
+        <message>
+            <location line="+17" />
+            <source>Clear</source>
+            <translation>クリア</translation>
+        </message>
+        <message>
+            <location filename="../src/widgets/XafsFileSelect.cpp" line="+81" />
+            <source>XAFS Data File (*.dat)</source>
+            <translation>XAFS データファイル (*.dat)</translation>
+        </message>
+        <message>
+            <location line="+0" />
             <source>Any Files (* *.*)</source>
             <translation>すべてのファイル (* *.*)</translation>
         </message>

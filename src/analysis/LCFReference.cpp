@@ -59,6 +59,7 @@ void LCFReference::showFitResult(double fraction, double amount)
 {
     ui->R->setText(AnalyzerFields::percentText(fraction * 100.0));
     ui->T->setText(numberText(amount));
+    ui->T->setCursorPosition(0);
     m_coefficient = fraction;
 }
 
@@ -104,6 +105,9 @@ void LCFReference::showEdge()
 {
     ui->DMut->setText(numberText(m_spectrum.jump()));
     ui->MidE->setText(numberText(m_spectrum.e0()));
+    // Long numbers show their leading digits, not their tail.
+    ui->DMut->setCursorPosition(0);
+    ui->MidE->setCursorPosition(0);
 }
 
 void LCFReference::changedUse(bool f)

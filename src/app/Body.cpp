@@ -6,6 +6,7 @@
 #include "batch/BatchDispatcher.h"
 #include "io/LoadTiff.h"
 #include "io/SelectDataFiles.h"
+#include "io/ThreadPriority.h"
 #include "io/TiffData.h"
 #include "physics/EdgeTable.h"
 #include "widgets/ColorBar.h"
@@ -75,24 +76,31 @@ void Body::buildLoaders()
     ui->SelectI1Files->setShowLatest(true);
     ui->SelectI0Files->setShowLatest(true);
 
+    // Images render their display picture when first shown: images that are
+    // never looked at hold only their samples.
     auto* i1Thread = new QThread;
     i1Thread->setObjectName(QStringLiteral("I1 loader"));
     m_i1Loader = new LoadTiff;
+    m_i1Loader->setRenderOnLoad(false);
     m_i1Loader->moveToThread(i1Thread);
     connect(this, &Body::loadI1Files, m_i1Loader, &LoadTiff::loadTiffs);
     connect(m_i1Loader, &LoadTiff::loaded, this, &Body::loadedI1);
     connect(m_i1Loader, &LoadTiff::progress, ui->SelectI1Files, &SelectDataFiles::setLoadProgress);
     connect(m_i1Loader, &LoadTiff::finishLoadFiles, this, [this] { loaderFinished(true); });
+    // The loaders give way to the window whenever it has something to do.
+    connect(i1Thread, &QThread::started, m_i1Loader, &lowerCurrentThreadPriority, Qt::DirectConnection);
     startWorkerThread(i1Thread);
 
     auto* i0Thread = new QThread;
     i0Thread->setObjectName(QStringLiteral("I0 loader"));
     m_i0Loader = new LoadTiff;
+    m_i0Loader->setRenderOnLoad(false);
     m_i0Loader->moveToThread(i0Thread);
     connect(this, &Body::loadI0Files, m_i0Loader, &LoadTiff::loadTiffs);
     connect(m_i0Loader, &LoadTiff::loaded, this, &Body::loadedI0);
     connect(m_i0Loader, &LoadTiff::progress, ui->SelectI0Files, &SelectDataFiles::setLoadProgress);
     connect(m_i0Loader, &LoadTiff::finishLoadFiles, this, [this] { loaderFinished(false); });
+    connect(i0Thread, &QThread::started, m_i0Loader, &lowerCurrentThreadPriority, Qt::DirectConnection);
     startWorkerThread(i0Thread);
 
     connect(ui->SelectI1Files, &SelectDataFiles::filesSelected, this, &Body::readI1Files);

@@ -17,7 +17,7 @@ bool ImageContent::allocate(quint32 w, quint32 h, int type)
     samples.reset();
     if (pixels == 0)
         return true;
-    samples.reset(new (std::nothrow) unsigned char[size_t(pixels) * sampleSize(type)]);
+    samples = LargeBuffer::make<unsigned char>(size_t(pixels) * sampleSize(type));
     return samples != nullptr;
 }
 

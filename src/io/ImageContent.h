@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/LargeBuffer.h"
+
 #include <QtGlobal>
 #include <cstddef>
 #include <limits>
@@ -20,7 +22,7 @@ struct ImageContent {
     quint32 scanlineBytes = 0;
     double minimum = std::numeric_limits<double>::max();
     double maximum = std::numeric_limits<double>::min();
-    std::unique_ptr<unsigned char[]> samples;
+    LargeBuffer::Ptr<unsigned char> samples;
 
     static int sampleSize(int pixelType)
     {

@@ -37,7 +37,7 @@ void LoadTiff::loadTiffs(QStringList files, int skip, int cutFirst, int cutLast)
     qint64 i = std::max(cutFirst, 0);
     for (int done = 0; done < asked && !isCancelled(request); ++done, i += step) {
         auto data = std::make_unique<TiffData>();
-        const bool ok = data->read(files[int(i)]);
+        const bool ok = data->read(files[int(i)], m_renderOnLoad.load());
         if (isCancelled(request))
             break;
         if (ok)

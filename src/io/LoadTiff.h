@@ -31,6 +31,9 @@ public:
 
     // Thread-safe; see the class comment.
     void cancelRequestsUpTo(int n);
+    // Whether each image renders its display picture as it is read (the
+    // default) or when it is first shown; thread-safe.
+    void setRenderOnLoad(bool f) { m_renderOnLoad = f; }
 
     // Number of files loadTiffs() reads from a list of `fileCount` files:
     // indices cutFirst, cutFirst + skip, ... below fileCount - cutLast.
@@ -58,5 +61,6 @@ private:
 
     std::atomic<bool> m_busy{false};
     std::atomic<int> m_cancelledUpTo{0};
+    std::atomic<bool> m_renderOnLoad{true};
     int m_lastRequest = 0;   // touched only by the loader's thread
 };

@@ -137,7 +137,7 @@ void TiffData::genImage()
     }
 }
 
-bool TiffData::read(const QString& fileName)
+bool TiffData::read(const QString& fileName, bool render)
 {
     // A named pipe or a device would block or never end: refuse it unopened.
     if (refuseNonRegularFile(fileName))
@@ -178,7 +178,8 @@ bool TiffData::read(const QString& fileName)
         return false;
     }
     take(content, fileName);
-    genImage();
+    if (render)
+        genImage();
     return true;
 }
 

@@ -25,7 +25,10 @@ public:
 
     // Recognises the format by the first bytes (TIFF, IM or CTTR text) and
     // reads the file. On failure the record is left as it was.
-    bool read(const QString& fileName);
+    // With render false the display image is left to the first genImage()
+    // (an image view renders an image when it is first shown), so images
+    // that are never shown hold no picture.
+    bool read(const QString& fileName, bool render = true);
 
     // Renders the display image through the colour scale.
     void genImage();
@@ -135,7 +138,7 @@ private:
     quint32 m_scanlineBytes = 0;
     double m_minimum = std::numeric_limits<double>::max();
     double m_maximum = std::numeric_limits<double>::min();
-    std::unique_ptr<unsigned char[]> m_samples;
+    LargeBuffer::Ptr<unsigned char> m_samples;
     double m_energy = 0.0;
     ColorScale* m_colorScale = nullptr;
     std::unique_ptr<uchar[]> m_displayBuffer;

@@ -1,5 +1,6 @@
 #include "processing/BlockSpectra.h"
 
+#include "io/LargeBuffer.h"
 #include "io/TiffData.h"
 #include "physics/Spectrum.h"
 #include "processing/AbsorptionSpectrum.h"
@@ -10,27 +11,8 @@
 #include <atomic>
 #include <new>
 #include <thread>
-#ifdef __linux__
-#include <sys/mman.h>
-#endif
 
 namespace {
-
-// Large stores are aligned to 2 MB and asked to be backed by huge pages, which
-// spares tens of thousands of page faults when a run first writes them.
-constexpr std::size_t hugePage = std::size_t(2) << 20;
-
-double* allocateValues(std::size_t count, std::size_t* alignment)
-{
-    const std::size_t bytes = count * sizeof(double);
-    *alignment = bytes >= 2 * hugePage ? hugePage : 64;
-    void* p = ::operator new[](bytes, std::align_val_t(*alignment), std::nothrow);
-#ifdef __linux__
-    if (p && *alignment == hugePage)
-        madvise(p, bytes, MADV_HUGEPAGE);   // advice only; failure changes nothing
-#endif
-    return static_cast<double*>(p);
-}
 
 int threadCount(int requested, int work)
 {
@@ -40,11 +22,6 @@ int threadCount(int requested, int work)
 }
 
 } // namespace
-
-void BlockSpectra::Deleter::operator()(double* p) const
-{
-    ::operator delete[](p, std::align_val_t(alignment));
-}
 
 BlockSpectra::BlockSpectra() = default;
 BlockSpectra::~BlockSpectra() = default;
@@ -91,13 +68,11 @@ bool BlockSpectra::build(const AbsorptionSpectrum& source, const BlockGrid& grid
     if (m_capacity < size) {
         m_values.reset();
         m_capacity = 0;
-        Deleter deleter;
-        double* values = allocateValues(std::size_t(size), &deleter.alignment);
-        if (!values) {
+        m_values = LargeBuffer::make<double>(std::size_t(size));
+        if (!m_values) {
             qDebug().noquote() << "Not enough memory for the block spectra";
             return false;
         }
-        m_values = std::unique_ptr<double[], Deleter>(values, deleter);
         m_capacity = size;
     }
     m_size = size;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "io/LargeBuffer.h"
 #include "processing/BlockGrid.h"
 
 #include <QtGlobal>
@@ -73,17 +74,11 @@ public:
     int values(qint64 b, double* values) const;
 
 private:
-    struct Deleter {
-        Deleter() : alignment(64) {}
-        std::size_t alignment;
-        void operator()(double* p) const;
-    };
-
     BlockGrid m_grid;
     std::vector<double> m_energies;
     std::vector<qint64> m_widths;
     std::vector<qint64> m_heights;
-    std::unique_ptr<double[], Deleter> m_values;
+    LargeBuffer::Ptr<double> m_values;
     qint64 m_size = 0;
     qint64 m_capacity = 0;
 };

@@ -1,0 +1,179 @@
+#include "DemoMeasurement.h"
+#include "analysis/Analyzer.h"
+#include "analysis/ElemCtrl.h"
+#include "analysis/ElementRunJob.h"
+#include "analysis/LCFReference.h"
+#include "analysis/LcfRunJob.h"
+#include "app/Body.h"
+#include "io/SelectDataFiles.h"
+#include "processing/CalibCtrl.h"
+#include "processing/EnergyMapFile.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace DemoMeasurement;
+
+// The main window's 2D runs and calibration on a small demo measurement:
+// what the window records equals the point-by-point runs on the same images.
+class TestBodyRuns : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void lcfAndElementRunsEqualPointByPoint();
+    void calibrationMapSavesAndLoadsBack();
+
+private:
+    // Loads a stack of the demo through the panels (energies from the names).
+    void load(Body& body, const QString& i1Dir);
+    AreaRunInput inputOf(const Body& body, int half) const;
+
+    Demo m_demo;
+};
+
+void TestBodyRuns::initTestCase()
+{
+    QVERIFY(m_demo.make(true, 22, 18, 40));
+}
+
+void TestBodyRuns::load(Body& body, const QString& i1Dir)
+{
+    for (SelectDataFiles* panel : {body.i1Panel(), body.i0Panel()}) {
+        panel->setEngByName(true);
+        panel->setEngByNameRegExp("\\d\\d\\d\\d\\.\\d\\deV");
+        panel->setEngByNameFactor(1.0);
+    }
+    const QDir dir(m_demo.dir.path());
+    auto files = [&](const QString& sub) {
+        QStringList out;
+        for (const QString& n : QDir(dir.filePath(sub)).entryList({"*.tif"}, QDir::Files, QDir::Name))
+            out << dir.filePath(sub + "/" + n);
+        return out;
+    };
+    QSignalSpy finished(&body, &Body::finishBatchExec);
+    body.readI1Files(files(i1Dir), true);
+    body.readI0Files(files("i0"), true);
+    QTRY_COMPARE(finished.count(), 2);
+}
+
+AreaRunInput TestBodyRuns::inputOf(const Body& body, int half) const
+{
+    AreaRunInput in;
+    in.i1 = body.i1Series().constImages();
+    in.i0 = body.i0Series().constImages();
+    in.grid.setup(body.imageWidth(), body.imageHeight(), half, half,
+                  QRectF(0, 0, body.imageWidth(), body.imageHeight()), -1, -1);
+    in.shift = ShiftMapView::of(&body.shiftMap());
+    return in;
+}
+
+void TestBodyRuns::lcfAndElementRunsEqualPointByPoint()
+{
+    Body body;
+    load(body, "i1");
+    Analyzer* analyzer = body.analyzer();
+    for (int k = 0; k < 3; ++k)
+        analyzer->setLCFStd(k, true, 0.0, QDir(m_demo.dir.path()).filePath(QString("refs/%1.dat").arg(compounds[k])),
+                            "0");
+    body.findChild<QLineEdit*>("HWidth")->setText("1");
+    body.findChild<QLineEdit*>("VWidth")->setText("1");
+
+    // LCF: the Analyze button runs it; the run's end tells the batch.
+    QSignalSpy finished(&body, &Body::finishBatchExec);
+    analyzer->findChild<QPushButton*>("AskAnalyze")->click();
+    QVERIFY(body.isRunning2D());
+    QTRY_COMPARE(finished.count(), 1);
+    QVERIFY(!body.isRunning2D());
+    QCOMPARE(analyzer->findChild<QLabel*>("Progress")->text(), QString("100.00"));
+
+    LcfRunSetup setup;
+    setup.references = analyzer->referenceSnapshots();
+    const int n = setup.references.size();
+    const AreaRunInput in = inputOf(body, 1);
+    Maps expected(in.grid, 2 * n);
+    setup.maps.rows = expected.list;
+    QVERIFY(LcfRunJob::runPointByPoint(in, setup));
+    Maps shown(in.grid, 0);
+    for (int k = 0; k < 2; ++k)
+        for (int j = 0; j < n; ++j)
+            shown.list.append(analyzer->refs()[j]->map(k));
+    QCOMPARE(firstDifference(shown, expected), QString());
+    QVERIFY(nonZeroValues(*analyzer->refs()[0]->map(1)) > 0);
+    QCOMPARE(nonZeroValues(*analyzer->refs()[3]->map(1)), 0);   // the row not in use
+    QVERIFY(analyzer->refs()[0]->map(1)->hasImage());
+
+    // Pressing Analyze again during a run stops it: no completion follows.
+    analyzer->findChild<QPushButton*>("AskAnalyze")->click();
+    analyzer->findChild<QPushButton*>("AskAnalyze")->click();
+    QVERIFY(!body.isRunning2D());
+    QTest::qWait(50);
+    QCOMPARE(finished.count(), 1);
+
+    // Element run over the same area.
+    analyzer->setTargetElements("Fe");
+    analyzer->selectAnalysisMode(2);
+    analyzer->findChild<QPushButton*>("AskAnalyzeElems")->click();
+    QTRY_COMPARE(finished.count(), 2);
+    ElementRunSetup es;
+    es.rows = analyzer->elementSnapshots();
+    es.mainT = analyzer->mainTarget();
+    es.background = analyzer->backgroundValues();
+    for (const ElemCtrl* row : analyzer->elems()) {
+        es.useInCorrelation.append(row->isUsed());
+        es.standardRatios.append(row->stdRatio());
+    }
+    es.correlation = 1.0;
+    es.correlationThreshold = analyzer->correlationThreshold();
+    Maps elements(in.grid, 7 * es.rows.size() + 2);
+    es.maps = elements.list;
+    ElementRunJob::runPointByPoint(in, es);
+    Maps elementShown(in.grid, 0);
+    for (int k = 0; k < 7; ++k)
+        for (ElemCtrl* row : analyzer->elems())
+            elementShown.list.append(row->map(k));
+    elementShown.list << analyzer->corMap() << analyzer->corThMap();
+    QCOMPARE(firstDifference(elementShown, elements), QString());
+}
+
+void TestBodyRuns::calibrationMapSavesAndLoadsBack()
+{
+    Body body;
+    load(body, "calib");
+    QSignalSpy stdLoaded(body.calibCtrl(), &CalibCtrl::newStdFileLoaded);
+    body.calibCtrl()->loadStd(QDir(m_demo.dir.path()).filePath("std/fe_foil.dat"));
+    QCOMPARE(stdLoaded.count(), 1);
+    body.findChild<QLineEdit*>("HWidth")->setText("1");
+    body.findChild<QLineEdit*>("VWidth")->setText("1");
+    QSignalSpy finished(&body, &Body::finishBatchExec);
+    body.execCalibration();
+    QTRY_COMPARE(finished.count(), 1);
+    const Analyzed2DRes& map = body.shiftMap();
+    QCOMPARE(map.width(), m_demo.width);
+    // The calibrated shifts follow the demo's true shift map.
+    double worst = 0.0;
+    for (int y = 1; y < m_demo.height - 1; y += 3)
+        for (int x = 1; x < m_demo.width - 1; x += 3)
+            worst = qMax(worst, qAbs(map.value(x, y) - m_demo.shift[std::size_t(y) * m_demo.width + x]));
+    QVERIFY2(worst < 0.6, qPrintable(QString::number(worst)));
+
+    QTemporaryDir tmp;
+    body.saveEMap(tmp.filePath("shift"));
+    QVERIFY(QFile::exists(tmp.filePath("shift.emp")));
+    std::vector<double> saved(map.data(), map.data() + std::size_t(map.width()) * map.height());
+    body.clearShiftMap();
+    QCOMPARE(body.shiftMap().value(4, 4), 0.0);
+    body.loadEMap(tmp.filePath("shift.emp"));
+    for (int y = 0; y < m_demo.height; ++y)
+        for (int x = 0; x < m_demo.width; ++x)
+            QVERIFY(qAbs(body.shiftMap().value(x, y) - saved[std::size_t(y) * m_demo.width + x]) < 1e-3);
+    // The read-out shows the map value under the mouse.
+    body.showXafsSpectrum(4, 4);
+    QCOMPARE(body.findChild<QLabel*>("EShiftOnTbl")->text(), QString::asprintf("%5.2f", body.shiftMap().value(4, 4)));
+}
+
+QTEST_MAIN(TestBodyRuns)
+#include "tst_bodyruns.moc"
