@@ -536,7 +536,7 @@
             <translation>XAFS スペクトル (*.dat)</translation>
         </message>
         <message>
-            <location filename="../src/app/BodySave.cpp" line="186" />
+            <location filename="../src/app/BodySave.cpp" line="197" />
             <source>Data File (*.dat)</source>
             <translation>データファイル (*.dat)</translation>
         </message>
