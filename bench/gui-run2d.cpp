@@ -11,6 +11,8 @@
 //   mae_shift, p95_shift   fraction error against the truth (shift applied)
 //   differing_values       map values that differ from the pipeline run on
 //                          the same input outside the window (0 expected)
+//   pipeline_working_mb, budget_mb   what that run held beyond the images
+//                          and the maps, against its memory budget
 
 #include "DemoData.h"
 
@@ -164,6 +166,7 @@ int main(int argc, char* argv[])
         direct.deliverSlice(s);
     }
     direct.finish(false);
+    const qint64 working = direct.workingBytes();
     qint64 differing = 0;
     for (int i = 0; i < setup.maps.rows.size(); ++i) {
         const Analyzed2DRes* a = analyzer->refs()[i % setup.references.size()]->map(i / setup.references.size());
@@ -202,6 +205,8 @@ int main(int argc, char* argv[])
     std::printf("mae_shift: %.4f\n", mae);
     std::printf("p95_shift: %.4f\n", p95);
     std::printf("differing_values: %lld\n", static_cast<long long>(differing));
+    std::printf("pipeline_working_mb: %.1f\n", double(working) / 1048576.0);
+    std::printf("budget_mb: %.0f\n", double(in.budgetBytes) / 1048576.0);
     std::printf("run_completed: %d\n", finished.count() >= 1 ? 1 : 0);
     return differing == 0 ? 0 : 3;
 }
