@@ -15,6 +15,8 @@
 // --keep (leave the results of an earlier run in place before running).
 // The program's own output goes to stderr.
 
+#include "DemoData.h"
+
 #include "batch/CmdLine.h"
 #include "output/TextMapReader.h"
 
@@ -35,8 +37,8 @@
 
 namespace {
 
-const char* const compounds[] = {"fe_metal", "fe2", "fe3"};
-constexpr int compoundCount = 3;
+using DemoData::compoundCount;
+using DemoData::compounds;
 
 int usage()
 {
@@ -58,18 +60,6 @@ QString param(const QString& dir, const QString& key)
             return line.mid(eq + 1).trimmed();
     }
     return QString();
-}
-
-bool readF32(const QString& path, int width, int height, std::vector<float>* out)
-{
-    QFile f(path);
-    const qint64 n = qint64(width) * height;
-    if (!f.open(QIODevice::ReadOnly) || f.size() != n * 4)
-        return false;
-    const QByteArray bytes = f.readAll();
-    out->resize(std::size_t(n));
-    std::memcpy(out->data(), bytes.constData(), std::size_t(n) * 4);
-    return true;
 }
 
 int commandLines(const QString& script)
@@ -137,51 +127,39 @@ int main(int argc, char** argv)
     const double scriptS = clock.nsecsElapsed() * 1e-9;
     const int exitStatus = run.exitStatus() == QProcess::NormalExit ? run.exitCode() : -1;
 
-    // The saved maps against the truth.
-    std::vector<float> thickness;
-    if (!readF32(d.filePath(QStringLiteral("truth/thickness.f32")), width, height, &thickness)) {
-        std::fprintf(stderr, "batch-demo: cannot read truth/thickness.f32\n");
+    // The saved maps against the truth: every sample pixel counts 1 until a
+    // saved text map gives its value.
+    DemoData::Truth truth;
+    if (!truth.read(d.path(), width, height)) {
+        std::fprintf(stderr, "batch-demo: cannot read the truth maps of %s\n", qPrintable(dir));
         return 1;
     }
     int mapsSaved = 0;
-    double sum = 0.0;
-    qint64 count = 0;
+    std::vector<std::vector<double>> saved(compoundCount, std::vector<double>(truth.thickness.size(), std::nan("")));
     for (int k = 0; k < compoundCount; ++k) {
         const QString stem = QStringLiteral("results/fraction_%1-%2").arg(QLatin1String(compounds[k])).arg(k);
         if (QFile::exists(d.filePath(stem + QStringLiteral(".tif"))))
             ++mapsSaved;
-        std::vector<float> truth;
-        if (!readF32(d.filePath(QStringLiteral("truth/fraction_%1.f32").arg(QLatin1String(compounds[k]))), width,
-                     height, &truth)) {
-            std::fprintf(stderr, "batch-demo: cannot read the true fractions of %s\n", compounds[k]);
-            return 1;
-        }
-        // Every sample pixel counts 1 until the saved map gives its value.
-        std::vector<double> error(truth.size(), 1.0);
         TextMapReader::Map map;
         QString readError;
-        if (TextMapReader::read(d.filePath(stem + QStringLiteral(".dat")), TextMapFormat{false, true}, &map,
-                                &readError)) {
-            ++mapsSaved;
-            for (const TextMapReader::Point& p : map.points) {
-                if (p.x < 0 || p.y < 0 || p.x >= width || p.y >= height)
-                    continue;
-                const std::size_t i = std::size_t(p.y) * std::size_t(width) + std::size_t(p.x);
-                error[i] = std::isfinite(p.value) ? std::fabs(p.value - truth[i]) : 1.0;
-            }
-        } else {
+        if (!TextMapReader::read(d.filePath(stem + QStringLiteral(".dat")), TextMapFormat{false, true}, &map,
+                                 &readError)) {
             std::fprintf(stderr, "batch-demo: %s\n", qPrintable(readError));
+            continue;
         }
-        for (std::size_t i = 0; i < truth.size(); ++i)
-            if (thickness[i] > 0.0f) {
-                sum += error[i];
-                ++count;
-            }
+        ++mapsSaved;
+        for (const TextMapReader::Point& p : map.points)
+            if (p.x >= 0 && p.y >= 0 && p.x < width && p.y < height)
+                saved[std::size_t(k)][std::size_t(p.y) * std::size_t(width) + std::size_t(p.x)] = p.value;
     }
+    double mae = 0.0, p95 = 0.0;
+    DemoData::fractionErrors(truth, [&](int k, int x, int y) {
+        return saved[std::size_t(k)][std::size_t(y) * std::size_t(width) + std::size_t(x)];
+    }, &mae, &p95);
     std::printf("script_s: %.3f\n", scriptS);
     std::printf("lines: %d\n", commandLines(d.filePath(QStringLiteral("analysis.bat"))));
     std::printf("maps_saved: %d\n", mapsSaved);
-    std::printf("mae_saved: %.4f\n", count > 0 ? sum / double(count) : std::nan(""));
+    std::printf("mae_saved: %.4f\n", mae);
     std::printf("exit_status: %d\n", exitStatus);
     std::fprintf(stderr, "batch-demo: maps in %s\n", qPrintable(results.absolutePath()));
     return exitStatus == 0 ? 0 : 1;

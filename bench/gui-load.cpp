@@ -14,6 +14,9 @@
 // With --shots OUTDIR it also saves pictures of the main window and of the
 // spectrum window with the mouse on the middle of the image.
 
+#include "DemoData.h"
+#include "GuiDriver.h"
+
 #include "app/Body.h"
 #include "io/SelectDataFiles.h"
 #include "io/TiffData.h"
@@ -35,15 +38,6 @@
 #include <vector>
 
 namespace {
-
-QStringList tiffsOf(const QString& dir)
-{
-    QStringList out;
-    const QDir d(dir);
-    for (const QString& n : d.entryList({QStringLiteral("*.tif")}, QDir::Files, QDir::Name))
-        out << d.filePath(n);
-    return out;
-}
 
 qint64 residentKiB()
 {
@@ -80,13 +74,6 @@ double bareLibtiff(const QStringList& files)
     return clock.nsecsElapsed() * 1e-9;
 }
 
-void setEnergyFromName(SelectDataFiles* panel)
-{
-    panel->setEngByName(true);
-    panel->setEngByNameRegExp(QStringLiteral("\\d\\d\\d\\d\\.\\d\\deV"));
-    panel->setEngByNameFactor(1.0);
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -105,8 +92,8 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: gui-load DIR [--shots OUTDIR]\n");
         return 2;
     }
-    const QStringList i1Files = tiffsOf(dir + QStringLiteral("/i1"));
-    const QStringList i0Files = tiffsOf(dir + QStringLiteral("/i0"));
+    const QStringList i1Files = DemoData::tiffFiles(dir + QStringLiteral("/i1"));
+    const QStringList i0Files = DemoData::tiffFiles(dir + QStringLiteral("/i0"));
     if (i1Files.isEmpty() || i0Files.isEmpty()) {
         std::fprintf(stderr, "gui-load: no i1/*.tif or i0/*.tif in %s\n", argv[1]);
         return 1;
@@ -114,35 +101,18 @@ int main(int argc, char* argv[])
 
     Body body;
     body.show();
-    setEnergyFromName(body.i1Panel());
-    setEnergyFromName(body.i0Panel());
+    GuiDriver::energiesFromNames(body.i1Panel());
+    GuiDriver::energiesFromNames(body.i0Panel());
     // Show Latest off: the display refreshes once, after the last image.
     body.i1Panel()->setShowLatest(false);
     body.i0Panel()->setShowLatest(false);
     app.processEvents();
 
     const qint64 rssBefore = residentKiB();
-    QElapsedTimer stallClock;
-    qint64 maxStallNs = 0;
-    QTimer ticker;
-    ticker.setInterval(5);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        maxStallNs = std::max(maxStallNs, stallClock.nsecsElapsed());
-        stallClock.restart();
-    });
-
-    QElapsedTimer clock;
-    clock.start();
-    stallClock.start();
-    ticker.start();
+    double maxStallMs = 0.0;
     emit body.i1Panel()->filesSelected(i1Files, true);
     emit body.i0Panel()->filesSelected(i0Files, true);
-    while (body.isLoading())
-        app.processEvents(QEventLoop::WaitForMoreEvents);
-    const double loadSeconds = clock.nsecsElapsed() * 1e-9;
-    ticker.stop();
-    // The timer fires 5 ms apart at best: a gap above that is a stall.
-    const double maxStallMs = std::max(0.0, maxStallNs * 1e-6 - 5.0);
+    const double loadSeconds = GuiDriver::waitUntil([&] { return !body.isLoading(); }, &maxStallMs);
 
     const qint64 rssAfter = residentKiB();
     double pixels = 0.0, held = 0.0;

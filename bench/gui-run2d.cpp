@@ -15,6 +15,7 @@
 //                          and the maps, against its memory budget
 
 #include "DemoData.h"
+#include "GuiDriver.h"
 
 #include "analysis/Analyzed2DRes.h"
 #include "analysis/Analyzer.h"
@@ -38,41 +39,6 @@
 #include <cmath>
 #include <cstdio>
 
-namespace {
-
-// Waits in the event loop until `done` holds, measuring the longest stall.
-template <class Done>
-double runLoop(QApplication& app, Done done, double* maxStallMs)
-{
-    QElapsedTimer stall;
-    qint64 worst = 0;
-    QTimer ticker;
-    ticker.setInterval(5);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        worst = std::max(worst, stall.nsecsElapsed());
-        stall.restart();
-    });
-    QElapsedTimer clock;
-    clock.start();
-    stall.start();
-    ticker.start();
-    while (!done())
-        app.processEvents(QEventLoop::WaitForMoreEvents);
-    ticker.stop();
-    if (maxStallMs)
-        *maxStallMs = std::max(0.0, worst * 1e-6 - 5.0);
-    return clock.nsecsElapsed() * 1e-9;
-}
-
-void energiesFromNames(SelectDataFiles* panel)
-{
-    panel->setEngByName(true);
-    panel->setEngByNameRegExp(QStringLiteral("\\d\\d\\d\\d\\.\\d\\deV"));
-    panel->setEngByNameFactor(1.0);
-}
-
-} // namespace
-
 int main(int argc, char* argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -85,13 +51,13 @@ int main(int argc, char* argv[])
     const QDir dir(QString::fromLocal8Bit(argv[1]));
 
     Body body;
-    energiesFromNames(body.i1Panel());
-    energiesFromNames(body.i0Panel());
+    GuiDriver::energiesFromNames(body.i1Panel());
+    GuiDriver::energiesFromNames(body.i0Panel());
     body.i1Panel()->setShowLatest(false);
     body.i0Panel()->setShowLatest(false);
     emit body.i1Panel()->filesSelected(DemoData::tiffFiles(dir.filePath("i1")), true);
     emit body.i0Panel()->filesSelected(DemoData::tiffFiles(dir.filePath("i0")), true);
-    runLoop(app, [&] { return !body.isLoading(); }, nullptr);
+    GuiDriver::waitUntil([&] { return !body.isLoading(); }, nullptr);
     const int width = body.imageWidth();
     const int height = body.imageHeight();
     if (body.i1Series().isEmpty() || body.i0Series().isEmpty()) {
@@ -136,7 +102,7 @@ int main(int argc, char* argv[])
     QPushButton* analyze = analyzer->findChild<QPushButton*>(QStringLiteral("AskAnalyze"));
     analyze->click();
     double maxStall = 0.0;
-    const double runSeconds = runLoop(app, [&] { return !body.isRunning2D(); }, &maxStall);
+    const double runSeconds = GuiDriver::waitUntil([&] { return !body.isRunning2D(); }, &maxStall);
     const qint64 spectra = qint64(width) * height;
 
     double mae = 0.0, p95 = 0.0;
@@ -191,7 +157,7 @@ int main(int argc, char* argv[])
         QElapsedTimer stopClock;
         stopClock.start();
         analyze->click();
-        runLoop(app, [&] { return !body.isRunning2D(); }, nullptr);
+        GuiDriver::waitUntil([&] { return !body.isRunning2D(); }, nullptr);
         stopMs = stopClock.nsecsElapsed() * 1e-6;
         break;
     }
