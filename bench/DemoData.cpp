@@ -60,26 +60,32 @@ void loadSeries(const QString& dir, Series* s)
     s->ok = !s->images.empty();
 }
 
-int applyTrueDrift(const QString& driftFile, const std::vector<TiffData*>& images)
+std::map<qint64, QPoint> trueDrift(const QString& driftFile)
 {
+    std::map<qint64, QPoint> out;
     QFile f(driftFile);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-        return 0;
-    std::map<qint64, std::pair<int, int>> drift;
+        return out;
     QTextStream in(&f);
     QString line;
     while (in.readLineInto(&line)) {
         const QStringList items = line.simplified().split(' ');
         if (line.startsWith('#') || items.size() < 4)
             continue;
-        drift[qRound64(items[1].toDouble() * 100.0)] = {items[2].toInt(), items[3].toInt()};
+        out[qRound64(items[1].toDouble() * 100.0)] = QPoint(-items[2].toInt(), -items[3].toInt());
     }
+    return out;
+}
+
+int applyTrueDrift(const QString& driftFile, const std::vector<TiffData*>& images)
+{
+    const std::map<qint64, QPoint> drift = trueDrift(driftFile);
     int shifted = 0;
     for (TiffData* t : images) {
         const auto it = drift.find(qRound64(t->energy() * 100.0));
         if (it == drift.end())
             continue;
-        t->setShift(-it->second.first, -it->second.second);
+        t->setShift(it->second.x(), it->second.y());
         ++shifted;
     }
     return shifted;

@@ -4,9 +4,11 @@
 // tools/make-demo: its series, its truth maps and the fraction errors
 // against them, and a few process figures.
 
+#include <QPoint>
 #include <QString>
 #include <QVector>
 #include <cmath>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -35,8 +37,10 @@ void loadSeries(const QString& dir, Series* s);
 // The "*.tif" file names of dir, in name order, with their directory.
 QStringList tiffFiles(const QString& dir);
 
-// The alignment shifts that undo truth/drift.txt (-dx, -dy per energy),
-// applied to the images of the listed energies; returns how many were shifted.
+// The alignment shifts that undo truth/drift.txt, (-dx, -dy) by energy x 100.
+std::map<qint64, QPoint> trueDrift(const QString& driftFile);
+// Those shifts applied to the images of the listed energies; returns how
+// many were shifted.
 int applyTrueDrift(const QString& driftFile, const std::vector<TiffData*>& images);
 
 // A raw little-endian float32 map of width x height values.

@@ -69,24 +69,6 @@ using DemoData::Series;
 using DemoData::loadSeries;
 using DemoData::readF32;
 
-// The alignment shifts that undo truth/drift.txt, by energy x 100.
-std::map<qint64, QPoint> trueShifts(const QString& path)
-{
-    std::map<qint64, QPoint> out;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-        return out;
-    QTextStream in(&f);
-    QString line;
-    while (in.readLineInto(&line)) {
-        const QStringList items = line.simplified().split(' ');
-        if (line.startsWith('#') || items.size() < 4)
-            continue;
-        out[qRound64(items[1].toDouble() * 100.0)] = QPoint(-items[2].toInt(), -items[3].toInt());
-    }
-    return out;
-}
-
 struct ShiftFigures {
     double offset = 0.0, rms = 0.0, rmse = 0.0, corr = 0.0;
 };
@@ -287,7 +269,7 @@ int main(int argc, char** argv)
     const Clock::time_point ta = Clock::now();
     align.runHere();
     const double alignS = secondsSince(ta);
-    const std::map<qint64, QPoint> truth = trueShifts(d.filePath("truth/drift.txt"));
+    const std::map<qint64, QPoint> truth = DemoData::trueDrift(d.filePath("truth/drift.txt"));
     int exact = 0;
     for (std::size_t k = 0; k < i1.images.size(); ++k) {
         const auto it = truth.find(qRound64(i1.images[k]->energy() * 100.0));
