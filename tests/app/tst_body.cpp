@@ -1,3 +1,4 @@
+#include "BodyScript.h"
 #include "app/Body.h"
 #include "app/Translation.h"
 #include "io/SelectDataFiles.h"
@@ -34,29 +35,8 @@ private slots:
     void i1ImageOfAnotherSizeIsRefused();
 
 private:
-    // A stack of n energies, w x h, written as "<kind>_<E>eV.tif" into dir.
-    static QStringList writeStack(const QString& dir, const QString& kind, int n, int w, int h, double scale);
     static void energiesFromNames(SelectDataFiles* panel);
 };
-
-QStringList TestBody::writeStack(const QString& dir, const QString& kind, int n, int w, int h, double scale)
-{
-    QStringList files;
-    for (int k = 0; k < n; ++k) {
-        const double e = 7080.0 + 5.0 * k;
-        std::vector<quint16> px(std::size_t(w) * h);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                // An absorption edge at 7110 eV that is deeper towards the right.
-                const double edge = e > 7110.0 ? 0.4 + 0.02 * x : 0.05 * (e - 7080.0) / 30.0;
-                px[std::size_t(y) * w + x] = quint16(scale * std::exp(-edge) + 3 * y + x);
-            }
-        const QString path = dir + QString("/%1_%2eV.tif").arg(kind).arg(e, 0, 'f', 2);
-        if (writeTiff16(path, px.data(), w, h))
-            files << path;
-    }
-    return files;
-}
 
 void TestBody::energiesFromNames(SelectDataFiles* panel)
 {
@@ -105,8 +85,8 @@ void TestBody::japaneseCatalogue()
 void TestBody::loadBrowseAndSpectrumUnderMouse()
 {
     QTemporaryDir dir;
-    const QStringList i1Files = writeStack(dir.path(), "i1", 12, 20, 14, 20000.0);
-    const QStringList i0Files = writeStack(dir.path(), "i0", 12, 20, 14, 30000.0);
+    const QStringList i1Files = BodyScript::writeStack(dir.path(), "i1", 12, 20, 14, 20000.0);
+    const QStringList i0Files = BodyScript::writeStack(dir.path(), "i0", 12, 20, 14, 30000.0);
     QCOMPARE(i1Files.size(), 12);
     Body body;
     body.show();
@@ -171,7 +151,7 @@ void TestBody::loadBrowseAndSpectrumUnderMouse()
 void TestBody::clearDuringLoadDropsLateImages()
 {
     QTemporaryDir dir;
-    const QStringList files = writeStack(dir.path(), "i1", 40, 64, 64, 20000.0);
+    const QStringList files = BodyScript::writeStack(dir.path(), "i1", 40, 64, 64, 20000.0);
     Body body;
     energiesFromNames(body.i1Panel());
     QSignalSpy finished(&body, &Body::finishBatchExec);
@@ -190,9 +170,9 @@ void TestBody::clearDuringLoadDropsLateImages()
 void TestBody::i1ImageOfAnotherSizeIsRefused()
 {
     QTemporaryDir dir;
-    QStringList files = writeStack(dir.path(), "i1", 2, 16, 16, 20000.0);
+    QStringList files = BodyScript::writeStack(dir.path(), "i1", 2, 16, 16, 20000.0);
     QDir(dir.path()).mkdir("odd");
-    files.insert(1, writeStack(dir.path() + "/odd", "i1", 1, 8, 16, 20000.0).first());
+    files.insert(1, BodyScript::writeStack(dir.path() + "/odd", "i1", 1, 8, 16, 20000.0).first());
     Body body;
     QSignalSpy finished(&body, &Body::finishBatchExec);
     body.readI1Files(files, true);
