@@ -163,8 +163,9 @@ void TestLoadTiff::selection()
     const QString prefix = QString("sel%1_").arg(series++);
     QStringList list = writeSeries(prefix, files);
     QCOMPARE(list.size(), files);
+    static const char garbage[] = "II*\0garbage that is no TIFF directory";
     if (corrupt >= 0)
-        QVERIFY(writeFile(list[corrupt], QByteArray("II*\0garbage that is no TIFF directory", 40)));
+        QVERIFY(writeFile(list[corrupt], QByteArray(garbage, int(sizeof garbage) - 1)));
 
     startThread();
     emit m_requester->load(list, skip, cutFirst, cutLast);
