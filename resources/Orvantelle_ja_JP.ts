@@ -269,6 +269,50 @@
             <source>Select Ref%1</source>
             <translation>参照%1を選択</translation>
         </message>
+        <message>
+            <source>fraction</source>
+            <translation>比率</translation>
+        </message>
+        <message>
+            <source>amount</source>
+            <translation>量</translation>
+        </message>
+        <message>
+            <source>LCF %1: %2</source>
+            <translation>LCF %1: %2</translation>
+        </message>
+        <message>
+            <source>row %1</source>
+            <translation>行 %1</translation>
+        </message>
+        <message>
+            <source>LCF R-factor</source>
+            <translation>LCF R 因子</translation>
+        </message>
+        <message>
+            <source>LCF sum of fractions</source>
+            <translation>LCF 比率の合計</translation>
+        </message>
+        <message>
+            <source>Residual absorption: dmut</source>
+            <translation>残留吸収: dmut</translation>
+        </message>
+        <message>
+            <source>Residual absorption: rest</source>
+            <translation>残留吸収: 残り</translation>
+        </message>
+        <message>
+            <source>Residual absorption: ratio</source>
+            <translation>残留吸収: 比率</translation>
+        </message>
+        <message>
+            <source>Elements: %1</source>
+            <translation>元素: %1</translation>
+        </message>
+        <message>
+            <source>%1: %2</source>
+            <translation>%1: %2</translation>
+        </message>
     </context>
     <context>
         <name>BatchCtrl</name>
@@ -544,6 +588,18 @@
             <location filename="../src/app/Body.cpp" line="+56" />
             <source>Spectrum at the position</source>
             <translation>現在位置のスペクトル</translation>
+        </message>
+        <message>
+            <source>Energy shift [eV]</source>
+            <translation>エネルギーシフト [eV]</translation>
+        </message>
+        <message>
+            <source>Previous image</source>
+            <translation>前の画像</translation>
+        </message>
+        <message>
+            <source>Next image</source>
+            <translation>次の画像</translation>
         </message>
     </context>
     <context>

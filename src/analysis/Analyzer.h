@@ -41,6 +41,9 @@ public:
     // The result map the main window shows for the current mode and choices,
     // or null when none applies.
     Analyzed2DRes* currentImage() const;
+    // What that map shows, in words for its caption on the main window
+    // (reference file and amount or fraction, element and map kind, ...).
+    QString currentImageTitle() const;
 
     // For the main window's 2D runs.
     QVector<ReferenceSnapshot> referenceSnapshots() const;  // every row, in order

@@ -8,8 +8,10 @@
 #include "analysis/AnalyzerFields.h"
 #include "analysis/ElemCtrl.h"
 #include "analysis/LCFReference.h"
+#include "widgets/XafsFileSelect.h"
 
 #include <QButtonGroup>
+#include <QFileInfo>
 
 using AnalyzerFields::number;
 using AnalyzerFields::numberText;
@@ -67,6 +69,45 @@ Analyzed2DRes* Analyzer::currentImage() const
             res = m_elems[k]->map(elemTypeMap[type]);
     }
     return res;
+}
+
+QString Analyzer::currentImageTitle() const
+{
+    if (!currentImage())
+        return QString();
+    const int n = m_refs.size();
+    if (ui->DoMLCFA->isChecked()) {
+        const int b = m_imageGroup->checkedId();
+        if (b >= 0 && b < n) {
+            const QString file = QFileInfo(m_refs[b]->fileSelect()->fileName()).completeBaseName();
+            const QString what = ui->SelRatio->isChecked() ? tr("fraction") : tr("amount");
+            return tr("LCF %1: %2").arg(file.isEmpty() ? tr("row %1").arg(b + 1) : file, what);
+        }
+        if (b == n + 3)
+            return tr("LCF R-factor");
+        if (b == n + 4)
+            return tr("LCF sum of fractions");
+    }
+    if (ui->DoRAA->isChecked()) {
+        const int b = m_imageGroup->checkedId();
+        if (b == n)
+            return tr("Residual absorption: dmut");
+        if (b == n + 1)
+            return tr("Residual absorption: rest");
+        if (b == n + 2)
+            return tr("Residual absorption: ratio");
+    }
+    if (ui->DoElemA->isChecked()) {
+        const QAbstractButton* type = m_elemTypeGroup->checkedButton();
+        const int typeId = m_elemTypeGroup->checkedId();
+        const QString kind = type ? type->text() : QString();
+        if (typeId == elemTypeCorrelation || typeId == elemTypeCorrelationTh)
+            return tr("Elements: %1").arg(kind);
+        const int k = m_showGroup->checkedId();
+        if (k >= 0 && k < m_elems.size())
+            return tr("%1: %2").arg(m_elems[k]->name(), kind);
+    }
+    return QString();
 }
 
 // --- scales

@@ -178,6 +178,8 @@ signals:
     void batchCommandFailed(QString message);
 
 private:
+    // Gives the image view the analyzer's chosen map with its caption.
+    void pickAnalyzerMap();
     void buildBatch();
     void buildSaving();
     // Writes `message` as a warning and into the status bar; a batch line in

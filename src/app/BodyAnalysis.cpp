@@ -36,9 +36,14 @@ void Body::buildAnalyzer()
 void Body::showResAnalysis(bool f)
 {
     Q_UNUSED(f);
-    ui->dispA->setResultLayer(m_analyzer->currentImage());
+    pickAnalyzerMap();
     ui->dispA->setShowOverlayer(ui->ShowShiftMap->isChecked() || ui->ShowResAnalysis->isChecked());
     redrawImage();
+}
+
+void Body::pickAnalyzerMap()
+{
+    ui->dispA->setResultLayer(m_analyzer->currentImage(), m_analyzer->currentImageTitle());
 }
 
 void Body::selectedNewRef()

@@ -174,7 +174,7 @@ void Body::showShiftMap(bool f)
     Q_UNUSED(f);
     if (!m_shiftMap.hasImage())
         return;
-    ui->dispA->setResultLayer(&m_shiftMap);
+    ui->dispA->setResultLayer(&m_shiftMap, tr("Energy shift [eV]"));
     ui->dispA->setShowOverlayer(ui->ShowShiftMap->isChecked() || ui->ShowResAnalysis->isChecked());
     redrawImage();
 }

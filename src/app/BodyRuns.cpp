@@ -118,7 +118,7 @@ void Body::generateResImages()
             row->map(k)->genImg();
     for (Analyzed2DRes* m : {m_analyzer->rFactorMap(), m_analyzer->fracSumMap()})
         m->genImg();
-    ui->dispA->setResultLayer(m_analyzer->currentImage());
+    pickAnalyzerMap();
 }
 
 void Body::startElems2DAnalysis()
@@ -190,7 +190,7 @@ void Body::generateElemsResImages()
             row->map(k)->genImg();
     m_analyzer->corMap()->genImg();
     m_analyzer->corThMap()->genImg();
-    ui->dispA->setResultLayer(m_analyzer->currentImage());
+    pickAnalyzerMap();
 }
 
 void Body::startRA2DAnalysis()
@@ -217,7 +217,7 @@ void Body::generateRAResImage()
     ResidualRunJob::computeRatio(*m_analyzer->a2dDMut(), *m_analyzer->a2dRest(), m_analyzer->a2dRati());
     for (Analyzed2DRes* m : {m_analyzer->a2dDMut(), m_analyzer->a2dRest(), m_analyzer->a2dRati()})
         m->genImg();
-    ui->dispA->setResultLayer(m_analyzer->currentImage());
+    pickAnalyzerMap();
 }
 
 void Body::execFourierA()

@@ -3,6 +3,7 @@
 #include "widgets/ColorScale.h"
 #include "widgets/DisplayLayer.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPen>
 
@@ -32,9 +33,10 @@ void ImgDispA::setImage(DisplayLayer* image)
         resetImageViewWindow();
 }
 
-void ImgDispA::setResultLayer(DisplayLayer* layer)
+void ImgDispA::setResultLayer(DisplayLayer* layer, const QString& title)
 {
     m_result = layer;
+    m_resultTitle = layer ? title : QString();
 }
 
 void ImgDispA::setScale(ColorScale* scale)
@@ -95,6 +97,8 @@ void ImgDispA::drawImage(QPainter* p)
     }
     if (img && !img->isNull() && !m_view.isEmpty())
         p->drawImage(QRectF(0, 0, width(), height()), *img, m_view.rect());
+    if (m_showOverlay && img && !m_resultTitle.isEmpty())
+        drawTitle(p);
     syncChart();
     if (m_selecting) {
         QPen pen(QColor(192, 192, 255));
@@ -107,6 +111,21 @@ void ImgDispA::drawImage(QPainter* p)
                                    c->screenY(m_band.top() + m_band.height())))
                         .normalized());
     }
+}
+
+void ImgDispA::drawTitle(QPainter* p) const
+{
+    // Top-left caption on a dark band, readable over any colour of the map.
+    const QFontMetrics fm(font());
+    const int pad = 4;
+    const QRect text = fm.boundingRect(m_resultTitle);
+    const QRect band(0, 0, text.width() + 2 * pad, fm.height() + 2 * pad);
+    p->save();
+    p->fillRect(band, QColor(0, 0, 0, 160));
+    p->setPen(Qt::white);
+    p->setFont(font());
+    p->drawText(band, Qt::AlignCenter, m_resultTitle);
+    p->restore();
 }
 
 void ImgDispA::onMousePressed()

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPointer>
 #include <QRectF>
+#include <QString>
 
 class ColorScale;
 class DisplayLayer;
@@ -26,7 +27,10 @@ public:
     DisplayLayer* image() const { return m_image; }
     // The result layer shown instead of the image while the overlay flag is set
     // (not owned; nullptr forgets it).
-    void setResultLayer(DisplayLayer* layer);
+    // The result layer shown with the overlay flag, and the caption drawn
+    // over it so that a map on screen always says what it is.
+    void setResultLayer(DisplayLayer* layer, const QString& title = QString());
+    const QString& resultTitle() const { return m_resultTitle; }
     DisplayLayer* resultLayer() const { return m_result; }
     bool showOverlayer() const { return m_showOverlay; }
     // The layer drawn now: the result layer with the overlay flag, else the image.
@@ -71,10 +75,12 @@ protected:
 
 private:
     void syncChart();
+    void drawTitle(QPainter* p) const;
     void finishSelection(bool zoom);
 
     DisplayLayer* m_image = nullptr;
     DisplayLayer* m_result = nullptr;
+    QString m_resultTitle;
     bool m_showOverlay = false;
     QPointer<ColorScale> m_scale;
     // Set when the scale changed or another image came since the last render.

@@ -8,10 +8,12 @@
 #include "io/SelectDataFiles.h"
 #include "processing/CalibCtrl.h"
 #include "processing/EnergyMapFile.h"
+#include "widgets/ImgDispA.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -106,6 +108,14 @@ void TestBodyRuns::lcfAndElementRunsEqualPointByPoint()
     QCOMPARE(nonZeroValues(*analyzer->refs()[3]->map(1)), 0);   // the row not in use
     QVERIFY(analyzer->refs()[0]->map(1)->hasImage());
 
+    // The map on show says which reference and kind it is.
+    const ImgDispA* view = body.findChild<ImgDispA*>("dispA");
+    analyzer->findChild<QRadioButton*>("SelRatio")->setChecked(true);
+    analyzer->refs()[0]->showButton()->click();
+    body.findChild<QRadioButton*>("ShowResAnalysis")->setChecked(true);
+    QCOMPARE(view->resultLayer(), static_cast<DisplayLayer*>(analyzer->refs()[0]->map(LCFReference::Fraction)));
+    QCOMPARE(view->resultTitle(), QString("LCF %1: fraction").arg(compounds[0]));
+
     // Pressing Analyze again during a run stops it: no completion follows.
     analyzer->findChild<QPushButton*>("AskAnalyze")->click();
     analyzer->findChild<QPushButton*>("AskAnalyze")->click();
@@ -153,6 +163,8 @@ void TestBodyRuns::calibrationMapSavesAndLoadsBack()
     QTRY_COMPARE(finished.count(), 1);
     const Analyzed2DRes& map = body.shiftMap();
     QCOMPARE(map.width(), m_demo.width);
+    body.findChild<QRadioButton*>("ShowShiftMap")->setChecked(true);
+    QCOMPARE(body.findChild<ImgDispA*>("dispA")->resultTitle(), QString("Energy shift [eV]"));
     // The calibrated shifts follow the demo's true shift map.
     double worst = 0.0;
     for (int y = 1; y < m_demo.height - 1; y += 3)

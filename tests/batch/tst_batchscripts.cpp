@@ -1,6 +1,7 @@
 #include "BatchHarness.h"
 
 #include "batch/BatchDispatcher.h"
+#include "batch/BatchInterpreter.h"
 #include "batch/BatchKeywords.h"
 #include "batch/BatchScriptFile.h"
 
@@ -23,6 +24,8 @@ private slots:
     void endLineIsReenteredQuietly();
     void backslashOnTheLastLine();
     void substitutionIsBounded();
+    void fuzzCorpus_data();
+    void fuzzCorpus();
 };
 
 namespace {
@@ -162,6 +165,36 @@ void TestBatchScripts::substitutionIsBounded()
     QVERIFY(args.at(0).startsWith("xAAAA"));
     QVERIFY(args.at(0).endsWith("Ay"));
     QCOMPARE(args.at(1), QString("none"));
+}
+
+// Every script the batch fuzzer keeps, run through the interpreter with each
+// line completed at once: lines sent lie inside the script, arguments stay
+// within their bound, and loops end within the step budget or are cut there.
+void TestBatchScripts::fuzzCorpus_data()
+{
+    QTest::addColumn<QString>("file");
+    const QDir dir(QStringLiteral(BATCH_CORPUS_DIR));
+    const QStringList names = dir.entryList(QDir::Files, QDir::Name);
+    QVERIFY(names.size() >= 10);
+    for (const QString& name : names)
+        QTest::newRow(qPrintable(name)) << dir.filePath(name);
+}
+
+void TestBatchScripts::fuzzCorpus()
+{
+    QFETCH(QString, file);
+    const QStringList lines = readAll(file).split(QLatin1Char('\n'));
+    BatchInterpreter interpreter;
+    interpreter.start(lines);
+    for (int step = 0; step < 2000; ++step) {
+        const BatchInterpreter::Step s = interpreter.executeNextLine();
+        if (!s.sent)
+            break;
+        QVERIFY(s.cmd.lineNo >= 1 && s.cmd.lineNo <= lines.size());
+        for (const QString& a : s.cmd.args)
+            QVERIFY(a.size() <= BatchInterpreter::maxArgumentLength);
+    }
+    interpreter.stop();
 }
 
 QTEST_GUILESS_MAIN(TestBatchScripts)

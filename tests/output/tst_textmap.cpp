@@ -26,6 +26,8 @@ private slots:
     void malformed_data();
     void malformed();
     void jobWritesTheSameFile();
+    void fuzzCorpus_data();
+    void fuzzCorpus();
 
 private:
     // A 10 x 10 map, half sizes 1: centres x = 1, 4, 7 on lines y = 1, 4, 7,
@@ -243,6 +245,37 @@ void TestTextMap::jobWritesTheSameFile()
     QFile a(once), b(sliced);
     QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
     QCOMPARE(b.readAll(), a.readAll());
+}
+
+// Every input the text-map fuzzer keeps, read from its file in all four
+// layouts: a refusal says why, and a map that reads holds what its layout
+// promises.
+void TestTextMap::fuzzCorpus_data()
+{
+    QTest::addColumn<QString>("file");
+    const QDir dir(QStringLiteral(TEXTMAP_CORPUS_DIR));
+    const QStringList names = dir.entryList(QDir::Files, QDir::Name);
+    QVERIFY(names.size() >= 4);
+    for (const QString& name : names)
+        QTest::newRow(qPrintable(name)) << dir.filePath(name);
+}
+
+void TestTextMap::fuzzCorpus()
+{
+    QFETCH(QString, file);
+    for (int layout = 0; layout < 4; ++layout) {
+        const TextMapFormat format{(layout & 1) != 0, (layout & 2) != 0};
+        TextMapReader::Map map;
+        QString why;
+        if (!TextMapReader::read(file, format, &map, &why)) {
+            QVERIFY(!why.isEmpty());
+            continue;
+        }
+        if (format.xyVal)
+            QVERIFY(map.rows.isEmpty());
+        else
+            QVERIFY(map.points.isEmpty());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestTextMap)
