@@ -104,7 +104,10 @@ bool read(const QString& path, const TextMapFormat& format, Map* out, QString* e
             *error = QStringLiteral("Can't open %1: %2").arg(path, file.errorString());
         return false;
     }
-    const QByteArray bytes = file.read(maxBytes + 1);
+    // Not read(maxBytes + 1): QIODevice::read(n) allocates n bytes up front,
+    // a gigabyte for every map. The size was checked above; a file that grew
+    // since is caught below.
+    const QByteArray bytes = file.readAll();
     if (bytes.size() > maxBytes) {
         if (error)
             *error = QStringLiteral("Can't read %1: file too large").arg(path);
