@@ -1,4 +1,5 @@
 #include "BatchHarness.h"
+#include "CorpusRows.h"
 
 #include "batch/BatchDispatcher.h"
 #include "batch/BatchInterpreter.h"
@@ -172,12 +173,7 @@ void TestBatchScripts::substitutionIsBounded()
 // within their bound, and loops end within the step budget or are cut there.
 void TestBatchScripts::fuzzCorpus_data()
 {
-    QTest::addColumn<QString>("file");
-    const QDir dir(QStringLiteral(BATCH_CORPUS_DIR));
-    const QStringList names = dir.entryList(QDir::Files, QDir::Name);
-    QVERIFY(names.size() >= 10);
-    for (const QString& name : names)
-        QTest::newRow(qPrintable(name)) << dir.filePath(name);
+    addCorpusRows(QStringLiteral(BATCH_CORPUS_DIR), 10);
 }
 
 void TestBatchScripts::fuzzCorpus()

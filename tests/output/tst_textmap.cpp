@@ -1,3 +1,4 @@
+#include "CorpusRows.h"
 #include "analysis/ScanGrid.h"
 #include "output/SaveFileNames.h"
 #include "output/TextMapReader.h"
@@ -252,12 +253,7 @@ void TestTextMap::jobWritesTheSameFile()
 // promises.
 void TestTextMap::fuzzCorpus_data()
 {
-    QTest::addColumn<QString>("file");
-    const QDir dir(QStringLiteral(TEXTMAP_CORPUS_DIR));
-    const QStringList names = dir.entryList(QDir::Files, QDir::Name);
-    QVERIFY(names.size() >= 4);
-    for (const QString& name : names)
-        QTest::newRow(qPrintable(name)) << dir.filePath(name);
+    addCorpusRows(QStringLiteral(TEXTMAP_CORPUS_DIR), 4);
 }
 
 void TestTextMap::fuzzCorpus()

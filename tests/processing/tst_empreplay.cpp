@@ -2,6 +2,7 @@
 // crash it, a map that is read holds as many values as its header says and
 // applies to a result map of that size, and a refusal names the file.
 
+#include "CorpusRows.h"
 #include "DebugCapture.h"
 #include "analysis/Analyzed2DRes.h"
 #include "processing/EnergyMapFile.h"
@@ -20,12 +21,7 @@ private slots:
 
 void TestEmpReplay::replay_data()
 {
-    QTest::addColumn<QString>("file");
-    const QDir dir(QStringLiteral(EMP_CORPUS_DIR));
-    const QStringList names = dir.entryList(QDir::Files, QDir::Name);
-    QVERIFY(names.size() >= 7);
-    for (const QString& name : names)
-        QTest::newRow(qPrintable(name)) << dir.filePath(name);
+    addCorpusRows(QStringLiteral(EMP_CORPUS_DIR), 7);
 }
 
 void TestEmpReplay::replay()
