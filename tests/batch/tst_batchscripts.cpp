@@ -25,6 +25,7 @@ private slots:
     void endLineIsReenteredQuietly();
     void backslashOnTheLastLine();
     void substitutionIsBounded();
+    void loopFrom01To100KeepsTwoDigitsUntil100();
     void fuzzCorpus_data();
     void fuzzCorpus();
 };
@@ -166,6 +167,26 @@ void TestBatchScripts::substitutionIsBounded()
     QVERIFY(args.at(0).startsWith("xAAAA"));
     QVERIFY(args.at(0).endsWith("Ay"));
     QCOMPARE(args.at(1), QString("none"));
+}
+
+void TestBatchScripts::loopFrom01To100KeepsTwoDigitsUntil100()
+{
+    BatchDispatcher dispatcher;
+    FakeExecutor executor(&dispatcher);
+    executor.attach();
+    dispatcher.doDispatchCmds({":for n N 01 100", "save_image f_N.png", ":next n", ""});
+    QVERIFY(runToEnd(executor));
+
+    auto value = [](int i) { return i < 10 ? QStringLiteral("0%1").arg(i) : QString::number(i); };
+    QString log = QStringLiteral("for n : N = 01\n");
+    QStringList sent{"1 0 [:for] [n] [N] [01] [100]"};
+    for (int i = 1; i <= 100; ++i) {
+        log += QStringLiteral("save_image : f_%1.png\nnext n : N = %2\n").arg(value(i), value(qMin(i + 1, 100)));
+        sent << QStringLiteral("2 0 [save_image] [f_%1.png]").arg(value(i)) << QStringLiteral("3 0 [:next] [n]");
+    }
+    sent << "4 1 []";
+    QCOMPARE(executor.log, log);
+    QCOMPARE(executor.sent, sent);
 }
 
 // Every script the batch fuzzer keeps, run through the interpreter with each
