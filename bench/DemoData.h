@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <QString>
 #include <QVector>
+#include <chrono>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -16,6 +17,13 @@ class Analyzed2DRes;
 class TiffData;
 
 namespace DemoData {
+
+using Clock = std::chrono::steady_clock;
+
+inline double secondsSince(Clock::time_point t0)
+{
+    return std::chrono::duration<double>(Clock::now() - t0).count();
+}
 
 // Compounds of the demo, in the order of its references and truth maps.
 extern const char* const compounds[];

@@ -15,6 +15,7 @@
 #include "processing/BlockSum.h"
 #include "processing/EdgeNormalization.h"
 #include "processing/GridBlockSums.h"
+#include "SyntheticStack.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -25,56 +26,15 @@
 
 namespace {
 
-// An iron-like edge over the scan, for images whose spectra normalise like
-// real ones.
-double edgeMu(double e)
+const SyntheticStack& largeStack()
 {
-    const double l = 12398.424360387684 / e;
-    return 0.3 + 0.002 * l * l * l + 0.5 + std::atan((e - 7120.0) / 2.0) / 3.141592653589793;
-}
-
-// A synthetic stack: size x size pixels, n energies from 6962 to 7512 eV,
-// I1 and I0 images with texture, written as TIFFs and read back. Each stack
-// is made once per process.
-struct Stack {
-    std::vector<std::unique_ptr<TiffData>> i1Images, i0Images;
-    std::vector<const TiffData*> i1, i0;
-
-    Stack(int size, int n)
-    {
-        QTemporaryDir dir;
-        std::vector<quint16> s(std::size_t(size) * std::size_t(size));
-        for (int k = 0; k < n; ++k) {
-            const double e = 6962.0 + 550.0 * k / (n - 1);
-            const double t = std::exp(-edgeMu(e));
-            for (int kind = 0; kind < 2; ++kind) {
-                for (int y = 0; y < size; ++y)
-                    for (int x = 0; x < size; ++x) {
-                        const double beam = 20000.0 + ((x * 7 + y * 13 + k) % 97);
-                        s[std::size_t(y) * std::size_t(size) + std::size_t(x)] =
-                            quint16(kind == 0 ? beam * t : beam);
-                    }
-                const QString path = dir.filePath("img.tif");
-                writeTiff16(path, s.data(), size, size);
-                auto img = std::make_unique<TiffData>();
-                img->read(path);
-                img->setEnergy(e);
-                (kind == 0 ? i1 : i0).push_back(img.get());
-                (kind == 0 ? i1Images : i0Images).push_back(std::move(img));
-            }
-        }
-    }
-};
-
-const Stack& largeStack()
-{
-    static const Stack s(1024, 300);
+    static const SyntheticStack s(1024, 300);
     return s;
 }
 
-const Stack& demoSizedStack()
+const SyntheticStack& demoSizedStack()
 {
-    static const Stack s(256, 150);
+    static const SyntheticStack s(256, 150);
     return s;
 }
 
@@ -83,7 +43,7 @@ const Stack& demoSizedStack()
 // a few pixels between evaluations.
 void BM_MouseSpectrum_1024x1024x300(benchmark::State& state)
 {
-    const Stack& st = largeStack();
+    const SyntheticStack& st = largeStack();
     const int half = int(state.range(0));
     const AbsorptionSpectrum a(st.i1, st.i0, half, half, false);
     int x = 200, y = 300;
@@ -100,7 +60,7 @@ BENCHMARK(BM_MouseSpectrum_1024x1024x300)->Arg(10)->Unit(benchmark::kMillisecond
 // Only the block sums of the same request (I1 and the two I0 images per energy).
 void BM_MouseBlockSums_1024x1024x300(benchmark::State& state)
 {
-    const Stack& st = largeStack();
+    const SyntheticStack& st = largeStack();
     const int half = int(state.range(0));
     const AbsorptionSpectrum a(st.i1, st.i0, half, half, false);
     Spectrum s;
@@ -150,7 +110,7 @@ BENCHMARK(BM_GridBlockSums_256x256)->Arg(0)->Arg(1);
 // over images (threads given by the argument).
 void BM_BlockSpectra_256x256x150(benchmark::State& state)
 {
-    const Stack& st = demoSizedStack();
+    const SyntheticStack& st = demoSizedStack();
     const AbsorptionSpectrum a(st.i1, st.i0, 0, 0, false);
     ScanGrid sg;
     sg.setup(256, 256, 0, 0, QRectF(0, 0, 256, 256), -1, -1);

@@ -6,6 +6,7 @@
 #include "output/SpectraFileJob.h"
 #include "output/TextMapWriter.h"
 #include "output/TiffWriter.h"
+#include "SyntheticStack.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -15,41 +16,9 @@
 
 namespace {
 
-// size x size images at n energies over an iron-like edge, written and read
-// back once per process.
-struct SavingStack {
-    std::vector<std::unique_ptr<TiffData>> images;
-    std::vector<const TiffData*> i1, i0;
-
-    SavingStack(int size, int n)
-    {
-        QTemporaryDir dir;
-        std::vector<quint16> s(std::size_t(size) * std::size_t(size));
-        for (int k = 0; k < n; ++k) {
-            const double e = 6962.0 + 550.0 * k / (n - 1);
-            const double t = std::exp(-(0.8 + std::atan((e - 7120.0) / 2.0) / 3.14159));
-            for (int kind = 0; kind < 2; ++kind) {
-                for (int y = 0; y < size; ++y)
-                    for (int x = 0; x < size; ++x) {
-                        const double beam = 20000.0 + ((x * 7 + y * 13 + k) % 97);
-                        s[std::size_t(y) * std::size_t(size) + std::size_t(x)] =
-                            quint16(kind == 0 ? beam * t : beam);
-                    }
-                const QString path = dir.filePath("img.tif");
-                writeTiff16(path, s.data(), size, size);
-                auto img = std::make_unique<TiffData>();
-                img->read(path);
-                img->setEnergy(e);
-                (kind == 0 ? i1 : i0).push_back(img.get());
-                images.push_back(std::move(img));
-            }
-        }
-    }
-};
-
-const SavingStack& stack()
+const SyntheticStack& stack()
 {
-    static const SavingStack s(256, 100);
+    static const SyntheticStack s(256, 100);
     return s;
 }
 
@@ -76,7 +45,7 @@ void dropMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
 
 void BM_SpectraFile(benchmark::State& state)
 {
-    const SavingStack& s = stack();
+    const SyntheticStack& s = stack();
     // One progress line per grid row would flood the output.
     const QtMessageHandler previous = qInstallMessageHandler(dropMessages);
     QTemporaryDir dir;

@@ -81,43 +81,35 @@ QString file9809()
     return file;
 }
 
-void BM_SpectrumRead2M_Plain(benchmark::State& state)
+// Reads `file` on every iteration with `read`, which must give every line.
+template <class S, class Read>
+void readEach(benchmark::State& state, const QString& file, Read read)
 {
-    const QString file = plainFile();
     for (auto _ : state) {
-        Spectrum s;
-        if (!s.loadFromText(file) || s.count() != lineCount)
-            state.SkipWithError("plain read failed");
+        S s;
+        if (!read(s, file) || s.count() != lineCount)
+            state.SkipWithError("read failed");
         benchmark::DoNotOptimize(s.y(lineCount / 2));
     }
     state.SetBytesProcessed(state.iterations() * QFile(file).size());
+}
+
+void BM_SpectrumRead2M_Plain(benchmark::State& state)
+{
+    readEach<Spectrum>(state, plainFile(), [](Spectrum& s, const QString& f) { return s.loadFromText(f); });
 }
 BENCHMARK(BM_SpectrumRead2M_Plain)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_SpectrumRead2M_9809(benchmark::State& state)
 {
-    const QString file = file9809();
-    for (auto _ : state) {
-        Spectrum s;
-        if (!s.loadFrom9809(file) || s.count() != lineCount)
-            state.SkipWithError("9809 read failed");
-        benchmark::DoNotOptimize(s.y(lineCount / 2));
-    }
-    state.SetBytesProcessed(state.iterations() * QFile(file).size());
+    readEach<Spectrum>(state, file9809(), [](Spectrum& s, const QString& f) { return s.loadFrom9809(f); });
 }
 BENCHMARK(BM_SpectrumRead2M_9809)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // What a spectrum chooser does: detect the format, then read.
 void BM_SpectrumRead2M_XafsLoadPlain(benchmark::State& state)
 {
-    const QString file = plainFile();
-    for (auto _ : state) {
-        XafsSpectrum s;
-        if (!s.load(file) || s.count() != lineCount)
-            state.SkipWithError("load failed");
-        benchmark::DoNotOptimize(s.y(lineCount / 2));
-    }
-    state.SetBytesProcessed(state.iterations() * QFile(file).size());
+    readEach<XafsSpectrum>(state, plainFile(), [](XafsSpectrum& s, const QString& f) { return s.load(f); });
 }
 BENCHMARK(BM_SpectrumRead2M_XafsLoadPlain)->Unit(benchmark::kMillisecond)->UseRealTime();
 

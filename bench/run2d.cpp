@@ -58,13 +58,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point t0)
-{
-    return std::chrono::duration<double>(Clock::now() - t0).count();
-}
-
+using DemoData::Clock;
+using DemoData::secondsSince;
 using DemoData::compoundCount;
 using DemoData::compounds;
 
