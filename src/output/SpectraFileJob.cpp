@@ -24,6 +24,35 @@ void appendReal(QByteArray& out, double v)
     out += QByteArray::number(v, 'g', 6);
 }
 
+qint64 chunksOf(qint64 points)
+{
+    return (points + chunkPoints - 1) / chunkPoints;
+}
+
+// Formats points [0, points) chunk by chunk on `threads` workers and joins
+// the chunks in order. Each worker makes its own point formatter with
+// `makePoint()`, so that formatters can keep buffers from point to point.
+template <class MakePoint>
+QByteArray formatInChunks(qint64 points, int threads, const std::atomic<bool>& stop, MakePoint makePoint)
+{
+    const int chunks = int(chunksOf(points));
+    std::vector<QByteArray> texts(static_cast<std::size_t>(chunks));
+    std::atomic<int> next{0};
+    runOnThreads(threads, [&](int) {
+        auto point = makePoint();
+        for (int c = next++; c < chunks && !stop.load(); c = next++) {
+            QByteArray& out = texts[std::size_t(c)];
+            const qint64 end = qMin(points, qint64(c + 1) * chunkPoints);
+            for (qint64 p = qint64(c) * chunkPoints; p < end; ++p)
+                point(out, p);
+        }
+    });
+    QByteArray all;
+    for (QByteArray& t : texts)
+        all += t;
+    return all;
+}
+
 } // namespace
 
 SpectraFileJob::SpectraFileJob(const SpectraFileRequest& request)
@@ -138,6 +167,16 @@ SpectraFileJob::Inside SpectraFileJob::insideOf(int firstRow, int rowCount) cons
     return in;
 }
 
+BlockGrid SpectraFileJob::gridOf(const Inside& in) const
+{
+    BlockGrid g;
+    for (int i = in.i0; i < in.i1; ++i)
+        g.xs.push_back(m_axes.x(i));
+    for (int j = in.j0; j < in.j1; ++j)
+        g.ys.push_back(m_axes.y(j));
+    return g;
+}
+
 int SpectraFileJob::threadCount(qint64 work) const
 {
     int n = m_request.threads > 0 ? m_request.threads : int(std::thread::hardware_concurrency());
@@ -147,61 +186,41 @@ int SpectraFileJob::threadCount(qint64 work) const
 QByteArray SpectraFileJob::xafsBand(int firstRow, int rowCount, const std::atomic<bool>& stop)
 {
     const Inside in = insideOf(firstRow, rowCount);
-    bool haveValues = false;
-    if (in.i1 > in.i0) {
-        BlockGrid g;
-        for (int i = in.i0; i < in.i1; ++i)
-            g.xs.push_back(m_axes.x(i));
-        for (int j = in.j0; j < in.j1; ++j)
-            g.ys.push_back(m_axes.y(j));
-        // Without memory for the band's values every point is summed alone.
-        haveValues = m_values.build(m_source, g, m_request.threads);
-    }
+    // Without memory for the band's values every point is summed alone.
+    const bool haveValues = in.i1 > in.i0 && m_values.build(m_source, gridOf(in), m_request.threads);
     if (stop.load())
         return QByteArray();
 
     const int columns = m_axes.columns;
     const qint64 points = qint64(rowCount) * columns;
-    const int chunks = int((points + chunkPoints - 1) / chunkPoints);
-    std::vector<QByteArray> texts(static_cast<std::size_t>(chunks));
-    std::atomic<int> next{0};
     const BlockGrid& g = m_values.grid();
-    runOnThreads(threadCount(chunks), [&](int) {
-        Spectrum mu;
-        for (int c = next++; c < chunks && !stop.load(); c = next++) {
-            QByteArray& out = texts[std::size_t(c)];
-            const qint64 end = qMin(points, qint64(c + 1) * chunkPoints);
-            for (qint64 p = qint64(c) * chunkPoints; p < end; ++p) {
-                const int j = firstRow + int(p / columns);
-                const int i = int(p % columns);
-                const int x = m_axes.x(i);
-                const int y = m_axes.y(j);
-                const double e = m_shifts[std::size_t(qint64(j) * columns + i)];
-                if (haveValues && in.contains(i, j))
-                    m_values.spectrum(g.index(i - in.i0, j - in.j0), &mu);
-                else
-                    m_source.spectrum(x, y, &mu);
-                const XafsSpectrum xafs(mu, m_request.victoreen, e);
-                const Spectrum& dn = xafs.doubleNormalizedPostBase();
-                out += QByteArray::number(x);
+    return formatInChunks(points, threadCount(chunksOf(points)), stop, [&] {
+        return [&, mu = Spectrum()](QByteArray& out, qint64 p) mutable {
+            const int j = firstRow + int(p / columns);
+            const int i = int(p % columns);
+            const int x = m_axes.x(i);
+            const int y = m_axes.y(j);
+            const double e = m_shifts[std::size_t(qint64(j) * columns + i)];
+            if (haveValues && in.contains(i, j))
+                m_values.spectrum(g.index(i - in.i0, j - in.j0), &mu);
+            else
+                m_source.spectrum(x, y, &mu);
+            const XafsSpectrum xafs(mu, m_request.victoreen, e);
+            const Spectrum& dn = xafs.doubleNormalizedPostBase();
+            out += QByteArray::number(x);
+            out += ' ';
+            out += QByteArray::number(y);
+            out += ' ';
+            appendReal(out, e);
+            for (int k = 0; k < xafs.count(); ++k) {
                 out += ' ';
-                out += QByteArray::number(y);
+                appendReal(out, xafs.x(k));
                 out += ' ';
-                appendReal(out, e);
-                for (int k = 0; k < xafs.count(); ++k) {
-                    out += ' ';
-                    appendReal(out, xafs.x(k));
-                    out += ' ';
-                    appendReal(out, dn.y(k));
-                }
-                out += '\n';
+                appendReal(out, dn.y(k));
             }
-        }
+            out += '\n';
+        };
     });
-    QByteArray all;
-    for (QByteArray& t : texts)
-        all += t;
-    return all;
 }
 
 QByteArray SpectraFileJob::rawBand(int firstRow, int rowCount, const std::atomic<bool>& stop)
@@ -216,12 +235,8 @@ QByteArray SpectraFileJob::rawBand(int firstRow, int rowCount, const std::atomic
 
     // The I1 block sums of the band's inside points, image by image.
     bool haveSums = false;
-    BlockGrid g;
+    BlockGrid g = gridOf(in);
     if (inPoints > 0) {
-        for (int i = in.i0; i < in.i1; ++i)
-            g.xs.push_back(m_axes.x(i));
-        for (int j = in.j0; j < in.j1; ++j)
-            g.ys.push_back(m_axes.y(j));
         g.halfWidth = hw;
         g.halfHeight = hh;
         try {
@@ -248,38 +263,27 @@ QByteArray SpectraFileJob::rawBand(int firstRow, int rowCount, const std::atomic
 
     const int columns = m_axes.columns;
     const qint64 points = qint64(rowCount) * columns;
-    const int chunks = int((points + chunkPoints - 1) / chunkPoints);
-    std::vector<QByteArray> texts(static_cast<std::size_t>(chunks));
-    std::atomic<int> next{0};
-    runOnThreads(threadCount(chunks), [&](int) {
-        for (int c = next++; c < chunks && !stop.load(); c = next++) {
-            QByteArray& out = texts[std::size_t(c)];
-            const qint64 end = qMin(points, qint64(c + 1) * chunkPoints);
-            for (qint64 p = qint64(c) * chunkPoints; p < end; ++p) {
-                const int j = firstRow + int(p / columns);
-                const int i = int(p % columns);
-                const int x = m_axes.x(i);
-                const int y = m_axes.y(j);
-                const bool inside = haveSums && in.contains(i, j);
-                const qint64 local = inside ? qint64(j - in.j0) * inColumns + (i - in.i0) : 0;
-                out += QByteArray::number(x);
+    return formatInChunks(points, threadCount(chunksOf(points)), stop, [&] {
+        return [&](QByteArray& out, qint64 p) {
+            const int j = firstRow + int(p / columns);
+            const int i = int(p % columns);
+            const int x = m_axes.x(i);
+            const int y = m_axes.y(j);
+            const bool inside = haveSums && in.contains(i, j);
+            const qint64 local = inside ? qint64(j - in.j0) * inColumns + (i - in.i0) : 0;
+            out += QByteArray::number(x);
+            out += ' ';
+            out += QByteArray::number(y);
+            for (int k = 0; k < n; ++k) {
+                const TiffData& image = *images[std::size_t(k)];
+                const double s1 = inside ? m_rawSums[std::size_t(qint64(k) * inPoints + local)]
+                                         : BlockSum::of(image, x, y, hw, hh);
                 out += ' ';
-                out += QByteArray::number(y);
-                for (int k = 0; k < n; ++k) {
-                    const TiffData& image = *images[std::size_t(k)];
-                    const double s1 = inside ? m_rawSums[std::size_t(qint64(k) * inPoints + local)]
-                                             : BlockSum::of(image, x, y, hw, hh);
-                    out += ' ';
-                    appendReal(out, image.energy());
-                    out += ' ';
-                    appendReal(out, s1);
-                }
-                out += '\n';
+                appendReal(out, image.energy());
+                out += ' ';
+                appendReal(out, s1);
             }
-        }
+            out += '\n';
+        };
     });
-    QByteArray all;
-    for (QByteArray& t : texts)
-        all += t;
-    return all;
 }

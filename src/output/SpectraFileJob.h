@@ -71,6 +71,8 @@ private:
         bool contains(int i, int j) const { return i >= i0 && i < i1 && j >= j0 && j < j1; }
     };
     Inside insideOf(int firstRow, int rowCount) const;
+    // The block grid of the inside points.
+    BlockGrid gridOf(const Inside& in) const;
     QByteArray xafsBand(int firstRow, int rowCount, const std::atomic<bool>& stop);
     QByteArray rawBand(int firstRow, int rowCount, const std::atomic<bool>& stop);
     int threadCount(qint64 work) const;
