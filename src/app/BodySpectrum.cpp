@@ -33,7 +33,9 @@ void Body::showXafsSpectrum()
     const double shift = m_shiftMap.value(m_mouseX, m_mouseY);
     const AbsorptionSpectrum source(m_i1.constImages(), m_i0.constImages(), halfWidth(), halfHeight(),
                                     ui->FluoType->isChecked());
-    m_current = source.xafs(m_mouseX, m_mouseY, targetVictoreen(), shift);
+    Spectrum mu, raw;
+    source.spectrumAndRaw(m_mouseX, m_mouseY, &mu, &raw);
+    m_current = XafsSpectrum(mu, targetVictoreen(), shift);
     const double edgeShift = m_xafsView->setTarget(m_current);
     if (!m_running2D)
         m_analyzer->analyzeAndShowSpectrum(m_current);
@@ -41,7 +43,7 @@ void Body::showXafsSpectrum()
     ui->Position->setText(QString::asprintf("(% 4d, % 4d)", m_mouseX, m_mouseY));
     ui->EShiftOnTbl->setText(QString::asprintf("%5.2f", shift));
     ui->EShiftFromStd->setText(QString::asprintf("%5.2f", edgeShift));
-    m_xafsView->setRawSeries(source.raw(m_mouseX, m_mouseY));
+    m_xafsView->setRawSeries(raw);
 }
 
 void Body::onMouseMovedInDispA()

@@ -33,15 +33,25 @@ bool AbsorptionSpectrum::contains(const TiffData& image, int x, int y)
 
 void AbsorptionSpectrum::spectrum(int x, int y, Spectrum* out) const
 {
-    out->clear();
-    out->reserve(int(m_i1.size()));
+    spectrumAndRaw(x, y, out, nullptr);
+}
+
+void AbsorptionSpectrum::spectrumAndRaw(int x, int y, Spectrum* mu, Spectrum* raw) const
+{
+    for (Spectrum* s : {mu, raw})
+        if (s) {
+            s->clear();
+            s->reserve(int(m_i1.size()));
+        }
     for (const TiffData* image : m_i1) {
         if (!contains(*image, x, y))
             continue;
         const double e = image->energy();
         const double s1 = BlockSum::of(*image, x, y, m_xw, m_yw);
-        const double s0 = m_i0.blockSumAt(e, x, y, m_xw, m_yw);
-        out->add(e, value(s0, s1, m_fluorescence));
+        if (raw)
+            raw->add(e, s1);
+        if (mu)
+            mu->add(e, value(m_i0.blockSumAt(e, x, y, m_xw, m_yw), s1, m_fluorescence));
     }
 }
 
@@ -54,11 +64,7 @@ Spectrum AbsorptionSpectrum::spectrum(int x, int y) const
 
 void AbsorptionSpectrum::raw(int x, int y, Spectrum* out) const
 {
-    out->clear();
-    out->reserve(int(m_i1.size()));
-    for (const TiffData* image : m_i1)
-        if (contains(*image, x, y))
-            out->add(image->energy(), BlockSum::of(*image, x, y, m_xw, m_yw));
+    spectrumAndRaw(x, y, nullptr, out);
 }
 
 Spectrum AbsorptionSpectrum::raw(int x, int y) const

@@ -40,6 +40,9 @@ public:
     // The same with the I1 block sum itself as the value (no I0).
     void raw(int x, int y, Spectrum* out) const;
     Spectrum raw(int x, int y) const;
+    // Both in one pass over the images, each I1 block summed once; either
+    // output may be null.
+    void spectrumAndRaw(int x, int y, Spectrum* mu, Spectrum* raw) const;
     // The spectrum of (x, y) as an XafsSpectrum with the given background form
     // and energy shift, normalised when it has points.
     XafsSpectrum xafs(int x, int y, bool victoreen, double dE) const;

@@ -359,6 +359,11 @@ void TestAbsorption::rawSpectrumAndXafs()
     QCOMPARE(x.dE(), 1.5);
     QVERIFY(samePoints(x, a.spectrum(2, 2)));
     QVERIFY(x.jump() > 0.9 && x.jump() < 1.1);
+    // The one-pass form gives both series unchanged.
+    Spectrum mu, raw1;
+    a.spectrumAndRaw(2, 2, &mu, &raw1);
+    QVERIFY(samePoints(mu, a.spectrum(2, 2)));
+    QVERIFY(samePoints(raw1, raw));
 }
 
 void TestAbsorption::blockGridMatchesWalk_data()
