@@ -72,13 +72,15 @@ XafsSpectrum feEdge()
     return XafsSpectrum(s, false, 0.0);
 }
 
-// Gives the map an image of a small grid.
-void giveImage(Analyzed2DRes* map)
+// Gives the three residual maps an image of a small grid.
+void giveResidualImages(Analyzer& a)
 {
     ScanGrid g;
     g.setup(4, 4, 0, 0, QRectF(0, 0, 4, 4), -1, -1);
-    map->setup(g);
-    map->genImg();
+    for (Analyzed2DRes* map : {a.a2dDMut(), a.a2dRest(), a.a2dRati()}) {
+        map->setup(g);
+        map->genImg();
+    }
 }
 
 } // namespace
@@ -228,10 +230,8 @@ void TestAnalyzer::setLCFStd()
     // Row numbers outside the rows change nothing.
     a.setLCFStd(4, true, 3.0, path, "");
     a.setLCFStd(-1, true, 3.0, path, "");
-    for (int i = 0; i < a.refs().size(); ++i) {
-        if (i != no)
-            QVERIFY(!a.refs()[i]->fileSelect()->isFileChosen());
-    }
+    for (int i = 0; i < a.refs().size(); ++i)
+        QVERIFY(i == no || !a.refs()[i]->fileSelect()->isFileChosen());
     QCOMPARE(a.refs().size(), 4);
 }
 
@@ -308,11 +308,9 @@ void TestAnalyzer::newElemsRows()
         QCOMPARE(frame.edges[i].name, rows[i]);
         QCOMPARE(frame.edges[i].energy, a.elems()[i]->edgeEnergy());
     }
-    if (rows.isEmpty()) {
-        QCOMPARE(a.mainTarget(), 0);
-        return;
-    }
     QCOMPARE(a.mainTarget(), 0);
+    if (rows.isEmpty())
+        return;
     // After sorting, a click on a row's Target makes it the target.
     QTest::mouseClick(a.elems()[2]->mainTargetButton(), Qt::LeftButton);
     QCOMPARE(a.mainTarget(), 2);
@@ -341,9 +339,7 @@ void TestAnalyzer::fifthRowKeepsResidualIds()
     QCOMPARE(fifth->fileSelect()->caption(), QString("Select Ref5"));
     QVERIFY(!fifth->fileSelect()->isUsed());
     QVERIFY(!fifth->useState());
-    giveImage(a.a2dDMut());
-    giveImage(a.a2dRest());
-    giveImage(a.a2dRati());
+    giveResidualImages(a);
 
     a.selectAnalysisMode(1);
     QSignalSpy changed(&a, &Analyzer::changedSelection);
@@ -417,11 +413,8 @@ void TestAnalyzer::currentImage()
     Analyzer a;
     if (!elements.isEmpty())
         a.setTargetElements(elements);
-    if (images) {
-        giveImage(a.a2dDMut());
-        giveImage(a.a2dRest());
-        giveImage(a.a2dRati());
-    }
+    if (images)
+        giveResidualImages(a);
     a.selectAnalysisMode(mode);
     a.selectImage(imageId);
     a.selectLCFImageKind(kind);
@@ -430,25 +423,16 @@ void TestAnalyzer::currentImage()
         QVERIFY(a.selectElemShow("Cu-K"));
     QCOMPARE(a.mode(), mode);
 
-    Analyzed2DRes* want = nullptr;
+    // "refN.K" is map K of reference row N, "elem.K" map K of the Cu-K row; "none" is no map.
+    const QHash<QString, Analyzed2DRes*> named{{"rfactor", a.rFactorMap()}, {"fracsum", a.fracSumMap()},
+                                               {"dmut", a.a2dDMut()},       {"rest", a.a2dRest()},
+                                               {"rati", a.a2dRati()},       {"cor", a.corMap()},
+                                               {"corTh", a.corThMap()}};
+    Analyzed2DRes* want = named.value(expected);
     if (expected.startsWith("ref"))
         want = a.refs()[expected.mid(3, 1).toInt()]->map(expected.mid(5).toInt());
     else if (expected.startsWith("elem."))
-        want = a.elems()[1]->map(QList<int>{0, 1, 2, 3, 4, 5, 6}[expected.mid(5).toInt()]);
-    else if (expected == "rfactor")
-        want = a.rFactorMap();
-    else if (expected == "fracsum")
-        want = a.fracSumMap();
-    else if (expected == "dmut")
-        want = a.a2dDMut();
-    else if (expected == "rest")
-        want = a.a2dRest();
-    else if (expected == "rati")
-        want = a.a2dRati();
-    else if (expected == "cor")
-        want = a.corMap();
-    else if (expected == "corTh")
-        want = a.corThMap();
+        want = a.elems()[1]->map(expected.mid(5).toInt());
     QCOMPARE(a.currentImage(), want);
 }
 

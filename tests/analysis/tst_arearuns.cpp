@@ -29,7 +29,8 @@ void drive(AreaRunJob& job)
     job.finish(false);
 }
 
-AreaRunInput inputFor(const Demo& d, const QRectF& area, int half, qint64 budget, double mask, bool victoreen = false)
+AreaRunInput inputFor(const Demo& d, const QRectF& area = QRectF(0, 0, 26, 21), int half = 0,
+                      qint64 budget = BlockBands::defaultBudget, double mask = -1.0, bool victoreen = false)
 {
     AreaRunInput in;
     in.i1 = d.i1;
@@ -140,21 +141,17 @@ void TestAreaRuns::correlationOfRatios_data()
     QTest::addColumn<QVector<bool>>("use");
     QTest::addColumn<bool>("computable");
     QTest::addColumn<double>("expected");
+    using V = QVector<double>;
+    const QVector<bool> both{true, true};
     // X = 1*2 + 2*4 = 10, Y = 5, Z = 20: 10 / sqrt(100) = 1.
-    QTest::newRow("proportional") << QVector<double>{1, 2, 7} << QVector<double>{2, 4, -3}
-                                  << QVector<bool>{true, true, false} << true << 1.0;
+    QTest::newRow("proportional") << V{1, 2, 7} << V{2, 4, -3} << QVector<bool>{true, true, false} << true << 1.0;
     // X = 1*0 + 0*1 = 0.
-    QTest::newRow("orthogonal") << QVector<double>{1, 0} << QVector<double>{0, 1} << QVector<bool>{true, true} << true
-                                << 0.0;
+    QTest::newRow("orthogonal") << V{1, 0} << V{0, 1} << both << true << 0.0;
     // X = 3*1 + 4*0 = 3, Y = 25, Z = 1: 3 / 5.
-    QTest::newRow("three fifths") << QVector<double>{3, 4} << QVector<double>{1, 0} << QVector<bool>{true, true}
-                                  << true << 0.6;
-    QTest::newRow("standards all 0") << QVector<double>{1, 2} << QVector<double>{0, 0} << QVector<bool>{true, true}
-                                     << false << 0.0;
-    QTest::newRow("no row in use") << QVector<double>{1, 2} << QVector<double>{1, 2} << QVector<bool>{false, false}
-                                   << false << 0.0;
-    QTest::newRow("NaN ratio") << QVector<double>{qQNaN(), 2} << QVector<double>{1, 2} << QVector<bool>{true, true}
-                               << false << 0.0;
+    QTest::newRow("three fifths") << V{3, 4} << V{1, 0} << both << true << 0.6;
+    QTest::newRow("standards all 0") << V{1, 2} << V{0, 0} << both << false << 0.0;
+    QTest::newRow("no row in use") << V{1, 2} << V{1, 2} << QVector<bool>{false, false} << false << 0.0;
+    QTest::newRow("NaN ratio") << V{qQNaN(), 2} << V{1, 2} << both << false << 0.0;
 }
 
 void TestAreaRuns::correlationOfRatios()
@@ -221,15 +218,14 @@ void TestAreaRuns::lcfJobEqualsPointByPoint()
 
 void TestAreaRuns::tenByTenAreaVisitsNinePoints()
 {
-    const AreaRunInput in = inputFor(m_demo, QRectF(0, 0, 10, 10), 1, BlockBands::defaultBudget, -1.0);
+    AreaRunInput in = inputFor(m_demo, QRectF(0, 0, 10, 10), 1);
+    in.rowsPerSlice = 1;
     LcfRunSetup setup;
     setup.references = m_demo.refs;
     setup.references[2].use = false;
     Maps maps(in.grid, 6);
     setup.maps.rows = maps.list;
-    AreaRunInput oneRow = in;
-    oneRow.rowsPerSlice = 1;
-    LcfRunJob job(oneRow, setup);
+    LcfRunJob job(in, setup);
     QCOMPARE(job.walk().blocks.xs, (std::vector<int>{1, 4, 7}));
     QCOMPARE(job.walk().blocks.ys, (std::vector<int>{1, 4, 7}));
     QVERIFY(!job.walk().hasFar());
@@ -400,9 +396,8 @@ void TestAreaRuns::residualRatioOfHandMaps()
     ScanGrid g;
     g.setup(2, 2, 0, 0, QRectF(0, 0, 2, 2), -1, -1);
     Analyzed2DRes dmut, rest, ratio;
-    dmut.setup(g);
-    rest.setup(g);
-    ratio.setup(g);
+    for (Analyzed2DRes* m : {&dmut, &rest, &ratio})
+        m->setup(g);
     // rest: 1 3 / 2 1 (smallest 1), dmut: 0 1 / 2 0.5.
     const double r[4] = {1, 3, 2, 1}, c[4] = {0, 1, 2, 0.5};
     for (int i = 0; i < 4; ++i) {
@@ -472,25 +467,24 @@ void TestAreaRuns::fourierSumsEqualDirectTransform()
             sgh += gv * h;
         } while (g.next(newLine));
         QVERIFY(sg > 0 && sh > 0);
-        QVERIFY2(std::fabs(job.sumG2() - sg) <= 1e-12 * sg, qPrintable(QString::number(k)));
-        QVERIFY2(std::fabs(job.sumH2()[std::size_t(k)] - sh) <= 1e-9 * sh, qPrintable(QString::number(k)));
-        QVERIFY2(std::fabs(job.sumGH()[std::size_t(k)] - sgh) <= 1e-9 * sgh, qPrintable(QString::number(k)));
-        QCOMPARE(lines[k], QString("Res %1 %2 %3 %4 %5").arg(k).arg(job.sumG2()).arg(job.sumH2()[std::size_t(k)])
-                               .arg(job.sumGH()[std::size_t(k)])
-                               .arg(job.sumGH()[std::size_t(k)] / std::sqrt(std::fabs(job.sumG2() * job.sumH2()[std::size_t(k)]))));
+        const double g2 = job.sumG2(), h2 = job.sumH2()[std::size_t(k)], gh = job.sumGH()[std::size_t(k)];
+        QVERIFY2(std::fabs(g2 - sg) <= 1e-12 * sg, qPrintable(QString::number(k)));
+        QVERIFY2(std::fabs(h2 - sh) <= 1e-9 * sh, qPrintable(QString::number(k)));
+        QVERIFY2(std::fabs(gh - sgh) <= 1e-9 * sgh, qPrintable(QString::number(k)));
+        QCOMPARE(lines[k],
+                 QString("Res %1 %2 %3 %4 %5").arg(k).arg(g2).arg(h2).arg(gh).arg(gh / std::sqrt(std::fabs(g2 * h2))));
     }
     QCOMPARE(lines.size(), m);
 }
 
 void TestAreaRuns::nothingIsRecordedAfterStop()
 {
-    const AreaRunInput in = inputFor(m_demo, QRectF(0, 0, 26, 21), 0, BlockBands::defaultBudget, -1.0);
+    AreaRunInput in = inputFor(m_demo);
+    in.rowsPerSlice = 2;
     Maps maps(in.grid, 3 * 7 + 2);
     ElementRunSetup setup = elementSetup({1, 1, 1}, 0.5);
     setup.maps = maps.list;
-    AreaRunInput small = in;
-    small.rowsPerSlice = 2;
-    ElementRunJob job(small, setup);
+    ElementRunJob job(in, setup);
     int hooks = 0;
     job.setBandHook([&](const RunBand&) { ++hooks; });
     std::atomic<bool> stop{false};
@@ -510,7 +504,7 @@ void TestAreaRuns::nothingIsRecordedAfterStop()
 
 void TestAreaRuns::runnerDropsTheSliceOfAStoppedRun()
 {
-    const AreaRunInput in = inputFor(m_demo, QRectF(0, 0, 26, 21), 0, BlockBands::defaultBudget, -1.0);
+    const AreaRunInput in = inputFor(m_demo);
     Maps maps(in.grid, 6);
     LcfRunSetup setup;
     setup.references = m_demo.refs;
@@ -537,7 +531,7 @@ void TestAreaRuns::runnerDropsTheSliceOfAStoppedRun()
 
 void TestAreaRuns::runnerRunGivesTheSynchronousMaps()
 {
-    AreaRunInput in = inputFor(m_demo, QRectF(0, 0, 26, 21), 0, BlockBands::defaultBudget, -1.0);
+    AreaRunInput in = inputFor(m_demo);
     in.rowsPerSlice = 4;
     Maps viaRunner(in.grid, 3 * 7 + 2), direct(in.grid, 3 * 7 + 2);
     ElementRunSetup setup = elementSetup({1, 0.8, 0.3}, 0.5);

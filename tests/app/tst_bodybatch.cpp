@@ -209,10 +209,15 @@ const std::vector<WordCase>& cases()
     return list;
 }
 
-int lineCount(const QString& script)
+QString logText(Body& b)
 {
-    // The batch window keeps empty lines: each is a line of the run.
-    return script.split('\n').size();
+    return child<QPlainTextEdit>(b.batchCtrl(), "BatchLogs")->toPlainText();
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 } // namespace
@@ -221,309 +226,288 @@ class TestBodyBatch : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void everyWord_data();
-    void everyWord();
-    void failuresEndTheRun_data();
-    void failuresEndTheRun();
-    void blankAndCommentLinesComplete();
-    void argumentNotes();
-    void badArgumentsNeverCrash();
-    void alignSeriesFindsTheDrift();
-    void strayCompletionsDoNotAdvanceTheScript();
-    void saveSlotsWriteTheirFiles();
-    void failedSaveKeepsTheOldFile();
-    void saveDialogsInJapanese();
+    void initTestCase()
+    {
+        BatchKeywords::init();
+        QVERIFY(m_dir.isValid());
+        QCOMPARE(BodyScript::writeStack(m_dir.filePath("i1"), "i1", 12, 20, 14, 20000.0).size(), 12);
+        QCOMPARE(BodyScript::writeStack(m_dir.filePath("i0"), "i0", 12, 20, 14, 30000.0).size(), 12);
+        QVERIFY(BodyScript::writeSpectrum(m_dir.filePath("ref.dat"), 7110.0));
+        QVERIFY(BodyScript::writeSpectrum(m_dir.filePath("ref2.dat"), 7116.0));
+        QFile angles(m_dir.filePath("angles.txt"));
+        QVERIFY(angles.open(QIODevice::WriteOnly | QIODevice::Text));
+        angles.write("# Bragg angles\n");
+        for (int k = 0; k < 12; ++k)
+            angles.write(QByteArray::number(16.3 - 0.01 * k) + "\n");
+        angles.close();
+        QVERIFY(QDir(m_dir.path()).mkpath("out"));
+    }
+
+    // Each word reaches what it drives; every line completes once and the run ends.
+    void everyWord_data()
+    {
+        QTest::addColumn<int>("index");
+        QCOMPARE(int(cases().size()), 112);
+        for (int i = 0; i < int(cases().size()); ++i)
+            QTest::newRow(cases()[std::size_t(i)].word) << i;
+    }
+    void everyWord()
+    {
+        QFETCH(int, index);
+        const WordCase& c = cases()[std::size_t(index)];
+        // The table follows the command table: row i is command id i.
+        QCOMPARE(BatchKeywords::commandId(c.word), index);
+        const QString text = script(c.script);
+        QVERIFY2(text.contains(c.word), c.word);
+
+        Body body;
+        const BodyScript::Outcome out = BodyScript::run(body, text);
+        QVERIFY2(out.failure.isEmpty(), qPrintable(out.failure));
+        if (index == BatchKeywords::Quit) {
+            // quit ends the program: finishing(), no completion, nothing after it.
+            QCOMPARE(out.finishing, 1);
+            QCOMPARE(out.completions, 1);
+            QVERIFY(!out.ended);
+        } else {
+            QVERIFY(out.ended);
+            QVERIFY(!out.stopped);
+            // The batch window keeps empty lines: each is a line of the run.
+            QCOMPARE(out.completions, text.split('\n').size());
+        }
+        QVERIFY2(c.check(body, m_dir.path()), c.word);
+        QCOMPARE(body.batchWaitsFor(), BatchWait::None);
+    }
+
+    // A failing line stops the run with its message; the batch window names the line.
+    void failuresEndTheRun_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("unknown word") << "set_band_w 1\nno_such_word 3\nset_band_w 2"
+                                      << "Line 2: unknown command \"no_such_word\"";
+        QTest::newRow("missing image") << "load_I1_files NEW %D/i1/i1_7080.00eV.tif %D/i1/missing.tif\nset_band_w 2"
+                                       << "Line 1: 1 of 2 images could not be loaded: %D/i1/missing.tif";
+        QTest::newRow("no file matches") << "load_I0_files_of_pattern NEW %D/i0/ *.img\nset_band_w 2"
+                                         << "Line 1: No file in \"%D/i0/\" matches *.img";
+        QTest::newRow("no files given") << "load_I1_files NEW\nset_band_w 2" << "Line 1: No I1 files to load";
+        QTest::newRow("unreadable standard") << "calib_load_std %D/none.dat\nset_band_w 2"
+                                             << "Line 1: Can't read the standard %D/none.dat";
+        QTest::newRow("unreadable reference") << "analyzer_set_LCF_std 0 1 0 %D/none.dat\nset_band_w 2"
+                                              << "Line 1: Can't read the reference %D/none.dat";
+        QTest::newRow("calibration without images") << "calib_exec\nset_band_w 2"
+                                                    << "Line 1: The calibration can't start: no I1 images are loaded";
+        QTest::newRow("run without images") << "analyzer_exec_LCF\nset_band_w 2"
+                                            << "Line 1: The LCF run can't start: no I1 images are loaded";
+        QTest::newRow("save without values") << "save_data %D/out/none.tif\nset_band_w 2"
+                                             << "Line 1: Can't write %D/out/none-0.tif: the map has no values";
+        QTest::newRow("save without a map") << "analyzer_select_image 5\nsave_data_as_tiff %D/out/none.tif\nset_band_w 2"
+                                            << "Line 2: Can't save %D/out/none-0.tif: no result map is selected";
+        QTest::newRow("unwritable picture") << LOAD "save_image %D/no/such/dir/p.png\nset_band_w 2"
+                                            << "Line 9: Can't open %D/no/such/dir/p.png";
+        QTest::newRow("unknown map file") << "calib_load_map %D/none.emp\nset_band_w 2"
+                                          << "Line 1: Can't load the energy map %D/none.emp";
+        QTest::newRow("align without images") << "align_series\nset_band_w 2"
+                                              << "Line 1: Can't align: the I1 series has no image 0";
+    }
+    void failuresEndTheRun()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, failure);
+        script.replace("%D", m_dir.path());
+        failure.replace("%D", m_dir.path());
+        Body body;
+        const BodyScript::Outcome out = BodyScript::run(body, script);
+        QVERIFY(out.ended);
+        QVERIFY(out.stopped);
+        QVERIFY2(out.failure.startsWith(failure), qPrintable(out.failure));
+        // The lines after the failing one do not run.
+        QCOMPARE(text(&body, "HWidth"), script.startsWith("set_band_w 1") ? QString("1") : QString("10"));
+        const QString log = logText(body);
+        QVERIFY2(log.contains("Err: ") && log.contains(failure.section(':', 0, 0)), qPrintable(log));
+    }
+
+    // Blank lines are reported but fail nothing; directives and comments complete without the executor.
+    void blankAndCommentLinesComplete()
+    {
+        Body body;
+        const BodyScript::Outcome out = BodyScript::run(
+            body, "# a comment\n\n   \n:for i %i 1 2\nset_band_w %i\n:next i\n:rem_start\nbad word\n:rem_end\n:echo done");
+        QVERIFY(out.ended);
+        QVERIFY(!out.stopped);
+        QVERIFY(out.failure.isEmpty());
+        QCOMPARE(text(&body, "HWidth"), QString("2"));
+        // 10 physical lines; the loop body and its :next run twice.
+        QCOMPARE(out.completions, 12);
+    }
+
+    // Arguments that are not what the word takes are noted in the log and replaced.
+    void argumentNotes()
+    {
+        Body body;
+        const BodyScript::Outcome out = BodyScript::run(body, "set_band_w 2.5\nshow_latest_i1 yes\nseek_image");
+        QVERIFY(out.ended && !out.stopped);
+        const QString log = logText(body);
+        QVERIFY2(log.contains("Note: line 1: argument 1 of set_band_w, \"2.5\", is not an integer; 0 is used"), qPrintable(log));
+        QVERIFY2(log.contains("Note: line 2: argument 1 of show_latest_i1, \"yes\", is not 0 or 1; off is used"), qPrintable(log));
+        QVERIFY2(log.contains("Note: line 3: argument 1 of seek_image is missing; 0 is used"), qPrintable(log));
+        QCOMPARE(text(&body, "HWidth"), QString("0"));
+        QVERIFY(!body.i1Panel()->showLatest());
+    }
+
+    // Every word with arguments of every wrong kind, one run after the other in
+    // one loaded window: each run ends, and a failure names its line.
+    void badArgumentsNeverCrash()
+    {
+        QTemporaryDir cwd;
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(cwd.path());
+        Body body;
+        QVERIFY(BodyScript::run(body, script(LOAD)).failure.isEmpty());
+        for (const BatchKeywords::Keyword& k : BatchKeywords::commandTable()) {
+            if (k.id == BatchKeywords::Quit)
+                continue;
+            const QString line = QString::fromLatin1(k.word) + " -1 x 1e999 99999999999 \"\" nan -0";
+            const BodyScript::Outcome out = BodyScript::run(body, line + "\n" + line.toUpper());
+            QVERIFY2(out.ended, k.word);
+            QVERIFY2(out.failure.isEmpty() || out.failure.startsWith("Line 1: ") || out.failure.startsWith("Line 2: "),
+                     qPrintable(out.failure));
+        }
+        QDir::setCurrent(before);
+    }
+
+    // align_series finds each image's drift: four images of a bright square, image k drifted by (k, -k).
+    void alignSeriesFindsTheDrift()
+    {
+        QTemporaryDir dir;
+        QStringList files;
+        for (int k = 0; k < 4; ++k) {
+            std::vector<quint16> px(40 * 40, 1000);
+            for (int y = 12; y < 28; ++y)
+                for (int x = 12; x < 28; ++x)
+                    px[std::size_t(y - k) * 40 + std::size_t(x + k)] = 9000;
+            const QString path = dir.filePath(QString("a_%1.00eV.tif").arg(7100 + k));
+            QVERIFY(writeTiff16(path, px.data(), 40, 40));
+            files << path;
+        }
+        Body body;
+        const BodyScript::Outcome out =
+            BodyScript::run(body, "load_I1_files NEW " + files.join(' ') + "\ncalib_set_rule 1\nalign_series 0 0.4");
+        QVERIFY2(out.ended && !out.stopped, qPrintable(out.failure));
+        QCOMPARE(out.completions, 3);
+        for (int k = 0; k < 4; ++k) {
+            QCOMPARE(body.i1Series().at(k)->shiftX(), -k);
+            QCOMPARE(body.i1Series().at(k)->shiftY(), k);
+        }
+        QCOMPARE(body.calibCtrl()->rule(), 1);
+    }
+
+    // Only the work a line waits for completes it, and only once.
+    void strayCompletionsDoNotAdvanceTheScript()
+    {
+        Body body;
+        QSignalSpy completions(&body, &Body::batchLineFinished);
+        // No line waits: a completion from work started by hand is not passed on.
+        emit body.finishBatchExec();
+        QCOMPARE(completions.count(), 0);
+        // A line that waits for its load is not completed by anything else; the
+        // load's own end (delivered through the event loop) completes it once.
+        body.execCmdSlot(CmdLine(script("load_I1_files NEW %D/i1/i1_7080.00eV.tif")), false);
+        QCOMPARE(body.batchWaitsFor(), BatchWait::LoadI1);
+        emit body.finishBatchExec();
+        QCOMPARE(completions.count(), 0);
+        QTRY_COMPARE(completions.count(), 1);
+        QCOMPARE(body.i1Series().size(), 1);
+        QCOMPARE(body.batchWaitsFor(), BatchWait::None);
+        emit body.finishBatchExec();
+        QCOMPARE(completions.count(), 1);
+    }
+
+    // Flat/dark, the spectra of every grid point and their provenance; the data dialog's filters.
+    void saveSlotsWriteTheirFiles()
+    {
+        Body body;
+        QVERIFY(BodyScript::run(body, script(LOAD)).failure.isEmpty());
+        const QString out = m_dir.filePath("out/slots");
+        QVERIFY(QDir().mkpath(out));
+        const QString cwd = QDir::currentPath();
+        QDir::setCurrent(out);
+        body.saveFlatDark();
+        QDir::setCurrent(cwd);
+        QVERIFY(QFile::exists(out + "/flat.dat") && QFile::exists(out + "/dark.dat"));
+        child<QLineEdit>(&body, "HWidth")->setText("2");
+        child<QLineEdit>(&body, "VWidth")->setText("2");
+        body.imageView()->setSelectedArea(0, 0, 20, 14);
+        body.saveEachSpectrum(out + "/xafs");
+        QTRY_VERIFY(!body.isSaving());
+        QVERIFY(readFile(out + "/xafs.dat").startsWith("# Orvantelle Save Xafs Spectra 1.0\n"));
+        QVERIFY(QFile::exists(out + "/xafs.dat.provenance.txt"));
+        child<QRadioButton>(&body, "SaveAsRaw")->setChecked(true);
+        body.saveEachSpectrum(out + "/raw.txt");
+        QTRY_VERIFY(!body.isSaving());
+        const QByteArray raw = readFile(out + "/raw.txt");
+        QVERIFY(raw.startsWith("# Orvantelle Save Raw Spectra 1.0\n"));
+        // Blocks of 5 x 5 pixels: 4 x 3 grid points after the 7 header lines.
+        QCOMPARE(raw.count('\n'), 7 + 4 * 3);
+        // The provenance names the series, the energy rule and the block size.
+        const QString p = QString::fromUtf8(readFile(out + "/raw.txt.provenance.txt"));
+        QVERIFY2(p.contains("I1 series        : 12 files, first \"" + m_dir.path() + "/i1/i1_7080.00eV.tif\""), qPrintable(p));
+        QVERIFY(p.contains("Bin half width, height : 2 2"));
+        QVERIFY(p.contains("Energy rule      : from the file names"));
+        body.saveDataCfg()->setSaveAsText();
+        body.showSaveDataDialog();
+        auto* dialog = child<QFileDialog>(&body, "SaveDataDialog");
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(dialog->nameFilters(), QStringList({"Data File (*.dat)", "Any Files (* *.*)"}));
+        dialog->hide();
+    }
+
+    // A save that fails (nothing shown, a format nothing writes, a directory in
+    // the way) names the file and leaves the old one as it was.
+    void failedSaveKeepsTheOldFile()
+    {
+        const QString target = m_dir.filePath("out/keep.png");
+        QFile old(target);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old contents");
+        old.close();
+        Body body;
+        body.saveImage(target);
+        QVERIFY2(body.lastFailure().contains("keep.png"), qPrintable(body.lastFailure()));
+        QCOMPARE(readFile(target), QByteArray("old contents"));
+        QVERIFY(BodyScript::run(body, script(LOAD)).failure.isEmpty());
+        body.saveImage(m_dir.filePath("out/keep.nosuchformat"));
+        QVERIFY(body.lastFailure().contains("keep.nosuchformat"));
+        QVERIFY(!QFile::exists(m_dir.filePath("out/keep.nosuchformat")));
+        QVERIFY(QDir().mkpath(m_dir.filePath("out/dir.png")));
+        body.saveImage(m_dir.filePath("out/dir.png"));
+        QVERIFY(body.lastFailure().contains("dir.png"));
+        body.saveImage(target);
+        QCOMPARE(QImage(target).size(), QSize(20, 14));
+    }
+
+    // The save dialogs in Japanese.
+    void saveDialogsInJapanese()
+    {
+        QTranslator translator;
+        QVERIFY(installJapanese(*qApp, translator));
+        {
+            Body body;
+            QCOMPARE(child<QFileDialog>(&body, "SaveImageDialog")->nameFilters(),
+                     QStringList({QString::fromUtf8("画像ファイル (*.png)"), QString::fromUtf8("すべてのファイル (* *.*)")}));
+            QCOMPARE(child<QFileDialog>(&body, "SaveSpectraDialog")->nameFilters().first(),
+                     QString::fromUtf8("XAFS スペクトル (*.dat)"));
+            body.saveDataCfg()->setSaveAsText();
+            body.showSaveDataDialog();
+            QCOMPARE(child<QFileDialog>(&body, "SaveDataDialog")->nameFilters().first(),
+                     QString::fromUtf8("データファイル (*.dat)"));
+        }
+        qApp->removeTranslator(&translator);
+    }
 
 private:
     QString script(const char* text) const { return QString::fromLatin1(text).replace("%D", m_dir.path()); }
     QTemporaryDir m_dir;
 };
-
-void TestBodyBatch::initTestCase()
-{
-    BatchKeywords::init();
-    QVERIFY(m_dir.isValid());
-    QCOMPARE(BodyScript::writeStack(m_dir.filePath("i1"), "i1", 12, 20, 14, 20000.0).size(), 12);
-    QCOMPARE(BodyScript::writeStack(m_dir.filePath("i0"), "i0", 12, 20, 14, 30000.0).size(), 12);
-    QVERIFY(BodyScript::writeSpectrum(m_dir.filePath("ref.dat"), 7110.0));
-    QVERIFY(BodyScript::writeSpectrum(m_dir.filePath("ref2.dat"), 7116.0));
-    QFile angles(m_dir.filePath("angles.txt"));
-    QVERIFY(angles.open(QIODevice::WriteOnly | QIODevice::Text));
-    angles.write("# Bragg angles\n");
-    for (int k = 0; k < 12; ++k)
-        angles.write(QByteArray::number(16.3 - 0.01 * k) + "\n");
-    angles.close();
-    QVERIFY(QDir(m_dir.path()).mkpath("out"));
-}
-
-void TestBodyBatch::everyWord_data()
-{
-    QTest::addColumn<int>("index");
-    QCOMPARE(int(cases().size()), 112);
-    for (int i = 0; i < int(cases().size()); ++i)
-        QTest::newRow(cases()[std::size_t(i)].word) << i;
-}
-
-void TestBodyBatch::everyWord()
-{
-    QFETCH(int, index);
-    const WordCase& c = cases()[std::size_t(index)];
-    // The table follows the command table: row i is command id i.
-    QCOMPARE(BatchKeywords::commandId(c.word), index);
-    const QString text = script(c.script);
-    QVERIFY2(text.contains(c.word), c.word);
-
-    Body body;
-    const BodyScript::Outcome out = BodyScript::run(body, text);
-    QVERIFY2(out.failure.isEmpty(), qPrintable(out.failure));
-    if (index == BatchKeywords::Quit) {
-        // quit ends the program: finishing(), no completion, nothing after it.
-        QCOMPARE(out.finishing, 1);
-        QCOMPARE(out.completions, 1);
-        QVERIFY(!out.ended);
-    } else {
-        QVERIFY(out.ended);
-        QVERIFY(!out.stopped);
-        QCOMPARE(out.completions, lineCount(text));
-    }
-    QVERIFY2(c.check(body, m_dir.path()), c.word);
-    QCOMPARE(body.batchWaitsFor(), BatchWait::None);
-}
-
-void TestBodyBatch::failuresEndTheRun_data()
-{
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<QString>("failure");
-    QTest::newRow("unknown word") << "set_band_w 1\nno_such_word 3\nset_band_w 2"
-                                  << "Line 2: unknown command \"no_such_word\"";
-    QTest::newRow("missing image") << "load_I1_files NEW %D/i1/i1_7080.00eV.tif %D/i1/missing.tif\nset_band_w 2"
-                                   << "Line 1: 1 of 2 images could not be loaded: %D/i1/missing.tif";
-    QTest::newRow("no file matches") << "load_I0_files_of_pattern NEW %D/i0/ *.img\nset_band_w 2"
-                                     << "Line 1: No file in \"%D/i0/\" matches *.img";
-    QTest::newRow("no files given") << "load_I1_files NEW\nset_band_w 2" << "Line 1: No I1 files to load";
-    QTest::newRow("unreadable standard") << "calib_load_std %D/none.dat\nset_band_w 2"
-                                         << "Line 1: Can't read the standard %D/none.dat";
-    QTest::newRow("unreadable reference") << "analyzer_set_LCF_std 0 1 0 %D/none.dat\nset_band_w 2"
-                                          << "Line 1: Can't read the reference %D/none.dat";
-    QTest::newRow("calibration without images") << "calib_exec\nset_band_w 2"
-                                                << "Line 1: The calibration can't start: no I1 images are loaded";
-    QTest::newRow("run without images") << "analyzer_exec_LCF\nset_band_w 2"
-                                        << "Line 1: The LCF run can't start: no I1 images are loaded";
-    QTest::newRow("save without values") << "save_data %D/out/none.tif\nset_band_w 2"
-                                         << "Line 1: Can't write %D/out/none-0.tif: the map has no values";
-    QTest::newRow("save without a map") << "analyzer_select_image 5\nsave_data_as_tiff %D/out/none.tif\nset_band_w 2"
-                                        << "Line 2: Can't save %D/out/none-0.tif: no result map is selected";
-    QTest::newRow("unwritable picture") << LOAD "save_image %D/no/such/dir/p.png\nset_band_w 2"
-                                        << "Line 9: Can't open %D/no/such/dir/p.png";
-    QTest::newRow("unknown map file") << "calib_load_map %D/none.emp\nset_band_w 2"
-                                      << "Line 1: Can't load the energy map %D/none.emp";
-    QTest::newRow("align without images") << "align_series\nset_band_w 2"
-                                          << "Line 1: Can't align: the I1 series has no image 0";
-}
-
-void TestBodyBatch::failuresEndTheRun()
-{
-    QFETCH(QString, script);
-    QFETCH(QString, failure);
-    script.replace("%D", m_dir.path());
-    failure.replace("%D", m_dir.path());
-    Body body;
-    const BodyScript::Outcome out = BodyScript::run(body, script);
-    QVERIFY(out.ended);
-    QVERIFY(out.stopped);
-    QVERIFY2(out.failure.startsWith(failure), qPrintable(out.failure));
-    // The lines after the failing one do not run.
-    QCOMPARE(body.findChild<QLineEdit*>("HWidth")->text(), script.startsWith("set_band_w 1") ? QString("1") : QString("10"));
-    // The batch window says which line failed.
-    const QString log = body.batchCtrl()->findChild<QPlainTextEdit*>("BatchLogs")->toPlainText();
-    QVERIFY2(log.contains("Err: ") && log.contains(failure.section(':', 0, 0)), qPrintable(log));
-}
-
-void TestBodyBatch::blankAndCommentLinesComplete()
-{
-    Body body;
-    // A line of blanks is reported but fails nothing; directives and
-    // comments are completed without a word from the executor.
-    const QString text = "# a comment\n\n   \n:for i %i 1 2\nset_band_w %i\n:next i\n:rem_start\nbad word\n:rem_end\n:echo done";
-    const BodyScript::Outcome out = BodyScript::run(body, text);
-    QVERIFY(out.ended);
-    QVERIFY(!out.stopped);
-    QVERIFY(out.failure.isEmpty());
-    QCOMPARE(body.findChild<QLineEdit*>("HWidth")->text(), QString("2"));
-    // 10 physical lines; the loop body and its :next run twice.
-    QCOMPARE(out.completions, 12);
-}
-
-void TestBodyBatch::argumentNotes()
-{
-    Body body;
-    const BodyScript::Outcome out = BodyScript::run(body, "set_band_w 2.5\nshow_latest_i1 yes\nseek_image");
-    QVERIFY(out.ended && !out.stopped);
-    const QString log = body.batchCtrl()->findChild<QPlainTextEdit*>("BatchLogs")->toPlainText();
-    QVERIFY2(log.contains("Note: line 1: argument 1 of set_band_w, \"2.5\", is not an integer; 0 is used"), qPrintable(log));
-    QVERIFY2(log.contains("Note: line 2: argument 1 of show_latest_i1, \"yes\", is not 0 or 1; off is used"), qPrintable(log));
-    QVERIFY2(log.contains("Note: line 3: argument 1 of seek_image is missing; 0 is used"), qPrintable(log));
-    QCOMPARE(body.findChild<QLineEdit*>("HWidth")->text(), QString("0"));
-    QVERIFY(!body.i1Panel()->showLatest());
-}
-
-void TestBodyBatch::badArgumentsNeverCrash()
-{
-    // Every word with arguments of every wrong kind, one run after the other
-    // in one window (loaded, so that the commands have something to act on):
-    // each run ends, and a failure names its line.
-    QTemporaryDir cwd;
-    const QString before = QDir::currentPath();
-    QDir::setCurrent(cwd.path());
-    Body body;
-    QVERIFY(BodyScript::run(body, script(LOAD)).failure.isEmpty());
-    for (const BatchKeywords::Keyword& k : BatchKeywords::commandTable()) {
-        if (k.id == BatchKeywords::Quit)
-            continue;
-        const QString line = QString::fromLatin1(k.word) + " -1 x 1e999 99999999999 \"\" nan -0";
-        const BodyScript::Outcome out = BodyScript::run(body, line + "\n" + line.toUpper());
-        QVERIFY2(out.ended, k.word);
-        QVERIFY2(out.failure.isEmpty() || out.failure.startsWith("Line 1: ") || out.failure.startsWith("Line 2: "),
-                 qPrintable(out.failure));
-    }
-    QDir::setCurrent(before);
-}
-
-void TestBodyBatch::alignSeriesFindsTheDrift()
-{
-    // Four images of a bright square; image k is drifted by (k, -k) pixels.
-    QTemporaryDir dir;
-    QStringList files;
-    for (int k = 0; k < 4; ++k) {
-        std::vector<quint16> px(40 * 40, 1000);
-        for (int y = 12; y < 28; ++y)
-            for (int x = 12; x < 28; ++x)
-                px[std::size_t(y - k) * 40 + std::size_t(x + k)] = 9000;
-        const QString path = dir.filePath(QString("a_%1.00eV.tif").arg(7100 + k));
-        QVERIFY(writeTiff16(path, px.data(), 40, 40));
-        files << path;
-    }
-    Body body;
-    const BodyScript::Outcome out =
-        BodyScript::run(body, "load_I1_files NEW " + files.join(' ') + "\ncalib_set_rule 1\nalign_series 0 0.4");
-    QVERIFY2(out.ended && !out.stopped, qPrintable(out.failure));
-    QCOMPARE(out.completions, 3);
-    for (int k = 0; k < 4; ++k) {
-        QCOMPARE(body.i1Series().at(k)->shiftX(), -k);
-        QCOMPARE(body.i1Series().at(k)->shiftY(), k);
-    }
-    QCOMPARE(body.calibCtrl()->rule(), 1);
-}
-
-void TestBodyBatch::strayCompletionsDoNotAdvanceTheScript()
-{
-    Body body;
-    QSignalSpy completions(&body, &Body::batchLineFinished);
-    // No line waits: a completion from work started by hand is not passed on.
-    emit body.finishBatchExec();
-    QCOMPARE(completions.count(), 0);
-    // A line that waits for its load is not completed by anything else; the
-    // load's own end (delivered through the event loop) completes it once.
-    body.execCmdSlot(CmdLine(script("load_I1_files NEW %D/i1/i1_7080.00eV.tif")), false);
-    QCOMPARE(body.batchWaitsFor(), BatchWait::LoadI1);
-    emit body.finishBatchExec();
-    QCOMPARE(completions.count(), 0);
-    QTRY_COMPARE(completions.count(), 1);
-    QCOMPARE(body.i1Series().size(), 1);
-    QCOMPARE(body.batchWaitsFor(), BatchWait::None);
-    emit body.finishBatchExec();
-    QCOMPARE(completions.count(), 1);
-}
-
-void TestBodyBatch::saveSlotsWriteTheirFiles()
-{
-    Body body;
-    QVERIFY(BodyScript::run(body, script(LOAD)).failure.isEmpty());
-    const QString out = m_dir.filePath("out/slots");
-    QVERIFY(QDir().mkpath(out));
-    const QString cwd = QDir::currentPath();
-    QDir::setCurrent(out);
-    body.saveFlatDark();
-    QDir::setCurrent(cwd);
-    QVERIFY(QFile::exists(out + "/flat.dat") && QFile::exists(out + "/dark.dat"));
-    // The spectra of every grid point, through the save runner.
-    body.findChild<QLineEdit*>("HWidth")->setText("2");
-    body.findChild<QLineEdit*>("VWidth")->setText("2");
-    body.imageView()->setSelectedArea(0, 0, 20, 14);
-    body.saveEachSpectrum(out + "/xafs");
-    QTRY_VERIFY(!body.isSaving());
-    QFile xafs(out + "/xafs.dat");
-    QVERIFY(xafs.open(QIODevice::ReadOnly));
-    QCOMPARE(xafs.readLine(), QByteArray("# Orvantelle Save Xafs Spectra 1.0\n"));
-    QVERIFY(QFile::exists(out + "/xafs.dat.provenance.txt"));
-    body.findChild<QRadioButton*>("SaveAsRaw")->setChecked(true);
-    body.saveEachSpectrum(out + "/raw.txt");
-    QTRY_VERIFY(!body.isSaving());
-    QFile raw(out + "/raw.txt");
-    QVERIFY(raw.open(QIODevice::ReadOnly));
-    QCOMPARE(raw.readLine(), QByteArray("# Orvantelle Save Raw Spectra 1.0\n"));
-    // Blocks of 5 x 5 pixels: 4 x 3 grid points after the 7 header lines.
-    QCOMPARE(raw.readAll().count('\n'), 6 + 4 * 3);
-    // The provenance names the series, the energy rule and the block size.
-    QFile side(out + "/raw.txt.provenance.txt");
-    QVERIFY(side.open(QIODevice::ReadOnly));
-    const QString p = QString::fromUtf8(side.readAll());
-    QVERIFY2(p.contains("I1 series        : 12 files, first \"" + m_dir.path() + "/i1/i1_7080.00eV.tif\""), qPrintable(p));
-    QVERIFY(p.contains("Bin half width, height : 2 2"));
-    QVERIFY(p.contains("Energy rule      : from the file names"));
-    // The data dialog offers what the configuration says.
-    body.saveDataCfg()->setSaveAsText();
-    body.showSaveDataDialog();
-    auto* dialog = body.findChild<QFileDialog*>("SaveDataDialog");
-    QVERIFY(dialog && dialog->isVisible());
-    QCOMPARE(dialog->nameFilters(), QStringList({"Data File (*.dat)", "Any Files (* *.*)"}));
-    dialog->hide();
-}
-
-void TestBodyBatch::failedSaveKeepsTheOldFile()
-{
-    const QString target = m_dir.filePath("out/keep.png");
-    QFile old(target);
-    QVERIFY(old.open(QIODevice::WriteOnly));
-    old.write("old contents");
-    old.close();
-    Body body;
-    // Nothing is shown: the save fails by name and the old file stays.
-    body.saveImage(target);
-    QVERIFY2(body.lastFailure().contains("keep.png"), qPrintable(body.lastFailure()));
-    QVERIFY(old.open(QIODevice::ReadOnly));
-    QCOMPARE(old.readAll(), QByteArray("old contents"));
-    old.close();
-    QVERIFY(BodyScript::run(body, script(LOAD)).failure.isEmpty());
-    // A format nothing writes, and a directory in place of the file.
-    body.saveImage(m_dir.filePath("out/keep.nosuchformat"));
-    QVERIFY(body.lastFailure().contains("keep.nosuchformat"));
-    QVERIFY(!QFile::exists(m_dir.filePath("out/keep.nosuchformat")));
-    QVERIFY(QDir().mkpath(m_dir.filePath("out/dir.png")));
-    body.saveImage(m_dir.filePath("out/dir.png"));
-    QVERIFY(body.lastFailure().contains("dir.png"));
-    body.saveImage(target);
-    QCOMPARE(QImage(target).size(), QSize(20, 14));
-}
-
-void TestBodyBatch::saveDialogsInJapanese()
-{
-    QTranslator translator;
-    QVERIFY(installJapanese(*qApp, translator));
-    {
-        Body body;
-        QCOMPARE(body.findChild<QFileDialog*>("SaveImageDialog")->nameFilters(),
-                 QStringList({QString::fromUtf8("画像ファイル (*.png)"), QString::fromUtf8("すべてのファイル (* *.*)")}));
-        QCOMPARE(body.findChild<QFileDialog*>("SaveSpectraDialog")->nameFilters().first(),
-                 QString::fromUtf8("XAFS スペクトル (*.dat)"));
-        body.saveDataCfg()->setSaveAsText();
-        body.showSaveDataDialog();
-        QCOMPARE(body.findChild<QFileDialog*>("SaveDataDialog")->nameFilters().first(),
-                 QString::fromUtf8("データファイル (*.dat)"));
-    }
-    qApp->removeTranslator(&translator);
-}
 
 QTEST_MAIN(TestBodyBatch)
 #include "tst_bodybatch.moc"

@@ -14,138 +14,124 @@ class TestBatchDispatcher : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void runsAScriptAcrossThreads();
-    void failureEndsTheRunAndNamesTheLine();
-    void stopWhileALineIsHeld();
-    void failureOutsideARunIsIgnored();
+    void initTestCase()
+    {
+        BatchKeywords::init();
+        registerBatchMetaTypes();
+    }
+    void init()
+    {
+        m_thread = new QThread;
+        m_dispatcher = new BatchDispatcher;
+        m_dispatcher->moveToThread(m_thread);
+        m_thread->start();
+        m_executor = new FakeExecutor(m_dispatcher);
+        m_executor->attach();
+    }
+    void cleanup()
+    {
+        m_thread->quit();
+        m_thread->wait();
+        delete m_dispatcher;
+        delete m_thread;
+        delete m_executor;
+    }
+
+    // Loops, unknown words and blank lines: every line sent in order, logged, one end.
+    void runsAScriptAcrossThreads()
+    {
+        dispatch({":for i %i 1 3", "save_image out%i.png", ":next i", "bogus", ""});
+        QVERIFY(waitForEnd());
+        QCOMPARE(m_executor->ends, QList<bool>{false});
+        QCOMPARE(m_executor->sent,
+                 QStringList({"1 0 [:for] [i] [%i] [1] [3]", "2 0 [save_image] [out1.png]", "3 0 [:next] [i]",
+                              "2 0 [save_image] [out2.png]", "3 0 [:next] [i]", "2 0 [save_image] [out3.png]",
+                              "3 0 [:next] [i]", "4 0 [bogus]", "5 1 []"}));
+        QCOMPARE(m_executor->log,
+                 QString("for i : %i = 1\nsave_image : out1.png\nnext i : %i = 2\nsave_image : out2.png\n"
+                         "next i : %i = 3\nsave_image : out3.png\nnext i : %i = 3\nErr: bogus\n"));
+    }
+
+    // A failure stops the run, names its line and is remembered; a late completion does not resume.
+    void failureEndsTheRunAndNamesTheLine()
+    {
+        m_executor->failAt = 3;
+        dispatch({"seek_image 1", "# note", "save_data \\", "  out.tif", "seek_image 2"});
+        QVERIFY(waitForEnd());
+        QCOMPARE(m_executor->ends, QList<bool>{true});
+        QCOMPARE(m_executor->failures, QStringList{"Line 3: save_data failed"});
+        QString remembered;
+        QMetaObject::invokeMethod(m_dispatcher, [d = m_dispatcher, &remembered] { remembered = d->failure(); },
+                                  Qt::BlockingQueuedConnection);
+        QCOMPARE(remembered, QString("Line 3: save_data failed"));
+        QCOMPARE(m_executor->sent.size(), 3);
+        QVERIFY2(m_executor->log.endsWith("save_data : out.tif\nLine 3: save_data failed\n"),
+                 qPrintable(m_executor->log));
+        post(&BatchDispatcher::finishBatchExec);
+        QCOMPARE(m_executor->sent.size(), 3);
+        QCOMPARE(m_executor->ends.size(), 1);
+    }
+
+    // Stop while a line is held ends the run once; the held line's completion runs nothing more.
+    void stopWhileALineIsHeld()
+    {
+        m_executor->hold << "load_I1_files";
+        QSignalSpy received(m_executor, &FakeExecutor::lineReceived);
+        dispatch({"load_I1_files NEW a.tif", "seek_image 5"});
+        QVERIFY(received.wait(60000));
+        QCOMPARE(m_executor->sent, QStringList{"1 0 [load_I1_files] [NEW] [a.tif]"});
+        QMetaObject::invokeMethod(m_dispatcher, &BatchDispatcher::batchStopSlot, Qt::QueuedConnection);
+        QVERIFY(waitForEnd());
+        QCOMPARE(m_executor->ends, QList<bool>{true});
+        post(&BatchDispatcher::finishBatchExec);
+        QCOMPARE(m_executor->sent.size(), 1);
+        QCOMPARE(m_executor->ends.size(), 1);
+        post(&BatchDispatcher::batchStopSlot);
+        QCOMPARE(m_executor->ends.size(), 1);
+    }
+
+    // A failure reported when no run is going is dropped without a trace.
+    void failureOutsideARunIsIgnored()
+    {
+        QMetaObject::invokeMethod(m_dispatcher, [d = m_dispatcher] { d->commandFailed(QStringLiteral("x")); },
+                                  Qt::QueuedConnection);
+        drain();
+        QVERIFY(m_executor->failures.isEmpty());
+        QVERIFY(m_executor->ends.isEmpty());
+        QVERIFY(m_executor->log.isEmpty());
+    }
 
 private:
-    void dispatch(const QStringList& script);
-    // Waits in the event loop for the run's end; only a broken hand-shake
-    // takes the minute.
-    bool waitForEnd();
-    // Runs everything the dispatcher thread has queued, then everything it
-    // sent back.
-    void drain();
+    void dispatch(const QStringList& script)
+    {
+        QMetaObject::invokeMethod(m_dispatcher, [d = m_dispatcher, script] { d->doDispatchCmds(script); },
+                                  Qt::QueuedConnection);
+    }
+    // Waits in the event loop for the run's end; only a broken hand-shake takes the minute.
+    bool waitForEnd()
+    {
+        if (!m_executor->ends.isEmpty())
+            return true;
+        QSignalSpy spy(m_executor, &FakeExecutor::ended);
+        return spy.wait(60000);
+    }
+    // Runs everything the dispatcher thread has queued, then everything it sent back.
+    void drain()
+    {
+        QMetaObject::invokeMethod(m_dispatcher, [] {}, Qt::BlockingQueuedConnection);
+        QCoreApplication::processEvents();
+    }
+    // Calls a slot of the dispatcher in its thread and lets every consequence arrive.
+    void post(void (BatchDispatcher::*slot)())
+    {
+        QMetaObject::invokeMethod(m_dispatcher, slot, Qt::QueuedConnection);
+        drain();
+    }
 
     QThread* m_thread = nullptr;
     BatchDispatcher* m_dispatcher = nullptr;
     FakeExecutor* m_executor = nullptr;
 };
-
-void TestBatchDispatcher::initTestCase()
-{
-    BatchKeywords::init();
-    registerBatchMetaTypes();
-}
-
-void TestBatchDispatcher::init()
-{
-    m_thread = new QThread;
-    m_dispatcher = new BatchDispatcher;
-    m_dispatcher->moveToThread(m_thread);
-    m_thread->start();
-    m_executor = new FakeExecutor(m_dispatcher);
-    m_executor->attach();
-}
-
-void TestBatchDispatcher::cleanup()
-{
-    m_thread->quit();
-    m_thread->wait();
-    delete m_dispatcher;
-    delete m_thread;
-    delete m_executor;
-}
-
-void TestBatchDispatcher::dispatch(const QStringList& script)
-{
-    QMetaObject::invokeMethod(m_dispatcher, [d = m_dispatcher, script] { d->doDispatchCmds(script); },
-                              Qt::QueuedConnection);
-}
-
-bool TestBatchDispatcher::waitForEnd()
-{
-    if (!m_executor->ends.isEmpty())
-        return true;
-    QSignalSpy spy(m_executor, &FakeExecutor::ended);
-    return spy.wait(60000);
-}
-
-void TestBatchDispatcher::drain()
-{
-    QMetaObject::invokeMethod(m_dispatcher, [] {}, Qt::BlockingQueuedConnection);
-    QCoreApplication::processEvents();
-}
-
-void TestBatchDispatcher::runsAScriptAcrossThreads()
-{
-    dispatch({":for i %i 1 3", "save_image out%i.png", ":next i", "bogus", ""});
-    QVERIFY(waitForEnd());
-    QCOMPARE(m_executor->ends, QList<bool>{false});
-    QCOMPARE(m_executor->sent,
-             QStringList({"1 0 [:for] [i] [%i] [1] [3]", "2 0 [save_image] [out1.png]", "3 0 [:next] [i]",
-                          "2 0 [save_image] [out2.png]", "3 0 [:next] [i]", "2 0 [save_image] [out3.png]",
-                          "3 0 [:next] [i]", "4 0 [bogus]", "5 1 []"}));
-    QCOMPARE(m_executor->log,
-             QString("for i : %i = 1\nsave_image : out1.png\nnext i : %i = 2\nsave_image : out2.png\n"
-                     "next i : %i = 3\nsave_image : out3.png\nnext i : %i = 3\nErr: bogus\n"));
-}
-
-void TestBatchDispatcher::failureEndsTheRunAndNamesTheLine()
-{
-    m_executor->failAt = 3;
-    dispatch({"seek_image 1", "# note", "save_data \\", "  out.tif", "seek_image 2"});
-    QVERIFY(waitForEnd());
-    QCOMPARE(m_executor->ends, QList<bool>{true});
-    QCOMPARE(m_executor->failures, QStringList{"Line 3: save_data failed"});
-    QString remembered;
-    QMetaObject::invokeMethod(m_dispatcher, [d = m_dispatcher, &remembered] { remembered = d->failure(); },
-                              Qt::BlockingQueuedConnection);
-    QCOMPARE(remembered, QString("Line 3: save_data failed"));
-    QCOMPARE(m_executor->sent.size(), 3);
-    QVERIFY2(m_executor->log.endsWith("save_data : out.tif\nLine 3: save_data failed\n"),
-             qPrintable(m_executor->log));
-    // A completion that arrives after the failure does not resume the run.
-    QMetaObject::invokeMethod(m_dispatcher, &BatchDispatcher::finishBatchExec, Qt::QueuedConnection);
-    drain();
-    QCOMPARE(m_executor->sent.size(), 3);
-    QCOMPARE(m_executor->ends.size(), 1);
-}
-
-void TestBatchDispatcher::stopWhileALineIsHeld()
-{
-    m_executor->hold << "load_I1_files";
-    QSignalSpy received(m_executor, &FakeExecutor::lineReceived);
-    dispatch({"load_I1_files NEW a.tif", "seek_image 5"});
-    QVERIFY(received.wait(60000));
-    QCOMPARE(m_executor->sent, QStringList{"1 0 [load_I1_files] [NEW] [a.tif]"});
-    QMetaObject::invokeMethod(m_dispatcher, &BatchDispatcher::batchStopSlot, Qt::QueuedConnection);
-    QVERIFY(waitForEnd());
-    QCOMPARE(m_executor->ends, QList<bool>{true});
-    // The load finishes after Stop: the next line never runs.
-    QMetaObject::invokeMethod(m_dispatcher, &BatchDispatcher::finishBatchExec, Qt::QueuedConnection);
-    drain();
-    QCOMPARE(m_executor->sent.size(), 1);
-    QCOMPARE(m_executor->ends.size(), 1);
-    // Stop again: no second end.
-    QMetaObject::invokeMethod(m_dispatcher, &BatchDispatcher::batchStopSlot, Qt::QueuedConnection);
-    drain();
-    QCOMPARE(m_executor->ends.size(), 1);
-}
-
-void TestBatchDispatcher::failureOutsideARunIsIgnored()
-{
-    QMetaObject::invokeMethod(m_dispatcher, [d = m_dispatcher] { d->commandFailed(QStringLiteral("x")); },
-                              Qt::QueuedConnection);
-    drain();
-    QVERIFY(m_executor->failures.isEmpty());
-    QVERIFY(m_executor->ends.isEmpty());
-    QVERIFY(m_executor->log.isEmpty());
-}
 
 QTEST_GUILESS_MAIN(TestBatchDispatcher)
 #include "tst_batchdispatcher.moc"
