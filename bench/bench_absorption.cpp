@@ -57,6 +57,29 @@ void BM_MouseSpectrum_1024x1024x300(benchmark::State& state)
 }
 BENCHMARK(BM_MouseSpectrum_1024x1024x300)->Arg(10)->Unit(benchmark::kMillisecond);
 
+// What the main window needs per mouse move besides: the raw I1 series too.
+// Arg 1: both from one pass over the images; arg 0: two separate passes.
+void BM_MouseSpectrumAndRaw_1024x1024x300(benchmark::State& state)
+{
+    const SyntheticStack& st = largeStack();
+    const AbsorptionSpectrum a(st.i1, st.i0, 10, 10, false);
+    const bool onePass = state.range(0) != 0;
+    int x = 200, y = 300;
+    Spectrum mu, raw;
+    for (auto _ : state) {
+        if (onePass) {
+            a.spectrumAndRaw(x, y, &mu, &raw);
+        } else {
+            a.spectrum(x, y, &mu);
+            a.raw(x, y, &raw);
+        }
+        benchmark::DoNotOptimize(raw.y(0) + mu.y(0));
+        x = 100 + (x + 3) % 800;
+        y = 100 + (y + 1) % 800;
+    }
+}
+BENCHMARK(BM_MouseSpectrumAndRaw_1024x1024x300)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 // Only the block sums of the same request (I1 and the two I0 images per energy).
 void BM_MouseBlockSums_1024x1024x300(benchmark::State& state)
 {
