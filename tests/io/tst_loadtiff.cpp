@@ -65,7 +65,6 @@ private slots:
 private:
     // Files <prefix>0.tif ... <prefix>(n-1).tif; file i holds the value i.
     QStringList writeSeries(const QString& prefix, int n);
-    void startThread();
     void waitForFinishes(int n);
 
     QTemporaryDir m_dir;
@@ -117,11 +116,6 @@ QStringList TestLoadTiff::writeSeries(const QString& prefix, int n)
     return files;
 }
 
-void TestLoadTiff::startThread()
-{
-    m_thread->start();
-}
-
 void TestLoadTiff::waitForFinishes(int n)
 {
     QTRY_COMPARE_WITH_TIMEOUT(m_collector->finishes, n, 60000);
@@ -167,7 +161,7 @@ void TestLoadTiff::selection()
     if (corrupt >= 0)
         QVERIFY(writeFile(list[corrupt], QByteArray(garbage, int(sizeof garbage) - 1)));
 
-    startThread();
+    m_thread->start();
     emit m_requester->load(list, skip, cutFirst, cutLast);
     waitForFinishes(1);
 
@@ -190,7 +184,7 @@ void TestLoadTiff::busyWhileLoading()
     // Runs in the loader's thread while the request is being served.
     connect(m_loader, &LoadTiff::loaded, m_loader, [this, &seen] { seen << m_loader->busy(); }, Qt::DirectConnection);
     QVERIFY(!m_loader->busy());
-    startThread();
+    m_thread->start();
     emit m_requester->load(files, 1, 0, 0);
     waitForFinishes(1);
     QCOMPARE(seen, QVector<bool>({true, true}));
@@ -204,7 +198,7 @@ void TestLoadTiff::cancelWhileReading()
     // Request 1 is cancelled from inside its first delivery, that is while
     // it is between images; request 2 must not notice.
     connect(m_loader, &LoadTiff::loaded, m_loader, [this] { m_loader->cancelRequestsUpTo(1); }, Qt::DirectConnection);
-    startThread();
+    m_thread->start();
     emit m_requester->load(first, 1, 0, 0);
     emit m_requester->load(second, 1, 0, 0);
     waitForFinishes(2);
@@ -222,7 +216,7 @@ void TestLoadTiff::cancelQueuedRequests()
     emit m_requester->load(files, 1, 1, 0);
     m_loader->cancelRequestsUpTo(2);
     m_loader->cancelRequestsUpTo(1);   // never lowers the limit
-    startThread();
+    m_thread->start();
     waitForFinishes(3);
     QCOMPARE(m_collector->log,
              QStringList({"finish", "finish", "loaded 1 queued1.tif value 1", "progress 1/1", "finish"}));

@@ -1,7 +1,6 @@
 #include "app/Translation.h"
 #include "output/SaveDataCfg.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
@@ -9,6 +8,7 @@
 #include <QRadioButton>
 #include <QTranslator>
 #include <QtTest>
+#include <functional>
 
 class TestSaveDataCfg : public QObject
 {
@@ -42,27 +42,27 @@ void click(QAbstractButton* b)
 
 void TestSaveDataCfg::controls()
 {
+    // The controls, their texts and their first state.
     SaveDataCfg dlg;
     QCOMPARE(dlg.windowTitle(), QString("Save Data Configuration"));
-    struct Expect {
-        const char* name;
-        const char* text;
+    const struct {
+        const char *name, *text;
         bool checked;
-    };
-    const Expect buttons[] = {{"SaveAsTiff", "Save as Tiff", true},
-                              {"SaveAsTextData", "Save as Text data", false},
-                              {"DataCommaSeparated", "Comma Separated", true},
-                              {"DataSpaceSeparated", "Space Separated", false},
-                              {"DataXYVal", "X Y Val : 1point/1line", true},
-                              {"DataValValVal", "Val1 Val2 Val3... : each Y line", false},
-                              {"TiffFixedScale", "Fixed Scale", false},
-                              {"TiffAsAnalyzed", "Save as Analyzed Area Size and Resolution", false}};
-    for (const Expect& e : buttons) {
+    } buttons[] = {{"SaveAsTiff", "Save as Tiff", true},
+                   {"SaveAsTextData", "Save as Text data", false},
+                   {"DataCommaSeparated", "Comma Separated", true},
+                   {"DataSpaceSeparated", "Space Separated", false},
+                   {"DataXYVal", "X Y Val : 1point/1line", true},
+                   {"DataValValVal", "Val1 Val2 Val3... : each Y line", false},
+                   {"TiffFixedScale", "Fixed Scale", false},
+                   {"TiffAsAnalyzed", "Save as Analyzed Area Size and Resolution", false}};
+    for (const auto& e : buttons) {
         auto* b = child<QAbstractButton>(dlg, e.name);
         QVERIFY2(b, e.name);
         QCOMPARE(b->text(), QString(e.text));
         QCOMPARE(b->isChecked(), e.checked);
     }
+    QVERIFY(child<QCheckBox>(dlg, "TiffFixedScale") && child<QCheckBox>(dlg, "TiffAsAnalyzed"));
     QVERIFY(child<QLineEdit>(dlg, "TiffScaleMin"));
     QVERIFY(child<QLineEdit>(dlg, "TiffScaleMax"));
     QStringList labels;
@@ -75,72 +75,63 @@ void TestSaveDataCfg::controls()
 
 void TestSaveDataCfg::exclusiveGroupsAndTiffFrame()
 {
+    // Three exclusive groups that leave each other alone; the TIFF frame is on with "Save as Tiff" only.
     SaveDataCfg dlg;
     dlg.show();
-    auto* tiff = child<QRadioButton>(dlg, "SaveAsTiff");
-    auto* text = child<QRadioButton>(dlg, "SaveAsTextData");
-    auto* frame = child<QFrame>(dlg, "TiffCfg");
-    click(text);
-    QVERIFY(text->isChecked());
-    QVERIFY(!tiff->isChecked());
-    QVERIFY(!frame->isEnabled());
-    // Choosing a separator or layout does not touch the other groups.
-    click(child<QRadioButton>(dlg, "DataSpaceSeparated"));
-    QVERIFY(!child<QRadioButton>(dlg, "DataCommaSeparated")->isChecked());
-    QVERIFY(child<QRadioButton>(dlg, "DataXYVal")->isChecked());
-    QVERIFY(text->isChecked());
-    click(child<QRadioButton>(dlg, "DataValValVal"));
-    QVERIFY(!child<QRadioButton>(dlg, "DataXYVal")->isChecked());
-    QVERIFY(child<QRadioButton>(dlg, "DataSpaceSeparated")->isChecked());
-    click(tiff);
-    QVERIFY(frame->isEnabled());
-    QVERIFY(!text->isChecked());
+    const std::pair<const char*, QStringList> clicks[] = {
+        {"SaveAsTextData", {"SaveAsTextData", "DataCommaSeparated", "DataXYVal"}},
+        {"DataSpaceSeparated", {"SaveAsTextData", "DataSpaceSeparated", "DataXYVal"}},
+        {"DataValValVal", {"SaveAsTextData", "DataSpaceSeparated", "DataValValVal"}},
+        {"SaveAsTiff", {"SaveAsTiff", "DataSpaceSeparated", "DataValValVal"}}};
+    for (const auto& c : clicks) {
+        click(child<QRadioButton>(dlg, c.first));
+        QStringList on;
+        for (const char* name : {"SaveAsTiff", "SaveAsTextData", "DataCommaSeparated", "DataSpaceSeparated",
+                                 "DataXYVal", "DataValValVal"})
+            if (child<QRadioButton>(dlg, name)->isChecked())
+                on << name;
+        QCOMPARE(on, c.second);
+        QCOMPARE(child<QFrame>(dlg, "TiffCfg")->isEnabled(), c.second.contains("SaveAsTiff"));
+    }
 }
 
 void TestSaveDataCfg::slotsSetTheirControl()
 {
+    // Each slot checks its own control; the TIFF frame follows "Save as Tiff".
     SaveDataCfg dlg;
-    dlg.setSaveAsText();
-    QVERIFY(child<QRadioButton>(dlg, "SaveAsTextData")->isChecked());
-    QVERIFY(!child<QFrame>(dlg, "TiffCfg")->isEnabled());
-    dlg.setSaveAsTiff();
-    QVERIFY(child<QRadioButton>(dlg, "SaveAsTiff")->isChecked());
-    QVERIFY(child<QFrame>(dlg, "TiffCfg")->isEnabled());
-    dlg.toggledSaveAs(false);
-    QVERIFY(child<QRadioButton>(dlg, "SaveAsTextData")->isChecked());
-    QVERIFY(!child<QFrame>(dlg, "TiffCfg")->isEnabled());
-    dlg.toggledSaveAs(true);
-    QVERIFY(child<QRadioButton>(dlg, "SaveAsTiff")->isChecked());
-    dlg.setSaveTiffScaleFixed(true);
-    QVERIFY(child<QCheckBox>(dlg, "TiffFixedScale")->isChecked());
+    const std::vector<std::pair<std::function<void(SaveDataCfg&)>, const char*>> steps{
+        {[](SaveDataCfg& d) { d.setSaveAsText(); }, "SaveAsTextData"},
+        {[](SaveDataCfg& d) { d.setSaveAsTiff(); }, "SaveAsTiff"},
+        {[](SaveDataCfg& d) { d.toggledSaveAs(false); }, "SaveAsTextData"},
+        {[](SaveDataCfg& d) { d.toggledSaveAs(true); }, "SaveAsTiff"},
+        {[](SaveDataCfg& d) { d.setSaveTiffScaleFixed(true); }, "TiffFixedScale"},
+        {[](SaveDataCfg& d) { d.setSaveTiffAsAnalyzed(true); }, "TiffAsAnalyzed"},
+        {[](SaveDataCfg& d) { d.setSaveTextAsSSV(); }, "DataSpaceSeparated"},
+        {[](SaveDataCfg& d) { d.setSaveTextAsCSV(); }, "DataCommaSeparated"},
+        {[](SaveDataCfg& d) { d.setSaveTextAsValValVal(); }, "DataValValVal"},
+        {[](SaveDataCfg& d) { d.setSaveTextAsXYVal(); }, "DataXYVal"}};
+    for (const auto& step : steps) {
+        step.first(dlg);
+        QVERIFY2(child<QAbstractButton>(dlg, step.second)->isChecked(), step.second);
+        QCOMPARE(child<QFrame>(dlg, "TiffCfg")->isEnabled(), child<QRadioButton>(dlg, "SaveAsTiff")->isChecked());
+    }
     dlg.setSaveTiffScaleMin(-0.000123456789);
     QCOMPARE(child<QLineEdit>(dlg, "TiffScaleMin")->text(), QString("-0.000123457"));
     dlg.setSaveTiffScaleMax(2500000.0);
     QCOMPARE(child<QLineEdit>(dlg, "TiffScaleMax")->text(), QString("2.5e+06"));
-    dlg.setSaveTiffAsAnalyzed(true);
-    QVERIFY(child<QCheckBox>(dlg, "TiffAsAnalyzed")->isChecked());
-    dlg.setSaveTextAsSSV();
-    QVERIFY(child<QRadioButton>(dlg, "DataSpaceSeparated")->isChecked());
-    dlg.setSaveTextAsCSV();
-    QVERIFY(child<QRadioButton>(dlg, "DataCommaSeparated")->isChecked());
-    dlg.setSaveTextAsValValVal();
-    QVERIFY(child<QRadioButton>(dlg, "DataValValVal")->isChecked());
-    dlg.setSaveTextAsXYVal();
-    QVERIFY(child<QRadioButton>(dlg, "DataXYVal")->isChecked());
 }
 
 void TestSaveDataCfg::settingsReadTheForm()
 {
+    // settings() reads every control; a scale that is not a number reads as 0.
+    const auto flags = [](const SaveDataSettings& s) {
+        return QVector<bool>{s.saveAsTiff, s.commaSeparated, s.xyVal, s.tiffFixedScale, s.tiffAsAnalyzed};
+    };
     SaveDataCfg dlg;
     SaveDataSettings s = dlg.settings();
-    QVERIFY(s.saveAsTiff);
-    QVERIFY(s.commaSeparated);
-    QVERIFY(s.xyVal);
-    QVERIFY(!s.tiffFixedScale);
-    QVERIFY(!s.tiffAsAnalyzed);
+    QCOMPARE(flags(s), QVector<bool>({true, true, true, false, false}));
     QCOMPARE(s.tiffScaleMin, 0.0);
     QCOMPARE(s.tiffScaleMax, 1.0);
-
     dlg.setSaveAsText();
     dlg.setSaveTextAsSSV();
     dlg.setSaveTextAsValValVal();
@@ -149,14 +140,10 @@ void TestSaveDataCfg::settingsReadTheForm()
     child<QLineEdit>(dlg, "TiffScaleMin")->setText("-1.5");
     child<QLineEdit>(dlg, "TiffScaleMax")->setText("abc");
     s = dlg.settings();
-    QVERIFY(!s.saveAsTiff);
-    QVERIFY(!s.commaSeparated);
+    QCOMPARE(flags(s), QVector<bool>({false, false, false, true, true}));
     QCOMPARE(s.textFormat().separator(), ' ');
-    QVERIFY(!s.xyVal);
-    QVERIFY(s.tiffFixedScale);
-    QVERIFY(s.tiffAsAnalyzed);
     QCOMPARE(s.tiffScaleMin, -1.5);
-    QCOMPARE(s.tiffScaleMax, 0.0);   // not a number reads as 0
+    QCOMPARE(s.tiffScaleMax, 0.0);
 }
 
 void TestSaveDataCfg::japanese()

@@ -142,19 +142,13 @@ QByteArray TestSpectraFile::pointByPoint(const SpectraFileRequest& r, QStringLis
 void TestSpectraFile::header()
 {
     const ScanGrid g = SpectraFileJob::grid(120, 60, 10, 10, QRectF(0, 0, 100, 50));
-    const QList<QByteArray> lines = SpectraFileJob::header(g, false).split('\n');
-    QCOMPARE(lines.size(), 8);
-    QCOMPARE(lines.at(0), QByteArray("# Orvantelle Save Xafs Spectra 1.0"));
-    QCOMPARE(lines.at(1), QByteArray("# X-Range (x0, x1), steps : 0 100 5"));
-    QCOMPARE(lines.at(2), QByteArray("# Y-Range (y0, y1), steps : 0 50 2"));
-    QCOMPARE(lines.at(3), QByteArray("# Full Width, Height      : 120 60"));
-    QCOMPARE(lines.at(4), QByteArray("# Bin Half Width, Height  : 10 10"));
-    QCOMPARE(lines.at(5), QByteArray("# Step dX, dY             : 21 21"));
-    QCOMPARE(lines.at(6), QByteArray("# End of Header"));
-    QCOMPARE(lines.at(7), QByteArray());
+    QCOMPARE(SpectraFileJob::header(g, false).split('\n'),
+             QList<QByteArray>({"# Orvantelle Save Xafs Spectra 1.0", "# X-Range (x0, x1), steps : 0 100 5",
+                                "# Y-Range (y0, y1), steps : 0 50 2", "# Full Width, Height      : 120 60",
+                                "# Bin Half Width, Height  : 10 10", "# Step dX, dY             : 21 21",
+                                "# End of Header", ""}));
     QCOMPARE(SpectraFileJob::header(g, true).split('\n').at(0), QByteArray("# Orvantelle Save Raw Spectra 1.0"));
-    QCOMPARE(g.x + 0, 10);
-    QCOMPARE(g.y + 0, 10);
+    QCOMPARE(QPoint(g.x, g.y), QPoint(10, 10));
 
     // The first point line starts at (10, 10).
     Data d;

@@ -226,7 +226,7 @@ void TestSpectrumFiles::lineEnds_data()
         const QString kind = text == scan ? "9809, " : "plain, ";
         QTest::newRow(qPrintable(kind + "CR LF")) << text << ends(text, "\r\n");
         QTest::newRow(qPrintable(kind + "CR (old Mac), no end on the last line")) << text << ends(text, "\r").chopped(1);
-            QTest::newRow(qPrintable(kind + "UTF-8 with BOM")) << text << "\xEF\xBB\xBF" + text;
+        QTest::newRow(qPrintable(kind + "UTF-8 with BOM")) << text << "\xEF\xBB\xBF" + text;
         QTest::newRow(qPrintable(kind + "UTF-16 with BOM, CR LF")) << text << utf16;
     }
 }
@@ -309,7 +309,6 @@ void TestSpectrumFiles::largeFileInChunks()
     Spectrum mac;
     QVERIFY(mac.loadFromText(writeFile(m_dir, "large-cr.dat", text.replace("\r\n", "\r"))));
     QVERIFY(sameBits(mac.points(), want));
-
 }
 
 QTEST_GUILESS_MAIN(TestSpectrumFiles)

@@ -39,14 +39,12 @@ QString writeText(const QString& path, const QString& text)
     return path;
 }
 
-// A 2 x 2 map file with the given magic, header lines and body.
-QString empText(const QString& magic, bool areaLines, bool spacingLine, const QString& body)
+// A 2 x 2 map file with the given body, magic and area lines.
+QString empText(const QString& body = "0 0 \n0 0 \n", const QString& magic = "###ORVT", bool areaLines = true)
 {
     QString t = magic + "\n";
     t += "Record Date             : 24/01/02 03:04:05.678\n";
-    t += "Std Edge Energy [eV]    : 7112\n";
-    if (spacingLine)
-        t += "Spacing [nm]            : 3.13553\n";
+    t += "Std Edge Energy [eV]    : 7112\nSpacing [nm]            : 3.13553\n";
     t += "Width [pix]             : 2\nHeight [pix]            : 2\n";
     t += "Bin Half Width [pix]    : 0\nBin Half Height [pix]   : 0\n";
     if (areaLines)
@@ -210,10 +208,8 @@ void TestCalibration::calibrateSaveAndReload()
     QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
     QTextStream in(&file);
     QCOMPARE(in.readLine(), QStringLiteral("###Orvantelle::ORVT"));
-    for (const char* label : headerLabels) {
-        const QString line = in.readLine();
-        QCOMPARE(line.left(26), QString::fromLatin1(label));
-    }
+    for (const char* label : headerLabels)
+        QCOMPARE(in.readLine().left(26), QString::fromLatin1(label));
     file.close();
 
     int w = stack.width, h = stack.height;
@@ -283,26 +279,25 @@ void TestCalibration::empReader_data()
     QTest::addColumn<int>("runOuts");
 
     const QString body = "0 0 \n0 0 \n";
-    QTest::newRow("own magic") << empText("###Orvantelle::ORVT", true, true, body) << 2 << true << "" << 0 << 0;
-    QTest::newRow("short magic") << empText("###ORVT", true, true, body) << 2 << true << "" << 0 << 0;
-    QTest::newRow("no area lines") << empText("###ORVT", false, true, body) << 2 << true << "" << 0 << 0;
-    QTest::newRow("size taken while unknown") << empText("###ORVT", true, true, body) << -1 << true << "" << 0 << 0;
-    QTest::newRow("short body") << empText("###ORVT", true, true, "0 0 \n0 ") << 2 << true << "run out!" << 0 << 1;
-    QTest::newRow("no magic") << empText("#ORVT", true, true, body) << 2 << false << "Not a emp file." << 1 << 0;
+    QTest::newRow("own magic") << empText(body, "###Orvantelle::ORVT") << 2 << true << "" << 0 << 0;
+    QTest::newRow("short magic") << empText() << 2 << true << "" << 0 << 0;
+    QTest::newRow("no area lines") << empText(body, "###ORVT", false) << 2 << true << "" << 0 << 0;
+    QTest::newRow("size taken while unknown") << empText() << -1 << true << "" << 0 << 0;
+    QTest::newRow("short body") << empText("0 0 \n0 ") << 2 << true << "run out!" << 0 << 1;
+    QTest::newRow("no magic") << empText(body, "#ORVT") << 2 << false << "Not a emp file." << 1 << 0;
     QTest::newRow("empty file") << QString() << 2 << false << "Not a emp file." << 1 << 0;
-    QTest::newRow("no spacing line") << empText("###ORVT", true, true, body).remove(QRegularExpression("Spacing[^\n]*\n"))
-                                     << 2 << false << "" << 16 << 0;
-    QTest::newRow("size mismatch") << empText("###ORVT", true, true, body) << 3 << false
+    QTest::newRow("no spacing line") << empText().remove(QRegularExpression("Spacing[^\n]*\n")) << 2 << false << ""
+                                     << 16 << 0;
+    QTest::newRow("size mismatch") << empText() << 3 << false
                                    << "Loading Energy Map size : 2 x 2 : is not matched to the current image size : 3 x 2"
                                    << 17 << 0;
     // Unknown image size: a header size the file cannot hold is refused
     // before anything is allocated (a few bytes claiming 5000 x 5000).
     QTest::newRow("size beyond the file while unknown")
-        << empText("###ORVT", true, true, "0 ").replace("Width [pix]             : 2\nHeight [pix]            : 2",
-                                                        "Width [pix]             : 5000\nHeight [pix]            : 5000")
+        << empText("0 ").replace("Width [pix]             : 2\nHeight [pix]            : 2",
+                                 "Width [pix]             : 5000\nHeight [pix]            : 5000")
         << -1 << false << "Energy map size 5000 x 5000 does not fit the file (495 bytes)" << 17 << 0;
-    QTest::newRow("not a number") << empText("###ORVT", true, true, "0 0 \n0 x1 \n") << 2 << false
-                                  << "Not a number : \"x1\"" << 19 << 0;
+    QTest::newRow("not a number") << empText("0 0 \n0 x1 \n") << 2 << false << "Not a number : \"x1\"" << 19 << 0;
 }
 
 void TestCalibration::empReader()

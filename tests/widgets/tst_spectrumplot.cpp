@@ -49,11 +49,24 @@ const PlotCurve* curveOf(const PlotFrame& f, PlotCurve::Owner owner, PlotCurve::
     return nullptr;
 }
 
-PlotOptions modeOptions(bool normalized)
+// A plot of the target, with a standard and extras when given.
+PlotInput inputOf(const XafsSpectrum* target, bool normalized = true, const XafsSpectrum* standard = nullptr,
+                  const QVector<const XafsSpectrum*>& extras = {})
 {
-    PlotOptions o;
-    o.normalized = normalized;
-    return o;
+    PlotInput in;
+    in.target = target;
+    in.standard = standard;
+    in.extras = extras;
+    in.options.normalized = normalized;
+    return in;
+}
+
+// Rows of a test run once normalised and once raw.
+void modeRows()
+{
+    QTest::addColumn<bool>("normalized");
+    QTest::newRow("normalised") << true;
+    QTest::newRow("raw") << false;
 }
 
 // Direct evaluation of X_k = sum_j x_j exp(-2 pi i j k / n).
@@ -116,11 +129,7 @@ void TestSpectrumPlot::targetBreaksAtEnergyGaps()
     const XafsSpectrum target = ironEdge(0.0, gap);
     // The standard has the same gap but is never broken.
     const XafsSpectrum standard = ironEdge(5.0, gap);
-    PlotInput in;
-    in.target = &target;
-    in.standard = &standard;
-    in.options = modeOptions(normalized);
-    const PlotFrame f = SpectrumPlot::build(in);
+    const PlotFrame f = SpectrumPlot::build(inputOf(&target, normalized, &standard));
 
     const QVector<const PlotCurve*> tc = curvesOf(f, PlotCurve::Target);
     QCOMPARE(tc.size(), normalized ? 1 : 3);
@@ -138,9 +147,7 @@ void TestSpectrumPlot::targetBreaksAtEnergyGaps()
 
 void TestSpectrumPlot::energyCorrectionMovesOnlyTarget_data()
 {
-    QTest::addColumn<bool>("normalized");
-    QTest::newRow("normalised") << true;
-    QTest::newRow("raw") << false;
+    modeRows();
 }
 
 void TestSpectrumPlot::energyCorrectionMovesOnlyTarget()
@@ -149,11 +156,7 @@ void TestSpectrumPlot::energyCorrectionMovesOnlyTarget()
     const XafsSpectrum target = ironEdge(0.0, 0.0, 2.5);
     const XafsSpectrum standard = ironEdge(3.0, 0.0, 4.0);
     const XafsSpectrum extra = ironEdge(-3.0, 0.0, 7.0);
-    PlotInput in;
-    in.target = &target;
-    in.standard = &standard;
-    in.extras = {&extra};
-    in.options = modeOptions(normalized);
+    PlotInput in = inputOf(&target, normalized, &standard, {&extra});
     in.options.energyCorrected = true;
     const PlotFrame on = SpectrumPlot::build(in);
     in.options.energyCorrected = false;
@@ -198,11 +201,7 @@ void TestSpectrumPlot::extraDrawnAtEnergiesMinusOffset()
     if (offsetBeforeNormalizing)
         extra.normalize(true);
     for (bool normalized : {true, false}) {
-        PlotInput in;
-        in.target = &target;
-        in.extras = {&extra};
-        in.options = modeOptions(normalized);
-        const PlotFrame f = SpectrumPlot::build(in);
+        const PlotFrame f = SpectrumPlot::build(inputOf(&target, normalized, nullptr, {&extra}));
         for (PlotCurve::Part part : {PlotCurve::Main, PlotCurve::PreEdge, PlotCurve::PostEdge}) {
             const PlotCurve* c = curveOf(f, PlotCurve::Extra, part, 0);
             if (normalized && part != PlotCurve::Main) {
@@ -219,9 +218,7 @@ void TestSpectrumPlot::extraDrawnAtEnergiesMinusOffset()
 
 void TestSpectrumPlot::extraWithoutUseDisappears_data()
 {
-    QTest::addColumn<bool>("normalized");
-    QTest::newRow("normalised") << true;
-    QTest::newRow("raw") << false;
+    modeRows();
 }
 
 void TestSpectrumPlot::extraWithoutUseDisappears()
@@ -230,10 +227,7 @@ void TestSpectrumPlot::extraWithoutUseDisappears()
     const XafsSpectrum target = ironEdge();
     XafsSpectrum a = ironEdge(1.0);
     XafsSpectrum b = ironEdge(2.0);
-    PlotInput in;
-    in.target = &target;
-    in.extras = {&a, &b};
-    in.options = modeOptions(normalized);
+    const PlotInput in = inputOf(&target, normalized, nullptr, {&a, &b});
     QVERIFY(!curvesOf(SpectrumPlot::build(in), PlotCurve::Extra, 0).isEmpty());
     a.setUse(false);
     const PlotFrame f = SpectrumPlot::build(in);
@@ -263,10 +257,7 @@ void TestSpectrumPlot::extraPens()
     QFETCH(QColor, expected);
     const XafsSpectrum target = ironEdge();
     const XafsSpectrum extra = ironEdge(1.0);
-    PlotInput in;
-    in.target = &target;
-    for (int i = 0; i <= index; ++i)
-        in.extras.push_back(&extra);
+    PlotInput in = inputOf(&target, true, nullptr, QVector<const XafsSpectrum*>(index + 1, &extra));
     // Only some indices have an entry; the entries before it are empty.
     if (explicitAt >= 0) {
         in.extraPens.resize(explicitAt + 1);
@@ -285,12 +276,8 @@ void TestSpectrumPlot::rangesPerMode()
     Spectrum raw;
     for (int i = 0; i < 40; ++i)
         raw.add(7000.0 + 10.0 * i, 1000.0 + 50.0 * std::sin(i));
-    PlotInput in;
-    in.target = &target;
-    in.standard = &standard;
+    PlotInput in = inputOf(&target, true, &standard);
     in.rawSeries = &raw;
-
-    in.options = modeOptions(true);
     PlotFrame f = SpectrumPlot::build(in);
     const Spectrum& dn = target.doubleNormalizedPreBase();
     QCOMPARE(f.xRange.lo, dn.min().x);
@@ -300,7 +287,7 @@ void TestSpectrumPlot::rangesPerMode()
     QCOMPARE(curveOf(f, PlotCurve::Standard, PlotCurve::Main)->pen, QPen(QColor(255, 0, 0), 1));
     QCOMPARE(curveOf(f, PlotCurve::Target, PlotCurve::Main)->pen, QPen(Qt::black, 2));
 
-    in.options = modeOptions(false);
+    in.options.normalized = false;
     f = SpectrumPlot::build(in);
     QCOMPARE(f.xRange.lo, target.min().x);
     QCOMPARE(f.yRange.hi, target.max().y);
@@ -406,10 +393,7 @@ void TestSpectrumPlot::nonFiniteValuesBreakCurves()
     for (int i = 0; i < 30; ++i)
         s.add(7000.0 + i, i == 12 ? std::nan("") : (i == 20 ? HUGE_VAL : 1.0 + i * 0.01));
     const XafsSpectrum target(s, false, 0.0);
-    PlotInput in;
-    in.target = &target;
-    in.options = modeOptions(false);
-    const PlotFrame f = SpectrumPlot::build(in);
+    const PlotFrame f = SpectrumPlot::build(inputOf(&target, false));
     const PlotCurve* mu = curveOf(f, PlotCurve::Target, PlotCurve::Main);
     QVERIFY(mu);
     QCOMPARE(mu->pieces.size(), 3);
@@ -438,8 +422,7 @@ void TestSpectrumPlot::sceneMarkersAndLabels()
     Spectrum raw;
     raw.add(0, 1);
     raw.add(1, 2);
-    PlotInput in;
-    in.target = &target;
+    PlotInput in = inputOf(&target);
     in.rawSeries = &raw;
     in.edges = {{"Fe-K", 7112.0}, {"Ni-K", 8333.0}};
     in.energyMarker = 7150.0;
