@@ -1,6 +1,6 @@
 #include "DemoData.h"
 
-#include "analysis/Analyzed2DRes.h"
+#include "grid/Analyzed2DRes.h"
 #include "io/TiffData.h"
 
 #include <QDir>

@@ -4,7 +4,7 @@
 // the demo's file names, and waiting in the event loop while measuring how
 // long it went without running a 5 ms timer.
 
-#include "io/SelectDataFiles.h"
+#include "fileselect/SelectDataFiles.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -3,15 +3,15 @@
 // block spectra of a whole stack.
 
 #include "analysis/AnalysisSnapshots.h"
+#include "analysis/BlockFitter.h"
 #include "analysis/LinearCombinationFitter.h"
-#include "analysis/ScanGrid.h"
+#include "grid/BlockGrid.h"
+#include "grid/ScanGrid.h"
 #include "io/TiffData.h"
 #include "output/TiffWriter.h"
 #include "physics/XafsSpectrum.h"
 #include "processing/AbsorptionSpectrum.h"
-#include "processing/BlockGrid.h"
 #include "processing/BlockSpectra.h"
-#include "processing/BlockFitter.h"
 #include "processing/BlockSum.h"
 #include "processing/EdgeNormalization.h"
 #include "processing/GridBlockSums.h"

@@ -1,7 +1,7 @@
-#include "ModelEdge.h"
 #include "analysis/ElementAnalysis.h"
 #include "analysis/LinearCombinationFitter.h"
 #include "analysis/SpectrumCursor.h"
+#include "ModelEdge.h"
 #include "physics/EdgeTable.h"
 
 #include <benchmark/benchmark.h>

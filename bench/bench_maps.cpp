@@ -1,5 +1,5 @@
-#include "analysis/Analyzed2DRes.h"
-#include "widgets/ColorScale.h"
+#include "display/ColorScale.h"
+#include "grid/Analyzed2DRes.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>

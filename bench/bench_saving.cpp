@@ -1,7 +1,7 @@
 // Saving: a whole 2048 x 2048 result map as text (one point per pixel), and
 // the spectra file of a stack, normalised and raw, in points per second.
 
-#include "analysis/ScanGrid.h"
+#include "grid/ScanGrid.h"
 #include "io/TiffData.h"
 #include "output/SpectraFileJob.h"
 #include "output/TextMapWriter.h"

@@ -1,8 +1,8 @@
 // Reading 16-bit TIFF images into TiffData against libtiff alone, the memory
 // a loaded image holds, and rendering the display image.
 
+#include "display/ColorScale.h"
 #include "io/TiffData.h"
-#include "widgets/ColorScale.h"
 
 #include <QFile>
 #include <QTemporaryDir>

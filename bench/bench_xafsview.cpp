@@ -1,6 +1,6 @@
+#include "imageview/DispA.h"
 #include "ModelEdge.h"
-#include "widgets/DispA.h"
-#include "widgets/XafsView.h"
+#include "spectrumview/XafsView.h"
 
 #include <QApplication>
 #include <QImage>

@@ -23,18 +23,18 @@
 // first image's strongest edge, default 0.4), --calib-only (load I0 and calib/ only, print the calibration
 // figures; for timing big stacks), --victoreen (Victoreen background lines).
 
-#include "analysis/Analyzed2DRes.h"
 #include "analysis/AnalysisSnapshots.h"
-#include "analysis/ScanGrid.h"
+#include "analysis/AreaPipeline.h"
+#include "grid/Analyzed2DRes.h"
+#include "grid/ScanGrid.h"
+#include "grid/ShiftMapView.h"
 #include "io/TiffData.h"
 #include "physics/XafsSpectrum.h"
-#include "processing/AreaPipeline.h"
 #include "processing/CalibrationJob.h"
 #include "processing/EdgeCalibration.h"
 #include "processing/EnergyMapFile.h"
 #include "processing/ImageAlignment.h"
 #include "processing/SeriesAlignJob.h"
-#include "processing/ShiftMapView.h"
 
 #include "DemoData.h"
 

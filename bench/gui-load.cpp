@@ -17,12 +17,12 @@
 #include "DemoData.h"
 #include "GuiDriver.h"
 
-#include "app/Body.h"
-#include "io/SelectDataFiles.h"
+#include "Body.h"
+#include "display/ColorTables.h"
+#include "fileselect/SelectDataFiles.h"
+#include "imageview/ImgDispA.h"
 #include "io/TiffData.h"
-#include "widgets/ImgDispA.h"
-#include "widgets/XafsView.h"
-#include "widgets/ColorTables.h"
+#include "spectrumview/XafsView.h"
 
 #include <QApplication>
 #include <QDir>

@@ -17,15 +17,15 @@
 #include "DemoData.h"
 #include "GuiDriver.h"
 
-#include "analysis/Analyzed2DRes.h"
-#include "analysis/Analyzer.h"
-#include "analysis/LCFReference.h"
 #include "analysis/LcfRunJob.h"
-#include "app/Body.h"
-#include "io/SelectDataFiles.h"
+#include "analyzer/Analyzer.h"
+#include "analyzer/LCFReference.h"
+#include "Body.h"
+#include "controls/JobProgressBar.h"
+#include "display/ColorTables.h"
+#include "fileselect/SelectDataFiles.h"
+#include "grid/Analyzed2DRes.h"
 #include "processing/EnergyMapFile.h"
-#include "widgets/ColorTables.h"
-#include "widgets/JobProgressBar.h"
 
 #include <QApplication>
 #include <QDir>

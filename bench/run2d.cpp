@@ -24,19 +24,19 @@
 // the two paths disagree, 4 when the run's working set exceeds its budget or
 // --save cannot write the maps.
 
-#include "analysis/Analyzed2DRes.h"
 #include "analysis/AnalysisSnapshots.h"
-#include "analysis/ScanGrid.h"
-#include "io/TiffData.h"
-#include "output/TiffWriter.h"
-#include "physics/XafsSpectrum.h"
+#include "analysis/AreaPipeline.h"
 #include "analysis/ElementRunJob.h"
 #include "analysis/FourierAnalysisJob.h"
 #include "analysis/LcfRunJob.h"
 #include "analysis/ResidualRunJob.h"
+#include "grid/Analyzed2DRes.h"
+#include "grid/ScanGrid.h"
+#include "grid/ShiftMapView.h"
+#include "io/TiffData.h"
+#include "output/TiffWriter.h"
 #include "physics/EdgeTable.h"
-#include "processing/AreaPipeline.h"
-#include "processing/ShiftMapView.h"
+#include "physics/XafsSpectrum.h"
 
 #include "DemoData.h"
 

@@ -2,7 +2,7 @@
 // size taken from the file and with a fixed image size, at the file's edge
 // energy and at another one; a map that is read is applied to a result map.
 
-#include "analysis/Analyzed2DRes.h"
+#include "grid/Analyzed2DRes.h"
 #include "processing/EnergyMapFile.h"
 
 #include <QByteArray>

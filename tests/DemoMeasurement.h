@@ -4,15 +4,15 @@
 // folder and read back through the project's readers, with map lists and
 // value-for-value comparison of maps, for the whole-area run tests.
 
+#include "analysis/AnalysisSnapshots.h"
 #include "DemoConfig.h"
 #include "DemoModel.h"
 #include "DemoWriter.h"
-#include "analysis/Analyzed2DRes.h"
-#include "analysis/AnalysisSnapshots.h"
-#include "analysis/ScanGrid.h"
+#include "grid/Analyzed2DRes.h"
+#include "grid/ScanGrid.h"
+#include "grid/ShiftMapView.h"
 #include "io/TiffData.h"
 #include "physics/XafsSpectrum.h"
-#include "processing/ShiftMapView.h"
 
 #include <QDir>
 #include <QRegularExpression>

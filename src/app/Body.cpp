@@ -1,18 +1,18 @@
-#include "app/Body.h"
+#include "Body.h"
 
 #include "ui_Body.h"
 
 #include "analysis/AnalysisSnapshots.h"
+#include "base/ThreadPriority.h"
 #include "batch/BatchDispatcher.h"
+#include "fileselect/SelectDataFiles.h"
+#include "imageview/ColorBar.h"
+#include "imageview/CrossSView.h"
+#include "imageview/ImgDispA.h"
 #include "io/LoadTiff.h"
-#include "io/SelectDataFiles.h"
-#include "io/ThreadPriority.h"
 #include "io/TiffData.h"
 #include "physics/EdgeTable.h"
-#include "widgets/ColorBar.h"
-#include "widgets/CrossSView.h"
-#include "widgets/ImgDispA.h"
-#include "widgets/XafsView.h"
+#include "spectrumview/XafsView.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>

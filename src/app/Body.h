@@ -1,8 +1,8 @@
 #pragma once
 
-#include "analysis/Analyzed2DRes.h"
-#include "app/BatchWait.h"
 #include "batch/CmdLine.h"
+#include "BatchWait.h"
+#include "grid/Analyzed2DRes.h"
 #include "io/ImageSeries.h"
 #include "physics/XafsSpectrum.h"
 #include "processing/EMPHeader.h"

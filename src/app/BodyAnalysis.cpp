@@ -1,13 +1,13 @@
 // Body: the analyzer window and the result maps it selects: showing them,
 // deglitching them and dumping their values.
-#include "app/Body.h"
+#include "Body.h"
 
 #include "ui_Body.h"
 
-#include "analysis/Analyzer.h"
-#include "processing/JobRunner.h"
-#include "widgets/JobProgressBar.h"
-#include "widgets/ImgDispA.h"
+#include "analyzer/Analyzer.h"
+#include "base/JobRunner.h"
+#include "controls/JobProgressBar.h"
+#include "imageview/ImgDispA.h"
 
 #include <QDebug>
 

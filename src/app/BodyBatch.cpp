@@ -3,20 +3,20 @@
 // the same slot; a line completes when what it started has ended, and a line
 // that fails (a file that cannot be read or written, a run that cannot start,
 // an unknown word) ends the run with a message naming it.
-#include "app/Body.h"
+#include "Body.h"
 
 #include "ui_Body.h"
 
-#include "app/StartupBatch.h"
+#include "base/JobRunner.h"
 #include "batch/BatchArgReader.h"
-#include "batch/BatchCtrl.h"
 #include "batch/BatchDispatcher.h"
 #include "batch/BatchFiles.h"
 #include "batch/BatchKeywords.h"
-#include "io/EOFSetup.h"
-#include "io/SelectDataFiles.h"
+#include "batchwindow/BatchCtrl.h"
+#include "fileselect/EOFSetup.h"
+#include "fileselect/SelectDataFiles.h"
 #include "io/TiffData.h"
-#include "processing/JobRunner.h"
+#include "StartupBatch.h"
 
 #include <QDebug>
 #include <QGuiApplication>

@@ -1,16 +1,16 @@
 // Body: the batch commands of the analyzer window (reference rows, scales,
 // element rows and their background values) and the 2D runs they start.
-#include "app/Body.h"
+#include "Body.h"
 
 #include "ui_Body.h"
 
-#include "analysis/AElemsConds.h"
-#include "analysis/Analyzer.h"
+#include "analyzer/AElemsConds.h"
+#include "analyzer/Analyzer.h"
+#include "analyzer/LCFReference.h"
 #include "batch/BatchArgReader.h"
-#include "batch/BatchCtrl.h"
 #include "batch/BatchKeywords.h"
-#include "analysis/LCFReference.h"
-#include "widgets/XafsFileSelect.h"
+#include "batchwindow/BatchCtrl.h"
+#include "spectrumview/XafsFileSelect.h"
 
 #include <QDebug>
 

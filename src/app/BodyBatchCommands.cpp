@@ -1,22 +1,22 @@
 // Body: the batch commands of the main window's view, of saving, of the
 // calibration window and of the save configuration, and the extra words
 // (alignment of the series, the calibration rule).
-#include "app/Body.h"
+#include "Body.h"
 
 #include "ui_Body.h"
 
-#include "analysis/Analyzer.h"
-#include "analysis/LCFReference.h"
+#include "analyzer/Analyzer.h"
+#include "analyzer/LCFReference.h"
 #include "batch/BatchArgReader.h"
 #include "batch/BatchArgs.h"
 #include "batch/BatchKeywords.h"
+#include "calibration/CalibCtrl.h"
+#include "imageproc/ImgProc.h"
+#include "imageview/ImgDispA.h"
 #include "io/TiffData.h"
-#include "output/SaveDataCfg.h"
-#include "processing/CalibCtrl.h"
 #include "processing/ImageAlignment.h"
-#include "processing/ImgProc.h"
-#include "widgets/ImgDispA.h"
-#include "widgets/XafsView.h"
+#include "savedialog/SaveDataCfg.h"
+#include "spectrumview/XafsView.h"
 
 #include <QButtonGroup>
 #include <QDebug>

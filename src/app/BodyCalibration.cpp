@@ -1,24 +1,24 @@
 // Body: the calibration against a standard, the energy-shift map and its
 // files, and the image processor's alignment of the I1 images.
-#include "app/Body.h"
+#include "Body.h"
 
 #include "ui_Body.h"
 
-#include "app/Log.h"
-#include "io/SelectDataFiles.h"
+#include "base/JobRunner.h"
+#include "base/Log.h"
+#include "calibration/CalibCtrl.h"
+#include "controls/JobProgressBar.h"
+#include "fileselect/SelectDataFiles.h"
+#include "imageproc/ImgProc.h"
+#include "imageview/ImgDispA.h"
 #include "io/TiffData.h"
 #include "output/SaveProvenance.h"
-#include "processing/CalibCtrl.h"
 #include "processing/CalibrationJob.h"
 #include "processing/EdgeCalibration.h"
 #include "processing/EMPHeader.h"
 #include "processing/EnergyMapFile.h"
-#include "processing/ImgProc.h"
-#include "processing/JobRunner.h"
 #include "processing/SeriesAlignJob.h"
-#include "widgets/ImgDispA.h"
-#include "widgets/JobProgressBar.h"
-#include "widgets/XafsView.h"
+#include "spectrumview/XafsView.h"
 
 #include <QTextStream>
 

@@ -3,21 +3,21 @@
 // the band hook shows the progress (and the images with "Disp. on Time"),
 // and the end of the run renders the maps and tells the batch that the run
 // is done.
-#include "app/Body.h"
+#include "Body.h"
 
 #include "ui_Body.h"
 
-#include "analysis/Analyzer.h"
-#include "analysis/ElemCtrl.h"
 #include "analysis/ElementRunJob.h"
 #include "analysis/FourierAnalysisJob.h"
-#include "analysis/LCFReference.h"
 #include "analysis/LcfRunJob.h"
 #include "analysis/ResidualRunJob.h"
-#include "app/Log.h"
-#include "processing/JobRunner.h"
-#include "widgets/ImgDispA.h"
-#include "widgets/JobProgressBar.h"
+#include "analyzer/Analyzer.h"
+#include "analyzer/ElemCtrl.h"
+#include "analyzer/LCFReference.h"
+#include "base/JobRunner.h"
+#include "base/Log.h"
+#include "controls/JobProgressBar.h"
+#include "imageview/ImgDispA.h"
 
 namespace {
 

@@ -3,30 +3,30 @@
 // configuration window and a provenance sidecar next to every saved map and
 // spectra file. Nothing replaces a good file until its new version is
 // complete; a save that fails is reported by name.
-#include "app/Body.h"
+#include "Body.h"
 
 #include "ui_Body.h"
 
-#include "analysis/Analyzer.h"
-#include "analysis/LCFReference.h"
-#include "app/StartupOptions.h"
-#include "io/EOFSetup.h"
-#include "io/SelectDataFiles.h"
+#include "analyzer/Analyzer.h"
+#include "analyzer/LCFReference.h"
+#include "base/AtomicFile.h"
+#include "base/JobRunner.h"
+#include "base/StartupOptions.h"
+#include "calibration/CalibCtrl.h"
+#include "controls/JobProgressBar.h"
+#include "fileselect/EOFSetup.h"
+#include "fileselect/SelectDataFiles.h"
+#include "imageview/ColorBar.h"
+#include "imageview/ImgDispA.h"
 #include "io/TiffData.h"
-#include "output/AtomicFile.h"
 #include "output/GridAxes.h"
 #include "output/MapSaving.h"
-#include "output/SaveDataCfg.h"
 #include "output/SaveFileNames.h"
 #include "output/SaveProvenance.h"
 #include "output/SpectraFileJob.h"
 #include "output/TextMapWriter.h"
-#include "processing/CalibCtrl.h"
-#include "processing/JobRunner.h"
-#include "widgets/ColorBar.h"
-#include "widgets/ImgDispA.h"
-#include "widgets/JobProgressBar.h"
-#include "widgets/XafsFileSelect.h"
+#include "savedialog/SaveDataCfg.h"
+#include "spectrumview/XafsFileSelect.h"
 
 #include <QDebug>
 #include <QDir>

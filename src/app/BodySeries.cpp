@@ -1,18 +1,18 @@
 // Body: reading and clearing the two series, images arriving from the
 // loaders, browsing, the colour bar and the overlay on the image view.
-#include "app/Body.h"
+#include "Body.h"
 
 #include "ui_Body.h"
 
+#include "base/RunOnThreads.h"
 #include "batch/BatchFiles.h"
+#include "fileselect/SelectDataFiles.h"
+#include "imageproc/ImgProc.h"
+#include "imageview/ColorBar.h"
+#include "imageview/ImgDispA.h"
 #include "io/LoadTiff.h"
-#include "io/SelectDataFiles.h"
 #include "io/TiffData.h"
-#include "processing/ImgProc.h"
-#include "processing/RunOnThreads.h"
-#include "widgets/ColorBar.h"
-#include "widgets/ImgDispA.h"
-#include "widgets/XafsView.h"
+#include "spectrumview/XafsView.h"
 
 #include <QDebug>
 #include <QPainter>

@@ -1,18 +1,18 @@
 // Body: the absorption spectrum of the block under the mouse, the read-outs
 // and the cross-section profiles.
-#include "app/Body.h"
+#include "Body.h"
 
 #include "ui_Body.h"
 
-#include "io/SelectDataFiles.h"
-#include "analysis/Analyzer.h"
+#include "analyzer/Analyzer.h"
+#include "fileselect/SelectDataFiles.h"
+#include "imageview/CrossSView.h"
+#include "imageview/ImgDispA.h"
 #include "io/TiffData.h"
 #include "processing/AbsorptionSpectrum.h"
 #include "processing/CrossSection.h"
 #include "processing/I0Series.h"
-#include "widgets/CrossSView.h"
-#include "widgets/ImgDispA.h"
-#include "widgets/XafsView.h"
+#include "spectrumview/XafsView.h"
 
 #include <cmath>
 

@@ -1,9 +1,9 @@
-#include "app/StartupBatch.h"
+#include "StartupBatch.h"
 
-#include "app/Body.h"
-#include "batch/BatchCtrl.h"
 #include "batch/BatchDispatcher.h"
-#include "widgets/XafsView.h"
+#include "batchwindow/BatchCtrl.h"
+#include "Body.h"
+#include "spectrumview/XafsView.h"
 
 #include <QCoreApplication>
 #include <QDir>

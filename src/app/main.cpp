@@ -1,9 +1,9 @@
-#include "app/Body.h"
-#include "app/StartupBatch.h"
-#include "app/StartupOptions.h"
-#include "app/Translation.h"
+#include "base/StartupOptions.h"
 #include "batch/BatchKeywords.h"
-#include "widgets/ColorTables.h"
+#include "Body.h"
+#include "display/ColorTables.h"
+#include "StartupBatch.h"
+#include "i18n/Translation.h"
 
 #include <QApplication>
 #include <QStyleFactory>

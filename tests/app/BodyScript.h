@@ -4,9 +4,9 @@
 // batch window, the dispatcher walks it in its thread, and the test waits for
 // the end of the run, counting the completions the main window passed on.
 
-#include "app/Body.h"
-#include "batch/BatchCtrl.h"
 #include "batch/BatchDispatcher.h"
+#include "batchwindow/BatchCtrl.h"
+#include "Body.h"
 #include "output/TiffWriter.h"
 
 #include <QDir>

@@ -1,14 +1,14 @@
+#include "Body.h"
 #include "BodyScript.h"
-#include "app/Body.h"
-#include "app/Translation.h"
-#include "io/SelectDataFiles.h"
+#include "fileselect/SelectDataFiles.h"
+#include "imageview/CrossSView.h"
+#include "imageview/ImgDispA.h"
 #include "io/TiffData.h"
 #include "output/TiffWriter.h"
 #include "processing/AbsorptionSpectrum.h"
 #include "processing/CrossSection.h"
-#include "widgets/CrossSView.h"
-#include "widgets/ImgDispA.h"
-#include "widgets/XafsView.h"
+#include "spectrumview/XafsView.h"
+#include "i18n/Translation.h"
 
 #include <QLabel>
 #include <QRadioButton>

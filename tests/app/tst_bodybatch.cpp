@@ -7,20 +7,20 @@
 
 #include "BodyScript.h"
 
-#include "analysis/AElemsConds.h"
-#include "analysis/Analyzer.h"
-#include "analysis/ElemCtrl.h"
-#include "analysis/LCFReference.h"
-#include "app/Translation.h"
+#include "analyzer/AElemsConds.h"
+#include "analyzer/Analyzer.h"
+#include "analyzer/ElemCtrl.h"
+#include "analyzer/LCFReference.h"
 #include "batch/BatchKeywords.h"
-#include "io/EOFSetup.h"
-#include "io/SelectDataFiles.h"
+#include "calibration/CalibCtrl.h"
+#include "fileselect/EOFSetup.h"
+#include "fileselect/SelectDataFiles.h"
+#include "imageview/ImgDispA.h"
 #include "io/TiffData.h"
-#include "output/SaveDataCfg.h"
-#include "processing/CalibCtrl.h"
-#include "widgets/ImgDispA.h"
-#include "widgets/XafsFileSelect.h"
-#include "widgets/XafsView.h"
+#include "savedialog/SaveDataCfg.h"
+#include "spectrumview/XafsFileSelect.h"
+#include "spectrumview/XafsView.h"
+#include "i18n/Translation.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,14 +1,14 @@
-#include "DemoMeasurement.h"
-#include "analysis/Analyzer.h"
-#include "analysis/ElemCtrl.h"
 #include "analysis/ElementRunJob.h"
-#include "analysis/LCFReference.h"
 #include "analysis/LcfRunJob.h"
-#include "app/Body.h"
-#include "io/SelectDataFiles.h"
-#include "processing/CalibCtrl.h"
+#include "analyzer/Analyzer.h"
+#include "analyzer/ElemCtrl.h"
+#include "analyzer/LCFReference.h"
+#include "Body.h"
+#include "calibration/CalibCtrl.h"
+#include "DemoMeasurement.h"
+#include "fileselect/SelectDataFiles.h"
+#include "imageview/ImgDispA.h"
 #include "processing/EnergyMapFile.h"
-#include "widgets/ImgDispA.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,10 +1,10 @@
+#include "batch/CmdLine.h"
 #include "DemoCompound.h"
 #include "DemoEnergies.h"
 #include "DemoModel.h"
 #include "DemoOptions.h"
 #include "DemoRandom.h"
 #include "DemoWriter.h"
-#include "batch/CmdLine.h"
 #include "physics/PhysConst.h"
 
 #include <QDirIterator>

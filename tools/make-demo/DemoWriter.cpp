@@ -1,5 +1,5 @@
 #include "DemoWriter.h"
-#include "processing/RunOnThreads.h"
+#include "base/RunOnThreads.h"
 
 #include "DemoEnergies.h"
 #include "DemoFiles.h"

@@ -1,0 +1,279 @@
+#include "analysis/AreaPipeline.h"
+#include "base/RunOnThreads.h"
+
+#include "analysis/FitShares.h"
+#include "analysis/LinearCombinationFitter.h"
+#include "grid/Analyzed2DRes.h"
+#include "physics/XafsSpectrum.h"
+#include "processing/EdgeNormalization.h"
+
+#include <algorithm>
+#include <atomic>
+#include <limits>
+
+namespace {
+
+constexpr double noValue = std::numeric_limits<double>::quiet_NaN();
+
+inline void put(Analyzed2DRes* map, int x, int y, int xw, int yw, double v)
+{
+    if (map)
+        map->setData(x, y, xw, yw, v);
+}
+
+inline Analyzed2DRes* mapAt(const QVector<Analyzed2DRes*>& maps, int i)
+{
+    return i >= 0 && i < maps.size() ? maps[i] : nullptr;
+}
+
+// Writes the results of one block as a 2D run records an answer of the engine:
+// amounts into the maps of the used rows, fractions into the maps N further
+// on; then the fit quality and the sum of the fractions.
+void recordBlock(const AreaFitMaps& maps, int rowCount, const QVector<int>& usedRows, int x, int y, int xw,
+                 int yw, const double* amounts, const double* fractions, double rFactor, double fractionSum)
+{
+    for (int d = 0; d < usedRows.size(); ++d) {
+        const int i = usedRows[d];
+        put(mapAt(maps.rows, i), x, y, xw, yw, amounts[d]);
+        put(mapAt(maps.rows, i + rowCount), x, y, xw, yw, fractions[d]);
+    }
+    put(maps.rFactor, x, y, xw, yw, rFactor);
+    put(maps.fractionSum, x, y, xw, yw, fractionSum);
+}
+
+// A block without a fit: NaN in the quality maps only.
+void recordNoFit(const AreaFitMaps& maps, int x, int y, int xw, int yw)
+{
+    put(maps.rFactor, x, y, xw, yw, noValue);
+    put(maps.fractionSum, x, y, xw, yw, noValue);
+}
+
+// A masked block: NaN in every map the run fills.
+void recordMasked(const AreaFitMaps& maps, int rowCount, const QVector<int>& usedRows, int x, int y, int xw, int yw)
+{
+    for (int i : usedRows) {
+        put(mapAt(maps.rows, i), x, y, xw, yw, noValue);
+        put(mapAt(maps.rows, i + rowCount), x, y, xw, yw, noValue);
+    }
+    recordNoFit(maps, x, y, xw, yw);
+}
+
+} // namespace
+
+void AreaPipeline::setThreads(int threads)
+{
+    m_bands.setThreads(threads);
+}
+
+void AreaPipeline::prepare(const std::vector<const TiffData*>& i1, const std::vector<const TiffData*>& i0,
+                           const ScanGrid& grid, bool fluorescence, const ShiftMapView& shift)
+{
+    m_scanGrid = grid;
+    m_shift = shift;
+    m_source = AbsorptionSpectrum(i1, i0, grid.halfWidth, grid.halfHeight, fluorescence);
+    m_bands.setup(&m_source, grid, BlockSpectra::Absorption);
+    m_rowCount = 0;
+    m_peakBandBytes = 0;
+}
+
+bool AreaPipeline::setFit(const AreaFitSetup& setup)
+{
+    m_setup = setup;
+    m_fitOk = BlockFitter::makePlan(setup.mlcf, m_setup.references, &m_plan);
+    m_rowCount = 0;
+    return m_fitOk;
+}
+
+qint64 AreaPipeline::scratchPerThread() const
+{
+    // The points of a block, the normalisation (energies, two lines, the
+    // normalised values), a second one for the mask, and the walk positions.
+    const qint64 images = m_bands.images();
+    return 12 * images * qint64(sizeof(double)) + m_plan.used() * images * qint64(sizeof(int));
+}
+
+int AreaPipeline::bandRows() const
+{
+    return m_bands.rowsForBudget(m_budget, resultStride() * qint64(sizeof(double)), scratchPerThread());
+}
+
+bool AreaPipeline::analyzeRows(int first, int count)
+{
+    m_firstRow = qBound(0, first, rows());
+    m_rowCount = qBound(0, count, rows() - m_firstRow);
+    const qint64 blocks = qint64(m_rowCount) * columns();
+    m_results.assign(std::size_t(blocks) * std::size_t(resultStride()), 0.0);
+    if (!m_fitOk || blocks == 0)
+        return true;
+    const int band = bandRows();
+    for (int done = 0; done < m_rowCount; done += band) {
+        if (!m_bands.compute(m_firstRow + done, qMin(band, m_rowCount - done))) {
+            m_rowCount = 0;
+            return false;
+        }
+        fitBand(done);
+        m_peakBandBytes = qMax(m_peakBandBytes, m_bands.valueBytes());
+    }
+    return true;
+}
+
+void AreaPipeline::fitBand(int resultRow0)
+{
+    const BlockGrid& g = m_bands.grid();
+    const BlockSpectra& values = m_bands.values();
+    const int cols = g.columns();
+    const int bandRows = m_bands.count();
+    const int stride = resultStride();
+    const int used = m_plan.used();
+    // Threads take runs of blocks; a run stays within one grid row so that the
+    // walks' hints follow neighbouring blocks.
+    const int chunk = qMax(1, qMin(cols, 64));
+    const qint64 chunksPerRow = (cols + chunk - 1) / chunk;
+    const qint64 chunks = chunksPerRow * bandRows;
+    std::atomic<qint64> next{0};
+    const int images = values.images();
+    const AreaMask mask = m_setup.mask;
+    const bool victoreen = m_setup.victoreen;
+    auto work = [&]() {
+        BlockFitter fitter(&m_plan);
+        EdgeNormalization norm;
+        std::vector<double> e(std::size_t(images), 0.0), mu(std::size_t(images), 0.0);
+        for (qint64 c = next++; c < chunks; c = next++) {
+            const int row = int(c / chunksPerRow);
+            const int i0 = int(c % chunksPerRow) * chunk;
+            const int i1 = qMin(cols, i0 + chunk);
+            const int y = g.ys[std::size_t(m_bands.first() + row)];
+            for (int i = i0; i < i1; ++i) {
+                const int n = values.points(qint64(row) * cols + i, e.data(), mu.data());
+                double* r = m_results.data() + (qint64(resultRow0 + row) * cols + i) * stride;
+                double* amounts = r + 1;
+                double* fractions = r + 1 + used;
+                const double dE = m_shift.at(g.xs[std::size_t(i)], y);
+                // An empty spectrum has jump 0; MLCF does not normalise, so
+                // the mask needs a normalisation of its own there.
+                if (mask.on && (n == 0 || m_plan.mlcf)) {
+                    norm.compute(e.data(), mu.data(), n, victoreen);
+                    if (mask.masks(norm.jump())) {
+                        r[0] = Masked;
+                        continue;
+                    }
+                }
+                if (!fitter.fit(e.data(), mu.data(), n, victoreen, dE, amounts, fractions, r + 1 + 2 * used)) {
+                    r[0] = NoFit;
+                    continue;
+                }
+                if (mask.on && !m_plan.mlcf && mask.masks(fitter.jump())) {
+                    r[0] = Masked;
+                    continue;
+                }
+                r[0] = Fitted;
+                r[2 + 2 * used] = FitShares::fractionSum(fractions, used);
+            }
+        }
+    };
+    const int nt = int(qMin<qint64>(threads(), chunks));
+    runOnThreads(nt, [&work](int) { work(); });
+}
+
+void AreaPipeline::recordRows(const AreaFitMaps& maps, int from, int count) const
+{
+    if (!m_fitOk)
+        return;
+    const BlockGrid& g = m_bands.grid();
+    const int cols = g.columns();
+    const int stride = resultStride();
+    const int used = m_plan.used();
+    const int rowsInAll = m_setup.references.size();
+    const int xw = m_scanGrid.halfWidth, yw = m_scanGrid.halfHeight;
+    const int begin = qBound(0, from, m_rowCount);
+    const int end = count < 0 ? m_rowCount : qBound(begin, begin + count, m_rowCount);
+    for (int row = begin; row < end; ++row) {
+        const int y = g.ys[std::size_t(m_firstRow + row)];
+        for (int i = 0; i < cols; ++i) {
+            const double* r = m_results.data() + (qint64(row) * cols + i) * stride;
+            const int x = g.xs[std::size_t(i)];
+            if (r[0] == Fitted)
+                recordBlock(maps, rowsInAll, m_plan.usedRows, x, y, xw, yw, r + 1, r + 1 + used, r[1 + 2 * used],
+                            r[2 + 2 * used]);
+            else if (r[0] == Masked)
+                recordMasked(maps, rowsInAll, m_plan.usedRows, x, y, xw, yw);
+            else
+                recordNoFit(maps, x, y, xw, yw);
+        }
+    }
+}
+
+void AreaPipeline::recordRows(const QVector<Analyzed2DRes*>& maps) const
+{
+    AreaFitMaps m;
+    m.rows = maps;
+    recordRows(m);
+}
+
+bool AreaPipeline::run(const AreaFitMaps& maps)
+{
+    const int band = bandRows();
+    for (int first = 0; first < rows(); first += band) {
+        if (!analyzeRows(first, band))
+            return false;
+        recordRows(maps);
+    }
+    return true;
+}
+
+bool AreaPipeline::run(const QVector<Analyzed2DRes*>& maps)
+{
+    AreaFitMaps m;
+    m.rows = maps;
+    return run(m);
+}
+
+bool AreaPipeline::runPointByPoint(const AbsorptionSpectrum& source, const ScanGrid& grid,
+                                   const ShiftMapView& shift, const AreaFitSetup& setup, const AreaFitMaps& maps)
+{
+    if (setup.references.size() < 2)
+        return false;
+    LinearCombinationFitter fitter;
+    FitResult result;
+    FitOptions options;
+    options.curve = false;
+    const LinearCombinationFitter::Method method =
+        setup.mlcf ? LinearCombinationFitter::MLCF : LinearCombinationFitter::LCF;
+    QVector<int> usedRows;
+    for (int r = 0; r < setup.references.size(); ++r)
+        if (setup.references[r].isUsed())
+            usedRows.append(r);
+    ScanGrid g = grid;
+    g.restart();
+    bool newLine = false;
+    do {
+        const XafsSpectrum sample = source.xafs(g.x, g.y, setup.victoreen, shift.at(g.x, g.y));
+        if (setup.mask.masks(sample.jump())) {
+            recordMasked(maps, setup.references.size(), usedRows, g.x, g.y, g.halfWidth, g.halfHeight);
+            continue;
+        }
+        if (!fitter.fit(method, sample, setup.references, options, result)) {
+            recordNoFit(maps, g.x, g.y, g.halfWidth, g.halfHeight);
+            continue;
+        }
+        recordBlock(maps, setup.references.size(), result.usedRows, g.x, g.y, g.halfWidth, g.halfHeight,
+                    result.amounts.constData(), result.fractions.constData(), result.rFactor,
+                    FitShares::fractionSum(result.fractions.constData(), result.fractions.size()));
+    } while (g.next(newLine));
+    return true;
+}
+
+bool AreaPipeline::runPointByPoint(const AbsorptionSpectrum& source, const ScanGrid& grid,
+                                   const ShiftMapView& shift, const AreaFitSetup& setup,
+                                   const QVector<Analyzed2DRes*>& maps)
+{
+    AreaFitMaps m;
+    m.rows = maps;
+    return runPointByPoint(source, grid, shift, setup, m);
+}
+
+qint64 AreaPipeline::workingBytes() const
+{
+    return m_peakBandBytes + qint64(m_results.capacity() * sizeof(double))
+           + threads() * (m_bands.scratchBytesPerThread() + scratchPerThread());
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "base/OptionTable.h"
+
+#include <QString>
+#include <QStringList>
+
+// The command line and the configuration file turned into the few settings
+// start-up acts on. Nothing here touches a window, so start-up can be tested
+// without one.
+
+// Every argument that begins with "-" is an option; the next argument is its
+// value unless it begins with "-" too. Other arguments are skipped.
+void readCommandLine(const QStringList& arguments, OptionTable& table);
+
+// One option per line: name, blanks, value; "#" starts a comment (even inside
+// quotes). Returns false, with a debug message, when the file can't be opened
+// ("Can't open config file : <name>") or is no regular file ("Not a regular
+// file (a named pipe) : <name>", ...), which is refused before it is opened.
+bool readConfigFile(const QString& fileName, OptionTable& table);
+
+// "config.cfg", replaced by "-c", then by "-config".
+QString configFileName(const OptionTable& table);
+
+struct StartupSettings {
+    QString dataRoot;
+    QString batchFile;
+    bool runBatch = false;
+    bool english = false;
+};
+
+StartupSettings startupSettings(const OptionTable& table);
+
+// The directory every file dialog starts in, and the batch window's.
+namespace AppPaths {
+QString defaultDir();   // "C:" + YEN SIGN + "Data"
+QString dataRoot();
+void setDataRoot(const QString& dir);
+QString batchDir();
+}

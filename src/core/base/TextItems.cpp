@@ -1,0 +1,34 @@
+#include "base/TextItems.h"
+
+#include <QDebug>
+
+QString nextItem(const QString& line, QString& item)
+{
+    const int n = line.size();
+    int start = 0;
+    while (start < n && line.at(start).isSpace())
+        ++start;
+    if (start == n) {
+        item.clear();
+        return QString();
+    }
+
+    if (line.at(start) == QLatin1Char('"')) {
+        const int close = line.indexOf(QLatin1Char('"'), start + 1);
+        if (close < 0) {
+            qDebug().noquote() << QString("In a line [%1] item is started from quote but not ended by quote").arg(line);
+            item = line.mid(start + 1);
+            return QString();
+        }
+        item = line.mid(start + 1, close - start - 1);
+        return line.mid(close + 1);
+    }
+
+    int end = start;
+    while (end < n && !line.at(end).isSpace())
+        ++end;
+    item = line.mid(start, end - start);
+    if (item.endsWith(QLatin1Char('"')))
+        qDebug().noquote() << QString("In a line [%1] item is started from not quote but ended by quote").arg(line);
+    return end < n ? line.mid(end) : QString();
+}

@@ -1,0 +1,134 @@
+#include "io/EnergyOfFiles.h"
+
+#include <QDebug>
+#include <QFile>
+#include "base/FileCheck.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTextStream>
+
+double EnergyOfFiles::energyOf(const QString& path, int fileNo) const
+{
+    switch (source) {
+    case ByFileName: return energyFromName(path, fileNo);
+    case ByRefFile: return energyFromRefList(fileNo);
+    case ByCalculation: break;
+    }
+    return energyByCalculation(fileNo);
+}
+
+double EnergyOfFiles::energyFromName(const QString& path, int fileNo) const
+{
+    double value = fileNo;
+    const QRegularExpression re(pattern);
+    // A pattern that does not compile matches nothing, like one that does
+    // not occur in the name.
+    if (re.isValid()) {
+        const QRegularExpressionMatch m = re.match(path);
+        if (m.hasMatch()) {
+            QString text = m.captured(0).toUpper();
+            text.replace(QLatin1Char('_'), QLatin1Char('.'));
+            text.remove(QStringLiteral("KEV"));
+            text.remove(QStringLiteral("EV"));
+            value = readNumber(text);
+        }
+    }
+    if (factor > 0.0)
+        value *= factor;
+    return value;
+}
+
+double EnergyOfFiles::energyByCalculation(int fileNo) const
+{
+    const double i = fileNo;
+    const double m = start + delta * i;
+    if (unit == UnitDeg)
+        return Units::energyOfAngle(m, d);
+    if (unit != UnitEV && unit != UnitKeV)
+        return m;
+    const double scale = unit == UnitKeV ? 1000.0 : 1.0;
+    if (evenInEnergy)
+        return scale * m;
+    const double thetaStart = Units::angleOfEnergy(scale * start, d);
+    const double thetaEnd = Units::angleOfEnergy(scale * end, d);
+    const double theta = thetaStart + (thetaEnd - thetaStart) / numOfPoints * i;
+    return Units::energyOfAngle(theta, d);
+}
+
+double EnergyOfFiles::energyFromRefList(int fileNo) const
+{
+    if (refEnergies.isEmpty())
+        return 8000.0 + fileNo;
+    if (fileNo < 0)
+        return refEnergies.first();
+    if (fileNo >= refEnergies.size())
+        return refEnergies.last();
+    return refEnergies[fileNo];
+}
+
+const QStringList& EnergyOfFiles::defaultPatterns()
+{
+    static const QStringList patterns = {
+        QStringLiteral("\\d\\d\\d\\d_\\d\\d\\d\\d"),
+        QStringLiteral("\\d\\d\\d\\d_\\d\\d"),
+        QStringLiteral("\\d\\d\\d\\d_\\d\\deV"),
+        QStringLiteral("\\d\\d\\d\\d\\.\\d\\d\\d\\d"),
+        QStringLiteral("\\d\\d\\d\\d\\.\\d\\d"),
+        QStringLiteral("\\d\\d\\d\\d\\.\\d\\deV"),
+        QStringLiteral("\\d\\d_\\d\\d\\d\\d\\d\\dKeV"),
+        QStringLiteral("\\d_\\d\\d\\d\\d\\d\\dKeV"),
+    };
+    return patterns;
+}
+
+double EnergyOfFiles::factorOfPattern(const QString& pattern)
+{
+    const QString upper = pattern.toUpper();
+    if (upper.contains(QStringLiteral("EV")) && upper.contains(QStringLiteral("KEV")))
+        return 1000.0;
+    return 1.0;
+}
+
+bool EnergyOfFiles::readRefFile(const QString& fname, double d, QVector<double>& energies)
+{
+    QFile file(fname);
+    // Only a regular file can be a list of angles: a named pipe or a device
+    // is refused by name before anything opens it.
+    if (refuseNonRegularFile(fname) || !file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        qDebug().noquote() << "Can't open ref file" << fname;
+        return false;
+    }
+    QTextStream in(&file);
+
+    // The first line tells the format: "9809" as its first field means the
+    // angles are in field 1 after the "Offset" line; otherwise the first line
+    // is a title and every following line holds an angle in field 0.
+    const QStringList first = in.readLine().simplified().split(QLatin1Char(' '));
+    const bool is9809 = first.value(0) == QLatin1String("9809");
+    const int angleField = is9809 ? 1 : 0;
+
+    qDebug() << "reading simple";
+    energies.clear();
+
+    bool inData = !is9809;
+    while (!in.atEnd()) {
+        const QString line = in.readLine().simplified();
+        if (!inData) {
+            inData = line.startsWith(QLatin1String("Offset"));
+            continue;
+        }
+        if (line.startsWith(QLatin1Char('#')))
+            continue;
+        const QStringList fields = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (fields.size() <= angleField)
+            continue;
+        bool ok = false;
+        const double theta = fields[angleField].toDouble(&ok);
+        // A word where the angle belongs would give an infinite energy.
+        if (!ok)
+            continue;
+        energies.append(Units::energyOfAngle(theta, d));
+    }
+    return true;
+}

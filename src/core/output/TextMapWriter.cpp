@@ -1,0 +1,91 @@
+#include "output/TextMapWriter.h"
+
+#include "base/AtomicFile.h"
+
+#include <QDebug>
+
+namespace TextMapWriter {
+
+std::vector<double> gridValues(const double* values, int width, int height, const ScanGrid& grid)
+{
+    const GridAxes axes = GridAxes::of(grid);
+    std::vector<double> out;
+    out.reserve(std::size_t(axes.points()));
+    for (int j = 0; j < axes.rows; ++j)
+        for (int i = 0; i < axes.columns; ++i)
+            out.push_back(mapValueAt(values, width, height, axes.x(i), axes.y(j)));
+    return out;
+}
+
+QByteArray rowsText(const std::vector<double>& gridValues, const GridAxes& axes,
+                    const TextMapFormat& format, int firstRow, int rowCount)
+{
+    const char sep = format.separator();
+    QByteArray out;
+    out.reserve(rowCount * axes.columns * (format.xyVal ? 24 : 12));
+    for (int j = firstRow; j < firstRow + rowCount && j < axes.rows; ++j) {
+        const double* row = gridValues.data() + qint64(j) * axes.columns;
+        for (int i = 0; i < axes.columns; ++i) {
+            if (format.xyVal) {
+                out += QByteArray::number(axes.x(i));
+                out += sep;
+                out += QByteArray::number(axes.y(j));
+                out += sep;
+                out += QByteArray::number(row[i], 'g', 6);
+                out += '\n';
+            } else {
+                if (i > 0)
+                    out += sep;
+                out += QByteArray::number(row[i], 'g', 6);
+            }
+        }
+        if (!format.xyVal)
+            out += '\n';
+    }
+    return out;
+}
+
+bool write(const QString& path, const double* values, int width, int height, const ScanGrid& grid,
+           const TextMapFormat& format, QString* error)
+{
+    const GridAxes axes = GridAxes::of(grid);
+    if (axes.points() > GridAxes::maxPoints) {
+        if (error)
+            *error = QStringLiteral("Can't write %1: too many grid points").arg(path);
+        return false;
+    }
+    const QByteArray text = rowsText(gridValues(values, width, height, grid), axes, format, 0, axes.rows);
+    if (!AtomicFile::writeBytes(path, text, error)) {
+        qDebug().noquote() << "Can't open" << path;
+        return false;
+    }
+    return true;
+}
+
+}
+
+TextMapJob::TextMapJob(const QString& path, const double* values, int width, int height,
+                       const ScanGrid& grid, const TextMapFormat& format)
+    : SaveFileJob(path)
+    , m_axes(GridAxes::of(grid))
+    , m_format(format)
+{
+    if (m_axes.points() > GridAxes::maxPoints) {
+        refuse(QStringLiteral("Can't write %1: too many grid points").arg(path));
+        return;
+    }
+    m_values = TextMapWriter::gridValues(values, width, height, grid);
+    // About 64k values per slice: a few milliseconds of formatting each.
+    m_rowsPerSlice = qMax(1, 65536 / m_axes.columns);
+    setSliceCount((m_axes.rows + m_rowsPerSlice - 1) / m_rowsPerSlice);
+}
+
+qint64 TextMapJob::runSlice(int index, const std::atomic<bool>& stop)
+{
+    if (stop.load() || writeFailed())
+        return 0;
+    const int first = index * m_rowsPerSlice;
+    const int count = qMin(m_rowsPerSlice, m_axes.rows - first);
+    keepSlice(index, TextMapWriter::rowsText(m_values, m_axes, m_format, first, count));
+    return qint64(count) * m_axes.columns;
+}

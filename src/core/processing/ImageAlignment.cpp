@@ -1,0 +1,171 @@
+#include "processing/ImageAlignment.h"
+
+#include "display/ColorScale.h"
+#include "io/TiffData.h"
+
+#include <QDebug>
+#include <climits>
+#include <cmath>
+
+namespace ImageAlignment {
+
+ProcImage edgeImage(const TiffData& source, bool applyShift)
+{
+    const int w = int(qMin<quint32>(source.width(), 1u << 15));
+    const int h = int(qMin<quint32>(source.height(), 1u << 15));
+    ProcImage out(w, h);
+    auto p = [&source, applyShift](int u, int v) {
+        return applyShift ? source.sample(u, v) : source.sourceSample(quint32(u), quint32(v));
+    };
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const double gx = (p(x + 1, y - 1) + p(x + 1, y) + p(x + 1, y + 1))
+                - (p(x - 1, y - 1) + p(x - 1, y) + p(x - 1, y + 1));
+            const double gy = (p(x - 1, y + 1) + p(x, y + 1) + p(x + 1, y + 1))
+                - (p(x - 1, y - 1) + p(x, y - 1) + p(x + 1, y - 1));
+            out.at(x, y) = qMax(std::fabs(gx), std::fabs(gy));
+        }
+    }
+    out.computeRange();
+    return out;
+}
+
+void clearBorder(ProcImage* image)
+{
+    const int w = image->width, h = image->height;
+    for (int x = 0; x < w && h > 0; ++x) {
+        image->at(x, 0) = 0.0;
+        image->at(x, h - 1) = 0.0;
+    }
+    for (int y = 0; y < h && w > 0; ++y) {
+        image->at(0, y) = 0.0;
+        image->at(w - 1, y) = 0.0;
+    }
+    image->computeRange();
+}
+
+double thresholdOfSlider(int s, double max, double min)
+{
+    return double(s) / 1000.0 * (max - min) + min;
+}
+
+int sliderOfThreshold(double t, double max, double min)
+{
+    const double v = (t - min) / (max - min) * 1000.0;
+    if (!(v > double(INT_MIN) && v < double(INT_MAX)))
+        return 0;
+    return int(v);
+}
+
+ProcImage binarize(const ProcImage& value, double t)
+{
+    ProcImage out(value.width, value.height);
+    for (std::size_t i = 0; i < value.samples.size(); ++i)
+        out.samples[i] = value.samples[i] > t ? 1.0 : 0.0;
+    out.computeRange();
+    return out;
+}
+
+bool comparable(const ProcImage& binary, const ProcImage& reference)
+{
+    if (binary.isEmpty()) {
+        qDebug().noquote() << "no bin image";
+        return false;
+    }
+    if (reference.isEmpty()) {
+        qDebug().noquote() << "no ref bin image";
+        return false;
+    }
+    if (binary.width != reference.width || binary.height != reference.height) {
+        qDebug().noquote() << "size mis-match";
+        return false;
+    }
+    return true;
+}
+
+double score(const ProcImage& binary, const ProcImage& reference, int sx, int sy)
+{
+    const qint64 w = binary.width, h = binary.height;
+    // Pixels x with 0 <= x < w and 0 <= x + sx < w, likewise y.
+    const qint64 xa = qMax<qint64>(0, -qint64(sx)), xb = qMin<qint64>(w, w - qint64(sx));
+    const qint64 ya = qMax<qint64>(0, -qint64(sy)), yb = qMin<qint64>(h, h - qint64(sy));
+    double br = 0.0, bb = 0.0, rr = 0.0;
+    for (qint64 y = ya; y < yb; ++y) {
+        const double* b = binary.samples.data() + y * w;
+        const double* r = reference.samples.data() + (y + sy) * w + sx;
+        for (qint64 x = xa; x < xb; ++x) {
+            br += b[x] * r[x];
+            bb += b[x] * b[x];
+            rr += r[x] * r[x];
+        }
+    }
+    const double norm = bb * rr;
+    return norm > 0.0 ? br / std::sqrt(norm) : 0.0;
+}
+
+SearchResult searchShift(const ProcImage& binary, const ProcImage& reference, int sx, int sy, double best)
+{
+    SearchResult r{sx, sy, best, 0};
+    // Every step raises the score strictly, so no position repeats; the cap
+    // only guards against a score that is not a number.
+    const qint64 cap = 4 * (qint64(binary.width) + binary.height) + 16;
+    for (qint64 step = 0; step < cap; ++step) {
+        int found = -1;
+        for (int k = 0; k < neighbourCount; ++k) {
+            const double s = score(binary, reference, r.sx + neighbourDx[k], r.sy + neighbourDy[k]);
+            if (s > r.score) {
+                r.score = s;
+                found = k;
+            }
+        }
+        if (found < 0)
+            break;
+        r.sx += neighbourDx[found];
+        r.sy += neighbourDy[found];
+        ++r.steps;
+    }
+    return r;
+}
+
+QImage overlay(const ProcImage& binary, const ProcImage& reference, int sx, int sy, int width, int height)
+{
+    QImage img(qMax(0, width), qMax(0, height), QImage::Format_RGB888);
+    for (int j = 0; j < img.height(); ++j) {
+        uchar* line = img.scanLine(j);
+        for (int k = 0; k < img.width(); ++k) {
+            uchar* px = line + 3 * k;
+            const qint64 bx = qint64(k) - sx, by = qint64(j) - sy;
+            if (bx < 0 || by < 0 || bx >= binary.width || by >= binary.height) {
+                px[0] = 0;
+                px[1] = 0;
+                px[2] = 255;
+                continue;
+            }
+            const double r = reference.contains(k, j) ? reference.at(k, j) : 0.0;
+            const double b = binary.at(int(bx), int(by));
+            px[0] = uchar(qBound(0.0, 255.0 * r, 255.0));
+            px[1] = uchar(qBound(0.0, 255.0 * b, 255.0));
+            px[2] = 0;
+        }
+    }
+    return img;
+}
+
+QImage render(const ProcImage& image, const ColorMapper& mapper)
+{
+    const QImage::Format format =
+        mapper.format == QImage::Format_RGB888 ? QImage::Format_RGB888 : QImage::Format_Grayscale8;
+    QImage img(image.width, image.height, format);
+    ColorMapper m = mapper;
+    m.format = format;
+    const int bpp = m.bytesPerPixel();
+    const double range = image.maximum - image.minimum;
+    for (int y = 0; y < image.height; ++y) {
+        uchar* line = img.scanLine(y);
+        for (int x = 0; x < image.width; ++x)
+            m.write((image.at(x, y) - image.minimum) / range, line + bpp * x);
+    }
+    return img;
+}
+
+} // namespace ImageAlignment

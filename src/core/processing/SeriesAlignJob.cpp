@@ -1,0 +1,63 @@
+#include "processing/SeriesAlignJob.h"
+
+#include "base/Log.h"
+#include "io/TiffData.h"
+#include "processing/ImageAlignment.h"
+
+#include <QDebug>
+
+SeriesAlignJob::SeriesAlignJob(std::vector<TiffData*> images, const ProcImage& reference, double threshold)
+    : m_images(std::move(images)), m_reference(reference), m_threshold(threshold),
+      m_shifts(m_images.size()), m_found(m_images.size(), 0), m_scores(m_images.size(), 0.0)
+{
+    ImageAlignment::clearBorder(&m_reference);
+    logWithTime(QStringLiteral("Start Aligning Series"));
+}
+
+qint64 SeriesAlignJob::runSlice(int index, const std::atomic<bool>& stop)
+{
+    Q_UNUSED(stop);
+    const TiffData* image = m_images[std::size_t(index)];
+    if (!image)
+        return 1;
+    ProcImage binary = ImageAlignment::binarize(ImageAlignment::edgeImage(*image, false), m_threshold);
+    ImageAlignment::clearBorder(&binary);
+    if (!ImageAlignment::comparable(binary, m_reference))
+        return 1;
+    const double start = ImageAlignment::score(binary, m_reference, m_last.x(), m_last.y());
+    const ImageAlignment::SearchResult r =
+        ImageAlignment::searchShift(binary, m_reference, m_last.x(), m_last.y(), start);
+    m_last = QPoint(r.sx, r.sy);
+    m_shifts[std::size_t(index)] = m_last;
+    m_scores[std::size_t(index)] = r.score;
+    m_found[std::size_t(index)] = 1;
+    return 1;
+}
+
+void SeriesAlignJob::deliverSlice(int index)
+{
+    TiffData* image = m_images[std::size_t(index)];
+    if (!image || !m_found[std::size_t(index)])
+        return;
+    const QPoint s = m_shifts[std::size_t(index)];
+    image->setShift(s.x(), s.y());
+    ++m_aligned;
+}
+
+void SeriesAlignJob::finish(bool stopped)
+{
+    logWithTime(QStringLiteral("End Aligning Series  "));
+    if (m_onFinished)
+        m_onFinished(m_aligned, stopped);
+}
+
+int SeriesAlignJob::runHere()
+{
+    const std::atomic<bool> stop{false};
+    for (int i = 0; i < sliceCount(); ++i) {
+        runSlice(i, stop);
+        deliverSlice(i);
+    }
+    finish(false);
+    return m_aligned;
+}

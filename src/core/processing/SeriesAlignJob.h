@@ -1,0 +1,54 @@
+#pragma once
+
+#include "base/SlicedJob.h"
+#include "processing/ProcImage.h"
+
+#include <QPoint>
+#include <functional>
+#include <vector>
+
+class TiffData;
+
+// Alignment of a whole image series against one reference, one image per
+// slice: the image's edge image (from its unshifted samples, so the result is
+// its absolute shift), binarised at the threshold, is searched against the
+// reference starting from the shift found for the previous image ((0, 0) for
+// the first). The outermost pixel ring of the reference and of every binary
+// image is cleared first: the edge there is the image border, which does not
+// move with the sample and would pull every search to (0, 0). deliverSlice() stores the found shift in the image (pixels are
+// never moved). An image whose size differs from the reference's is left
+// alone ("size mis-match"). The images are not owned and must stay alive
+// until the job is done; the worker reads only their samples.
+class SeriesAlignJob : public SlicedJob
+{
+public:
+    SeriesAlignJob(std::vector<TiffData*> images, const ProcImage& reference, double threshold);
+
+    int sliceCount() const override { return int(m_images.size()); }
+    qint64 totalItems() const override { return qint64(m_images.size()); }
+    qint64 runSlice(int index, const std::atomic<bool>& stop) override;
+    void deliverSlice(int index) override;
+    void finish(bool stopped) override;
+
+    // Called at the end of finish() with the number of images given a shift.
+    void setOnFinished(std::function<void(int aligned, bool stopped)> f) { m_onFinished = std::move(f); }
+    // Shift found per image (valid where found()).
+    const std::vector<QPoint>& shifts() const { return m_shifts; }
+    bool found(int index) const { return m_found[std::size_t(index)] != 0; }
+    double score(int index) const { return m_scores[std::size_t(index)]; }
+    int aligned() const { return m_aligned; }
+
+    // All slices in the calling thread, then finish(false).
+    int runHere();
+
+private:
+    std::vector<TiffData*> m_images;
+    ProcImage m_reference;
+    double m_threshold;
+    std::vector<QPoint> m_shifts;
+    std::vector<char> m_found;
+    std::vector<double> m_scores;
+    QPoint m_last;
+    int m_aligned = 0;
+    std::function<void(int, bool)> m_onFinished;
+};

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "base/JobRunner.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+// How every window shows long work: a progress bar, the rate and the time
+// left, and a Stop button that stops the attached runner. Hidden while idle
+// unless told to stay visible.
+class JobProgressBar : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit JobProgressBar(QWidget* parent = nullptr);
+
+    void attach(JobRunner* runner);
+    JobRunner* runner() const { return m_runner; }
+    // Keep the bar visible while idle (it shows the last result then).
+    void setAlwaysVisible(bool f);
+
+    // "12.5 % · 230,000 /s · 3 s left" for the given progress.
+    static QString describe(const JobProgress& p);
+
+private:
+    void onStarted(qint64 total);
+    void onProgress(const JobProgress& p);
+    void onFinished(bool stopped);
+
+    QPointer<JobRunner> m_runner;
+    QProgressBar* m_bar;
+    QLabel* m_text;
+    QPushButton* m_stop;
+    bool m_alwaysVisible = false;
+};

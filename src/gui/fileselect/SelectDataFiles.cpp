@@ -1,0 +1,268 @@
+#include "fileselect/SelectDataFiles.h"
+
+#include "ui_SelectDataFiles.h"
+
+#include "base/StartupOptions.h"
+#include "fileselect/EOFSetup.h"
+#include "io/EnergyOfFiles.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
+
+namespace {
+
+// The files among dropped URLs, in the order given: local, not directories.
+QStringList localFiles(const QMimeData* mime)
+{
+    QStringList files;
+    if (!mime || !mime->hasUrls())
+        return files;
+    for (const QUrl& url : mime->urls()) {
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
+            files << url.toLocalFile();
+    }
+    return files;
+}
+
+}
+
+SelectDataFiles::SelectDataFiles(QWidget* parent)
+    : QFrame(parent)
+    , ui(new Ui::SelectDataFiles)
+    , m_eofSetup(new EOFSetup)
+{
+    ui->setupUi(this);
+    ui->LoadProgress->hide();
+    setAcceptDrops(true);
+
+    connect(ui->Select, &QPushButton::clicked, this, &SelectDataFiles::showFileDialog);
+    connect(ui->Clear, &QPushButton::clicked, this, &SelectDataFiles::clear);
+    connect(ui->EngOfFilesSetup, &QPushButton::clicked, this, &SelectDataFiles::showEOFSetup);
+    connect(ui->Selected, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &SelectDataFiles::newImageSelected);
+}
+
+SelectDataFiles::~SelectDataFiles()
+{
+    delete m_eofSetup;
+    delete ui;
+}
+
+double SelectDataFiles::addFile(const QString& path, int fileNo)
+{
+    const double energy = m_eofSetup->energyOf(path, fileNo);
+    ui->Selected->addItem(path, energy);
+    ui->Count->setText(QString::number(ui->Selected->count()));
+    return energy;
+}
+
+int SelectDataFiles::skip() const
+{
+    return EnergyOfFiles::readInteger(ui->Skip->text());
+}
+
+int SelectDataFiles::cutFirst() const
+{
+    return EnergyOfFiles::readInteger(ui->CutFirst->text());
+}
+
+int SelectDataFiles::cutLast() const
+{
+    return EnergyOfFiles::readInteger(ui->CutLast->text());
+}
+
+bool SelectDataFiles::showLatest() const
+{
+    return ui->ShowLatest->isChecked();
+}
+
+int SelectDataFiles::currentIndex() const
+{
+    return ui->Selected->currentIndex();
+}
+
+int SelectDataFiles::count() const
+{
+    return ui->Selected->count();
+}
+
+double SelectDataFiles::energyAt(int i) const
+{
+    return ui->Selected->itemData(i).toDouble();
+}
+
+void SelectDataFiles::setTitle(const QString& t)
+{
+    ui->Select->setText(t);
+    setWindowTitle(t);
+    // Two panels own a dialog each; the title tells them apart.
+    m_eofSetup->setWindowTitle(tr("Energy of Files: %1").arg(t));
+}
+
+void SelectDataFiles::setLoadProgress(int done, int asked)
+{
+    if (done >= asked) {
+        ui->LoadProgress->hide();
+        return;
+    }
+    ui->LoadProgress->setText(QStringLiteral("%1 / %2").arg(done).arg(asked));
+    ui->LoadProgress->show();
+}
+
+void SelectDataFiles::newImageSelected(int i)
+{
+    if (ui->ShowLatest->isChecked())
+        emit currentIndexChanged(i);
+}
+
+void SelectDataFiles::clearFiles()
+{
+    ui->Selected->clear();
+    ui->Count->setText(QStringLiteral("0"));
+    ui->LoadProgress->hide();
+}
+
+void SelectDataFiles::prev()
+{
+    const int i = ui->Selected->currentIndex();
+    if (i > 0)
+        ui->Selected->setCurrentIndex(i - 1);
+}
+
+void SelectDataFiles::next()
+{
+    const int i = ui->Selected->currentIndex();
+    if (i < ui->Selected->count() - 1)
+        ui->Selected->setCurrentIndex(i + 1);
+}
+
+void SelectDataFiles::select(int idx)
+{
+    if (idx >= 0 && idx < ui->Selected->count())
+        ui->Selected->setCurrentIndex(idx);
+}
+
+void SelectDataFiles::setSkip(int skip)
+{
+    ui->Skip->setText(QString::number(skip));
+}
+
+void SelectDataFiles::setCutF(int cutF)
+{
+    ui->CutFirst->setText(QString::number(cutF));
+}
+
+void SelectDataFiles::setCutL(int cutL)
+{
+    ui->CutLast->setText(QString::number(cutL));
+}
+
+void SelectDataFiles::setShowLatest(bool f)
+{
+    ui->ShowLatest->setChecked(f);
+}
+
+void SelectDataFiles::setEngByName(bool f)
+{
+    m_eofSetup->setEngByName(f);
+}
+
+void SelectDataFiles::setEngByCalc(bool f)
+{
+    m_eofSetup->setEngByCalc(f);
+}
+
+void SelectDataFiles::setEngCalcStart(double start)
+{
+    m_eofSetup->setEngCalcStart(start);
+}
+
+void SelectDataFiles::setEngCalcDelta(double delta)
+{
+    m_eofSetup->setEngCalcDelta(delta);
+}
+
+void SelectDataFiles::setEngCalcEnd(double end)
+{
+    m_eofSetup->setEngCalcEnd(end);
+}
+
+void SelectDataFiles::setEngCalcNum(int n)
+{
+    m_eofSetup->setEngCalcNum(n);
+}
+
+void SelectDataFiles::setEvenInEng(bool f)
+{
+    m_eofSetup->setEvenInEng(f);
+}
+
+void SelectDataFiles::setEvenInDeg(bool f)
+{
+    m_eofSetup->setEvenInDeg(f);
+}
+
+void SelectDataFiles::setDispUnit(int idx)
+{
+    m_eofSetup->setDispUnit(idx);
+}
+
+void SelectDataFiles::setEngByNameRegExp(const QString& pattern)
+{
+    m_eofSetup->setEngByNameRegExp(pattern);
+}
+
+void SelectDataFiles::setEngByNameFactor(double factor)
+{
+    m_eofSetup->setEngByNameFactor(factor);
+}
+
+void SelectDataFiles::setEngByRef(const QString& fname)
+{
+    m_eofSetup->setEngByRef(fname);
+}
+
+void SelectDataFiles::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!localFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void SelectDataFiles::dropEvent(QDropEvent* event)
+{
+    const QStringList files = localFiles(event->mimeData());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    filesChosen(files);
+}
+
+void SelectDataFiles::showFileDialog()
+{
+    if (!m_dialog) {
+        m_dialog = new QFileDialog(this);
+        m_dialog->setFileMode(QFileDialog::ExistingFiles);
+        m_dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        m_dialog->setNameFilters({tr("CTTR Files, IMG Files, Tiff Files (*.dat *.img *.tif *.tiff)"),
+                                  tr("Any Files (* *.*)")});
+        m_dialog->setDirectory(AppPaths::dataRoot());
+        connect(m_dialog, &QFileDialog::filesSelected, this, &SelectDataFiles::filesChosen);
+    }
+    m_dialog->show();
+}
+
+void SelectDataFiles::showEOFSetup()
+{
+    m_eofSetup->show();
+    m_eofSetup->raise();
+    m_eofSetup->activateWindow();
+}
+
+void SelectDataFiles::filesChosen(const QStringList& files)
+{
+    emit filesSelected(files, ui->LoadNewFiles->isChecked());
+}

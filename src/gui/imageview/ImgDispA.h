@@ -1,0 +1,93 @@
+#pragma once
+
+#include "display/ViewWindow.h"
+#include "imageview/DispA.h"
+
+#include <QImage>
+#include <QPointer>
+#include <QRectF>
+#include <QString>
+
+class ColorScale;
+class DisplayLayer;
+
+// The image view: shows a layer (a detector image) or, with the overlay flag,
+// a result layer, through a view window that the wheel zooms and Shift+drag
+// pans; a left drag selects a rectangle, Ctrl+drag zooms to it, a right
+// click clears it.
+class ImgDispA : public DispA
+{
+    Q_OBJECT
+public:
+    explicit ImgDispA(QWidget* parent = nullptr);
+
+    // The shown image (not owned; nullptr forgets it). Renders it when it has
+    // no picture yet; an empty view window becomes the whole image.
+    void setImage(DisplayLayer* image);
+    DisplayLayer* image() const { return m_image; }
+    // The result layer shown instead of the image while the overlay flag is set
+    // (not owned; nullptr forgets it).
+    // The result layer shown with the overlay flag, and the caption drawn
+    // over it so that a map on screen always says what it is.
+    void setResultLayer(DisplayLayer* layer, const QString& title = QString());
+    const QString& resultTitle() const { return m_resultTitle; }
+    DisplayLayer* resultLayer() const { return m_result; }
+    bool showOverlayer() const { return m_showOverlay; }
+    // The layer drawn now: the result layer with the overlay flag, else the image.
+    DisplayLayer* shownLayer() const { return m_showOverlay ? m_result : m_image; }
+
+    // The colour scale whose data range follows the result layer (default the global one).
+    void setScale(ColorScale* scale);
+    ColorScale* scale() const;
+
+    ViewWindow viewWindow() const { return m_view; }
+    void setViewWindow(const ViewWindow& v);
+    // The committed selection (x, y, w, h in image pixels, w and h positive).
+    QRectF selectedArea() const { return m_selection; }
+    bool hasSelection() const { return m_hasSelection; }
+    // The rubber band of a drag in progress (w and h may be negative).
+    bool isSelecting() const { return m_selecting; }
+    QRectF rubberBand() const { return m_band; }
+
+    // Image point under a screen position of this widget.
+    QPointF imagePoint(const QPoint& screen) const;
+    // Copy of the shown picture from (x, y) to (x + w, y + h) of the view
+    // window, ends included, limited to the picture; null when there is none.
+    QImage visibleImage() const;
+
+public slots:
+    void drawImage(QPainter* p);
+    void onMousePressed();
+    void onMouseReleased();
+    void onMouseMoved();
+    void onWheelMoved();
+    void resetImageViewWindow();
+    void setShowOverlayer(bool f);
+    void setSelectedArea(int x1, int y1, int x2, int y2);
+    void setViewWAsSelectedArea();
+
+signals:
+    void mouseMoved(double x, double y);
+    void mouseDragged(double x, double y);
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void syncChart();
+    void drawTitle(QPainter* p) const;
+    void finishSelection(bool zoom);
+
+    DisplayLayer* m_image = nullptr;
+    DisplayLayer* m_result = nullptr;
+    QString m_resultTitle;
+    bool m_showOverlay = false;
+    QPointer<ColorScale> m_scale;
+    // Set when the scale changed or another image came since the last render.
+    bool m_renderNeeded = false;
+    ViewWindow m_view;
+    QRectF m_selection;
+    QRectF m_band;
+    bool m_selecting = false;
+    bool m_hasSelection = false;
+};

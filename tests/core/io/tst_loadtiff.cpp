@@ -1,0 +1,226 @@
+#include "core/io/TestImageFiles.h"
+#include "io/LoadTiff.h"
+#include "io/TiffData.h"
+
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+#include <memory>
+
+using namespace TestImageFiles;
+
+namespace {
+
+// Lives in the test's thread and receives the loader's signals queued, in
+// the order they were emitted, as one line each.
+class Collector : public QObject
+{
+    Q_OBJECT
+public:
+    QStringList log;
+    int finishes = 0;
+
+public slots:
+    void onLoaded(TiffData* data, int fNo)
+    {
+        std::unique_ptr<TiffData> owned(data);
+        // Each test image holds its own file index in every sample.
+        log << QString("loaded %1 %2 value %3")
+                   .arg(fNo)
+                   .arg(QFileInfo(data->fileName()).fileName())
+                   .arg(data->sample(1, 1));
+    }
+    void onProgress(int done, int asked) { log << QString("progress %1/%2").arg(done).arg(asked); }
+    void onFinish()
+    {
+        log << "finish";
+        ++finishes;
+    }
+};
+
+// Sends requests the way the main window does: by a signal, queued into the
+// loader's thread.
+class Requester : public QObject
+{
+    Q_OBJECT
+signals:
+    void load(QStringList files, int skip, int cutFirst, int cutLast);
+};
+
+}
+
+class TestLoadTiff : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void selection_data();
+    void selection();
+    void busyWhileLoading();
+    void cancelWhileReading();
+    void cancelQueuedRequests();
+
+private:
+    // Files <prefix>0.tif ... <prefix>(n-1).tif; file i holds the value i.
+    QStringList writeSeries(const QString& prefix, int n);
+    void waitForFinishes(int n);
+
+    QTemporaryDir m_dir;
+    QThread* m_thread = nullptr;
+    LoadTiff* m_loader = nullptr;
+    Collector* m_collector = nullptr;
+    Requester* m_requester = nullptr;
+};
+
+void TestLoadTiff::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    qRegisterMetaType<TiffData*>();
+}
+
+void TestLoadTiff::init()
+{
+    m_thread = new QThread;
+    m_loader = new LoadTiff;
+    m_loader->moveToThread(m_thread);
+    m_collector = new Collector;
+    m_requester = new Requester;
+    connect(m_requester, &Requester::load, m_loader, &LoadTiff::loadTiffs);
+    connect(m_loader, &LoadTiff::loaded, m_collector, &Collector::onLoaded);
+    connect(m_loader, &LoadTiff::progress, m_collector, &Collector::onProgress);
+    connect(m_loader, &LoadTiff::finishLoadFiles, m_collector, &Collector::onFinish);
+}
+
+void TestLoadTiff::cleanup()
+{
+    m_thread->quit();
+    m_thread->wait();
+    QCoreApplication::processEvents();   // deliver what is still queued
+    delete m_loader;
+    delete m_thread;
+    delete m_collector;
+    delete m_requester;
+}
+
+QStringList TestLoadTiff::writeSeries(const QString& prefix, int n)
+{
+    QStringList files;
+    for (int i = 0; i < n; ++i) {
+        const QString path = m_dir.filePath(QString("%1%2.tif").arg(prefix).arg(i));
+        if (!writeTiff16(path, 3, 2, QVector<quint16>(6, quint16(i))))
+            return {};
+        files << path;
+    }
+    return files;
+}
+
+void TestLoadTiff::waitForFinishes(int n)
+{
+    QTRY_COMPARE_WITH_TIMEOUT(m_collector->finishes, n, 60000);
+    QCoreApplication::processEvents();
+}
+
+void TestLoadTiff::selection_data()
+{
+    QTest::addColumn<int>("files");
+    QTest::addColumn<int>("corrupt");   // index of a corrupt file, or -1
+    QTest::addColumn<int>("skip");
+    QTest::addColumn<int>("cutFirst");
+    QTest::addColumn<int>("cutLast");
+    QTest::addColumn<QVector<int>>("read");
+    QTest::addColumn<int>("asked");
+
+    QTest::newRow("skip 3, cut 1 and 2") << 10 << -1 << 3 << 1 << 2 << QVector<int>{1, 4, 7} << 3;
+    QTest::newRow("cuts leave nothing") << 10 << -1 << 1 << 5 << 5 << QVector<int>{} << 0;
+    QTest::newRow("cut first beyond the list") << 4 << -1 << 1 << 9 << 0 << QVector<int>{} << 0;
+    QTest::newRow("every file") << 4 << -1 << 1 << 0 << 0 << QVector<int>{0, 1, 2, 3} << 4;
+    QTest::newRow("skip 0 counts as 1") << 3 << -1 << 0 << 0 << 0 << QVector<int>{0, 1, 2} << 3;
+    QTest::newRow("negative cuts count as 0") << 3 << -1 << 2 << -4 << -1 << QVector<int>{0, 2} << 2;
+    QTest::newRow("skip beyond the list") << 5 << -1 << 100 << 1 << 0 << QVector<int>{1} << 1;
+    QTest::newRow("empty list") << 0 << -1 << 1 << 0 << 0 << QVector<int>{} << 0;
+    QTest::newRow("second file corrupt") << 5 << 1 << 1 << 0 << 0 << QVector<int>{0, 2, 3, 4} << 5;
+}
+
+void TestLoadTiff::selection()
+{
+    QFETCH(int, files);
+    QFETCH(int, corrupt);
+    QFETCH(int, skip);
+    QFETCH(int, cutFirst);
+    QFETCH(int, cutLast);
+    QFETCH(QVector<int>, read);
+    QFETCH(int, asked);
+
+    static int series = 0;
+    const QString prefix = QString("sel%1_").arg(series++);
+    QStringList list = writeSeries(prefix, files);
+    QCOMPARE(list.size(), files);
+    static const char garbage[] = "II*\0garbage that is no TIFF directory";
+    if (corrupt >= 0)
+        QVERIFY(writeFile(list[corrupt], QByteArray(garbage, int(sizeof garbage) - 1)));
+
+    m_thread->start();
+    emit m_requester->load(list, skip, cutFirst, cutLast);
+    waitForFinishes(1);
+
+    QStringList loaded;
+    for (int i : read)
+        loaded << QString("loaded %1 %2.tif value %1").arg(i).arg(prefix + QString::number(i));
+    QCOMPARE(m_collector->log.filter("loaded"), loaded);
+    QStringList progress;
+    for (int done = 1; done <= asked; ++done)
+        progress << QString("progress %1/%2").arg(done).arg(asked);
+    QCOMPARE(m_collector->log.filter("progress"), progress);
+    QCOMPARE(m_collector->log.last(), QString("finish"));
+    QCOMPARE(LoadTiff::filesToRead(files, skip, cutFirst, cutLast), asked);
+}
+
+void TestLoadTiff::busyWhileLoading()
+{
+    const QStringList files = writeSeries("busy", 2);
+    QVector<bool> seen;
+    // Runs in the loader's thread while the request is being served.
+    connect(m_loader, &LoadTiff::loaded, m_loader, [this, &seen] { seen << m_loader->busy(); }, Qt::DirectConnection);
+    QVERIFY(!m_loader->busy());
+    m_thread->start();
+    emit m_requester->load(files, 1, 0, 0);
+    waitForFinishes(1);
+    QCOMPARE(seen, QVector<bool>({true, true}));
+    QVERIFY(!m_loader->busy());
+}
+
+void TestLoadTiff::cancelWhileReading()
+{
+    const QStringList first = writeSeries("first", 5);
+    const QStringList second = writeSeries("second", 2);
+    // Request 1 is cancelled from inside its first delivery, that is while
+    // it is between images; request 2 must not notice.
+    connect(m_loader, &LoadTiff::loaded, m_loader, [this] { m_loader->cancelRequestsUpTo(1); }, Qt::DirectConnection);
+    m_thread->start();
+    emit m_requester->load(first, 1, 0, 0);
+    emit m_requester->load(second, 1, 0, 0);
+    waitForFinishes(2);
+    QCOMPARE(m_collector->log, QStringList({"loaded 0 first0.tif value 0", "progress 1/5", "finish",
+                                            "loaded 0 second0.tif value 0", "progress 1/2",
+                                            "loaded 1 second1.tif value 1", "progress 2/2", "finish"}));
+}
+
+void TestLoadTiff::cancelQueuedRequests()
+{
+    const QStringList files = writeSeries("queued", 2);
+    // The thread is not running yet, so all three requests wait in its queue.
+    emit m_requester->load(files, 1, 0, 0);
+    emit m_requester->load(files, 1, 0, 0);
+    emit m_requester->load(files, 1, 1, 0);
+    m_loader->cancelRequestsUpTo(2);
+    m_loader->cancelRequestsUpTo(1);   // never lowers the limit
+    m_thread->start();
+    waitForFinishes(3);
+    QCOMPARE(m_collector->log,
+             QStringList({"finish", "finish", "loaded 1 queued1.tif value 1", "progress 1/1", "finish"}));
+}
+
+QTEST_GUILESS_MAIN(TestLoadTiff)
+#include "tst_loadtiff.moc"
