@@ -1,14 +1,13 @@
 #include "analysis/AreaPipeline.h"
-#include "base/RunOnThreads.h"
 
 #include "analysis/FitShares.h"
 #include "analysis/LinearCombinationFitter.h"
+#include "base/BlockLoop.h"
 #include "grid/Analyzed2DRes.h"
 #include "physics/XafsSpectrum.h"
 #include "processing/EdgeNormalization.h"
 
 #include <algorithm>
-#include <atomic>
 #include <limits>
 
 namespace {
@@ -73,7 +72,6 @@ void AreaPipeline::prepare(const std::vector<const TiffData*>& i1, const std::ve
     m_source = AbsorptionSpectrum(i1, i0, grid.halfWidth, grid.halfHeight, fluorescence);
     m_bands.setup(&m_source, grid, BlockSpectra::Absorption);
     m_rowCount = 0;
-    m_peakBandBytes = 0;
 }
 
 bool AreaPipeline::setFit(const AreaFitSetup& setup)
@@ -97,7 +95,7 @@ int AreaPipeline::bandRows() const
     return m_bands.rowsForBudget(m_budget, resultStride() * qint64(sizeof(double)), scratchPerThread());
 }
 
-bool AreaPipeline::analyzeRows(int first, int count)
+bool AreaPipeline::analyzeRows(int first, int count, const std::atomic<bool>* stop)
 {
     m_firstRow = qBound(0, first, rows());
     m_rowCount = qBound(0, count, rows() - m_firstRow);
@@ -106,73 +104,69 @@ bool AreaPipeline::analyzeRows(int first, int count)
     if (!m_fitOk || blocks == 0)
         return true;
     const int band = bandRows();
-    for (int done = 0; done < m_rowCount; done += band) {
+    for (int done = 0; done < m_rowCount && !(stop && stop->load()); done += band) {
         if (!m_bands.compute(m_firstRow + done, qMin(band, m_rowCount - done))) {
             m_rowCount = 0;
             return false;
         }
-        fitBand(done);
-        m_peakBandBytes = qMax(m_peakBandBytes, m_bands.valueBytes());
+        fitBand(done, stop);
     }
     return true;
 }
 
-void AreaPipeline::fitBand(int resultRow0)
+namespace {
+
+// What a thread of an LCF run works in.
+struct FitScratch {
+    FitScratch(const BlockFitter::Plan* plan, int images)
+        : fitter(plan), e(std::size_t(images), 0.0), mu(std::size_t(images), 0.0) {}
+    BlockFitter fitter;
+    EdgeNormalization norm;
+    std::vector<double> e, mu;
+};
+
+} // namespace
+
+void AreaPipeline::fitBand(int resultRow0, const std::atomic<bool>* stop)
 {
     const BlockGrid& g = m_bands.grid();
     const BlockSpectra& values = m_bands.values();
     const int cols = g.columns();
-    const int bandRows = m_bands.count();
     const int stride = resultStride();
     const int used = m_plan.used();
-    // Threads take runs of blocks; a run stays within one grid row so that the
-    // walks' hints follow neighbouring blocks.
-    const int chunk = qMax(1, qMin(cols, 64));
-    const qint64 chunksPerRow = (cols + chunk - 1) / chunk;
-    const qint64 chunks = chunksPerRow * bandRows;
-    std::atomic<qint64> next{0};
-    const int images = values.images();
     const AreaMask mask = m_setup.mask;
     const bool victoreen = m_setup.victoreen;
-    auto work = [&]() {
-        BlockFitter fitter(&m_plan);
-        EdgeNormalization norm;
-        std::vector<double> e(std::size_t(images), 0.0), mu(std::size_t(images), 0.0);
-        for (qint64 c = next++; c < chunks; c = next++) {
-            const int row = int(c / chunksPerRow);
-            const int i0 = int(c % chunksPerRow) * chunk;
-            const int i1 = qMin(cols, i0 + chunk);
-            const int y = g.ys[std::size_t(m_bands.first() + row)];
-            for (int i = i0; i < i1; ++i) {
-                const int n = values.points(qint64(row) * cols + i, e.data(), mu.data());
-                double* r = m_results.data() + (qint64(resultRow0 + row) * cols + i) * stride;
-                double* amounts = r + 1;
-                double* fractions = r + 1 + used;
-                const double dE = m_shift.at(g.xs[std::size_t(i)], y);
-                // An empty spectrum has jump 0; MLCF does not normalise, so
-                // the mask needs a normalisation of its own there.
-                if (mask.on && (n == 0 || m_plan.mlcf)) {
-                    norm.compute(e.data(), mu.data(), n, victoreen);
-                    if (mask.masks(norm.jump())) {
-                        r[0] = Masked;
-                        continue;
-                    }
-                }
-                if (!fitter.fit(e.data(), mu.data(), n, victoreen, dE, amounts, fractions, r + 1 + 2 * used)) {
-                    r[0] = NoFit;
-                    continue;
-                }
-                if (mask.on && !m_plan.mlcf && mask.masks(fitter.jump())) {
-                    r[0] = Masked;
-                    continue;
-                }
-                r[0] = Fitted;
-                r[2 + 2 * used] = FitShares::fractionSum(fractions, used);
+    // Runs of blocks stay within one grid row so that the walks' hints
+    // follow neighbouring blocks.
+    forEachBlock(values.blocks(), threads(), stop, [&] { return FitScratch(&m_plan, values.images()); },
+                 [&](FitScratch& s, qint64 b) {
+        const int row = int(b / cols);
+        const int i = int(b % cols);
+        const int n = values.points(b, s.e.data(), s.mu.data());
+        double* r = m_results.data() + (qint64(resultRow0 + row) * cols + i) * stride;
+        double* amounts = r + 1;
+        double* fractions = r + 1 + used;
+        const double dE = m_shift.at(g.xs[std::size_t(i)], g.ys[std::size_t(m_bands.first() + row)]);
+        // An empty spectrum has jump 0; MLCF does not normalise, so the mask
+        // needs a normalisation of its own there.
+        if (mask.on && (n == 0 || m_plan.mlcf)) {
+            s.norm.compute(s.e.data(), s.mu.data(), n, victoreen);
+            if (mask.masks(s.norm.jump())) {
+                r[0] = Masked;
+                return;
             }
         }
-    };
-    const int nt = int(qMin<qint64>(threads(), chunks));
-    runOnThreads(nt, [&work](int) { work(); });
+        if (!s.fitter.fit(s.e.data(), s.mu.data(), n, victoreen, dE, amounts, fractions, r + 1 + 2 * used)) {
+            r[0] = NoFit;
+            return;
+        }
+        if (mask.on && !m_plan.mlcf && mask.masks(s.fitter.jump())) {
+            r[0] = Masked;
+            return;
+        }
+        r[0] = Fitted;
+        r[2 + 2 * used] = FitShares::fractionSum(fractions, used);
+    }, cols);
 }
 
 void AreaPipeline::recordRows(const AreaFitMaps& maps, int from, int count) const
@@ -274,6 +268,5 @@ bool AreaPipeline::runPointByPoint(const AbsorptionSpectrum& source, const ScanG
 
 qint64 AreaPipeline::workingBytes() const
 {
-    return m_peakBandBytes + qint64(m_results.capacity() * sizeof(double))
-           + threads() * (m_bands.scratchBytesPerThread() + scratchPerThread());
+    return m_bands.workingBytes(scratchPerThread()) + qint64(m_results.capacity() * sizeof(double));
 }

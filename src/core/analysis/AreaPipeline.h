@@ -9,6 +9,7 @@
 #include "processing/BlockBands.h"
 
 #include <QVector>
+#include <atomic>
 #include <vector>
 
 class Analyzed2DRes;
@@ -90,8 +91,9 @@ public:
 
     // Analyses grid rows first ... first + count - 1 (clipped), a band at a
     // time, in parallel over their blocks; the results stay until the next
-    // call. False when the memory for the block values cannot be had.
-    bool analyzeRows(int first, int count);
+    // call. False when the memory for the block values cannot be had. Once
+    // *stop is set (stop may be null) the rest of the rows is left undone.
+    bool analyzeRows(int first, int count, const std::atomic<bool>* stop = nullptr);
     // Writes the results of the last analyzeRows() into the maps, in grid
     // order: its rows from `from` on (count < 0: all).
     void recordRows(const AreaFitMaps& maps, int from = 0, int count = -1) const;
@@ -121,7 +123,7 @@ private:
     enum BlockState { NoFit = 0, Fitted = 1, Masked = 2 };
     int resultStride() const { return 3 + 2 * m_plan.used(); }
     qint64 scratchPerThread() const;
-    void fitBand(int resultRow0);
+    void fitBand(int resultRow0, const std::atomic<bool>* stop);
 
     ScanGrid m_scanGrid;
     AbsorptionSpectrum m_source;
@@ -136,5 +138,4 @@ private:
     int m_firstRow = 0;
     int m_rowCount = 0;
     std::vector<double> m_results;
-    qint64 m_peakBandBytes = 0;
 };

@@ -1,5 +1,7 @@
 #include "analysis/AreaRunJob.h"
 
+#include "processing/BlockBands.h"
+
 #include <QDebug>
 
 void AreaRunJob::planSlices(const AreaWalk* walk, int budgetRows, int images)
@@ -11,31 +13,23 @@ void AreaRunJob::planSlices(const AreaWalk* walk, int budgetRows, int images)
     int rowsPerSlice = m_input.rowsPerSlice;
     if (rowsPerSlice <= 0)
         rowsPerSlice = int(qBound<qint64>(1, (qint64(1) << 18) / perRow, qMax(1, rows)));
-    m_rowsPerSlice = qMin(rowsPerSlice, m_budgetRows);
-    m_slices = qMax(1, (rows + m_rowsPerSlice - 1) / m_rowsPerSlice);
+    // A walk without blocks still has its far points to record: one band.
+    planBands(rows, walk->blocks.columns(), qMin(rowsPerSlice, m_budgetRows), true);
 }
 
-int AreaRunJob::sliceCount() const
+void AreaRunJob::planSlices(const BlockBands& bands, qint64 perBlock, qint64 perThread)
 {
-    return m_slices;
+    planSlices(&bands.walk(), bands.rowsForBudget(m_input.budgetBytes, perBlock, perThread), bands.images());
 }
 
-qint64 AreaRunJob::totalItems() const
+bool AreaRunJob::computeBand(const Band& band, const std::atomic<bool>& stop)
 {
-    return qMax<qint64>(1, m_walk ? m_walk->blocks.blocks() : 0);
-}
-
-qint64 AreaRunJob::runSlice(int index, const std::atomic<bool>& stop)
-{
-    const int first = index * m_rowsPerSlice;
-    const int count = qMax(0, qMin(m_rowsPerSlice, m_walk->blocks.rows() - first));
-    m_bandOk = analyzeRows(first, count, stop);
-    if (!m_bandOk && !m_memoryFailed) {
+    const bool ok = analyzeRows(band.first, band.count, stop);
+    if (!ok && !m_memoryFailed) {
         m_memoryFailed = true;
         qWarning().noquote() << "Not enough memory for a band of the area run: rows left empty";
     }
-    const qint64 items = qint64(count) * m_walk->blocks.columns();
-    return index == m_slices - 1 && items == 0 ? 1 : items;
+    return ok;
 }
 
 void AreaRunJob::walkLines(qint64 fromRow, qint64 toRow)
@@ -44,28 +38,24 @@ void AreaRunJob::walkLines(qint64 fromRow, qint64 toRow)
         walkLine(m_walk->walkY(r));
 }
 
-void AreaRunJob::deliverSlice(int index)
+void AreaRunJob::recordBand(const Band& band, bool computed)
 {
-    if (m_finished)
-        return;
     const AreaWalk& w = *m_walk;
-    const int first = index * m_rowsPerSlice;
-    const int count = qMax(0, qMin(m_rowsPerSlice, w.blocks.rows() - first));
-    const bool last = index == m_slices - 1;
-    if (index == 0 && w.rowsBefore() > 0) {
+    if (band.index == 0 && w.rowsBefore() > 0) {
         walkLines(0, w.rowsBefore());
         recordFar();
     }
-    for (int j = 0; j < count; ++j) {
-        walkLines(w.firstRow + first + j, w.firstRow + first + j + 1);
+    for (int j = 0; j < band.count; ++j) {
+        const qint64 row = w.firstRow + band.first + j;
+        walkLines(row, row + 1);
         if (w.farLeft)
             recordFar();
-        if (m_bandOk)
+        if (computed)
             recordRow(j);
         if (w.farRight)
             recordFar();
     }
-    if (last) {
+    if (band.last) {
         if (w.rowsAfter() > 0) {
             const qint64 after = w.firstRow + w.blocks.rows();
             walkLines(after, w.walkRows);
@@ -74,21 +64,13 @@ void AreaRunJob::deliverSlice(int index)
         return;
     }
     if (m_hook) {
-        RunBand band;
-        band.firstRow = first;
-        band.rows = count;
-        band.newLineReached = true;
+        RunBand b;
+        b.firstRow = band.first;
+        b.rows = band.count;
+        b.newLineReached = true;
         const ScanGrid& g = m_input.grid;
-        const double y = double(w.walkY(w.firstRow + first + count));
-        band.percent = (y - g.y0) / double(qint64(g.y1) - g.y0) * 100.0;
-        m_hook(band);
+        const double y = double(w.walkY(w.firstRow + band.first + band.count));
+        b.percent = (y - g.y0) / double(qint64(g.y1) - g.y0) * 100.0;
+        m_hook(b);
     }
-}
-
-void AreaRunJob::finish(bool stopped)
-{
-    if (m_finished)
-        return;
-    m_finished = true;
-    finished(stopped);
 }

@@ -1,28 +1,23 @@
 #pragma once
 
 #include "analysis/AreaRunInput.h"
-#include "base/SlicedJob.h"
 #include "grid/AreaWalk.h"
+#include "processing/BandedJob.h"
+
+class BlockBands;
 
 // The shape shared by the whole-area runs: one slice is one band of
 // block-grid rows, computed in the worker (analyzeRows) and recorded on the
 // GUI thread in walk order (recordRow, with the far stretches and the walk's
 // new lines in between), then the band hook is called. After finish() no map
 // is touched again, whatever arrives late.
-class AreaRunJob : public SlicedJob
+class AreaRunJob : public BandedJob
 {
 public:
     void setBandHook(RunBandHook hook) { m_hook = std::move(hook); }
 
-    int sliceCount() const override;
-    qint64 totalItems() const override;
-    qint64 runSlice(int index, const std::atomic<bool>& stop) override;
-    void deliverSlice(int index) override;
-    void finish(bool stopped) override;
-
-    bool isFinished() const { return m_finished; }
     // Grid rows of a slice, and the rows a band may have under the budget.
-    int rowsPerSlice() const { return m_rowsPerSlice; }
+    int rowsPerSlice() const { return rowsPerBand(); }
     int budgetRows() const { return m_budgetRows; }
     // Some band could not get the memory for its values (it recorded nothing).
     bool memoryFailed() const { return m_memoryFailed; }
@@ -36,6 +31,10 @@ protected:
     // is input().rowsPerSlice, or about 2^18 block values (a few ms of work
     // on any stack), never above budgetRows.
     void planSlices(const AreaWalk* walk, int budgetRows, int images);
+    // The same for a run on bands of its own, whose bands hold `perBlock`
+    // bytes of results per block and `perThread` bytes of scratch per thread
+    // within the input's budget.
+    void planSlices(const BlockBands& bands, qint64 perBlock, qint64 perThread);
 
     // Worker: the results of block-grid rows [first, first + count). False
     // when the band could not be computed; the band then records nothing.
@@ -48,21 +47,17 @@ protected:
     virtual void recordFar() {}
     // GUI thread: the walk begins a new line at y (every line but the first).
     virtual void walkLine(qint64 y) { Q_UNUSED(y); }
-    // GUI thread, once, from finish().
-    virtual void finished(bool stopped) { Q_UNUSED(stopped); }
 
     const AreaRunInput& input() const { return m_input; }
 
 private:
+    bool computeBand(const Band& band, const std::atomic<bool>& stop) override;
+    void recordBand(const Band& band, bool computed) override;
     void walkLines(qint64 fromRow, qint64 toRow);
 
     AreaRunInput m_input;
     const AreaWalk* m_walk = nullptr;
     RunBandHook m_hook;
-    int m_rowsPerSlice = 1;
     int m_budgetRows = 1;
-    int m_slices = 1;
-    bool m_bandOk = false;
     bool m_memoryFailed = false;
-    bool m_finished = false;
 };

@@ -89,10 +89,5 @@ void CorrelationMapJob::finish(bool stopped)
 
 void CorrelationMapJob::runHere()
 {
-    const std::atomic<bool> never{false};
-    for (int i = 0; i < m_slices; ++i) {
-        runSlice(i, never);
-        deliverSlice(i);
-    }
-    finish(false);
+    runAllHere();
 }

@@ -1,12 +1,11 @@
 #include "analysis/ElementRunJob.h"
 
 #include "analysis/ElementCorrelation.h"
-#include "base/RunOnThreads.h"
+#include "base/BlockLoop.h"
 #include "grid/Analyzed2DRes.h"
 #include "physics/XafsSpectrum.h"
 #include "processing/EdgeNormalization.h"
 
-#include <atomic>
 #include <limits>
 
 namespace {
@@ -57,10 +56,7 @@ ElementRunJob::ElementRunJob(const AreaRunInput& input, const ElementRunSetup& s
 {
     m_bands.setThreads(input.threads);
     m_bands.setup(&m_source, input.grid, BlockSpectra::Absorption);
-    const qint64 images = m_bands.images();
-    const qint64 perThread = 12 * images * qint64(sizeof(double)) + stride() * qint64(sizeof(double));
-    planSlices(&m_bands.walk(), m_bands.rowsForBudget(input.budgetBytes, stride() * qint64(sizeof(double)), perThread),
-               int(images));
+    planSlices(m_bands, stride() * qint64(sizeof(double)), scratchBytes() + stride() * qint64(sizeof(double)));
     // The far points have an empty spectrum.
     m_empty.assign(std::size_t(stride()), 0.0);
     if (input.mask.masks(0.0)) {
@@ -72,53 +68,55 @@ ElementRunJob::ElementRunJob(const AreaRunInput& input, const ElementRunSetup& s
     }
 }
 
+qint64 ElementRunJob::scratchBytes() const
+{
+    return 12 * qint64(m_bands.images()) * qint64(sizeof(double));
+}
+
 qint64 ElementRunJob::workingBytes() const
 {
-    const qint64 images = m_bands.images();
-    return m_peakBytes + qint64(m_results.capacity() * sizeof(double))
-           + m_bands.threads() * (m_bands.scratchBytesPerThread() + 12 * images * qint64(sizeof(double)));
+    return m_bands.workingBytes(scratchBytes()) + qint64(m_results.capacity() * sizeof(double));
 }
+
+namespace {
+
+// What a thread of an element run works in.
+struct ElementScratch {
+    explicit ElementScratch(int images)
+        : e(std::size_t(images)), mu(std::size_t(images)), points(std::size_t(images)) {}
+    std::vector<double> e, mu;
+    std::vector<SpectrumPoint> points;
+    EdgeNormalization norm;
+    ElementResult res;
+};
+
+} // namespace
 
 bool ElementRunJob::analyzeRows(int first, int count, const std::atomic<bool>& stop)
 {
     if (!m_bands.compute(first, count))
         return false;
-    m_peakBytes = qMax(m_peakBytes, m_bands.valueBytes());
     const BlockSpectra& values = m_bands.values();
-    const qint64 blocks = values.blocks();
     const int st = stride();
-    m_results.assign(std::size_t(blocks) * std::size_t(st), 0.0);
-    const int images = values.images();
-    const qint64 chunk = 64;
-    const qint64 chunks = (blocks + chunk - 1) / chunk;
-    std::atomic<qint64> next{0};
+    m_results.assign(std::size_t(values.blocks()) * std::size_t(st), 0.0);
     const AreaMask mask = input().mask;
     const bool victoreen = input().victoreen;
-    auto work = [&]() {
-        std::vector<double> e(static_cast<std::size_t>(images)), mu(static_cast<std::size_t>(images));
-        std::vector<SpectrumPoint> points(static_cast<std::size_t>(images));
-        EdgeNormalization norm;
-        ElementResult res;
-        for (qint64 c = next++; c < chunks && !stop.load(std::memory_order_relaxed); c = next++) {
-            for (qint64 b = c * chunk; b < qMin(blocks, (c + 1) * chunk); ++b) {
-                double* r = m_results.data() + b * st;
-                const int n = values.points(b, e.data(), mu.data());
-                if (mask.on) {
-                    norm.compute(e.data(), mu.data(), n, victoreen);
-                    if (mask.masks(norm.jump())) {
-                        r[0] = Masked;
-                        continue;
-                    }
-                }
-                for (int i = 0; i < n; ++i)
-                    points[std::size_t(i)] = SpectrumPoint{e[std::size_t(i)], mu[std::size_t(i)]};
-                analyzeElements(points.data(), n, 0.0, m_setup.rows, m_setup.mainT, m_setup.background, res);
-                store(res, m_setup, m_setup.useInCorrelation.constData(), r);
+    forEachBlock(values.blocks(), m_bands.threads(), &stop, [&] { return ElementScratch(values.images()); },
+                 [&](ElementScratch& s, qint64 b) {
+        double* r = m_results.data() + b * st;
+        const int n = values.points(b, s.e.data(), s.mu.data());
+        if (mask.on) {
+            s.norm.compute(s.e.data(), s.mu.data(), n, victoreen);
+            if (mask.masks(s.norm.jump())) {
+                r[0] = Masked;
+                return;
             }
         }
-    };
-    const int nt = int(qMin<qint64>(m_bands.threads(), chunks));
-    runOnThreads(qMax(1, nt), [&work](int) { work(); });
+        for (int i = 0; i < n; ++i)
+            s.points[std::size_t(i)] = SpectrumPoint{s.e[std::size_t(i)], s.mu[std::size_t(i)]};
+        analyzeElements(s.points.data(), n, 0.0, m_setup.rows, m_setup.mainT, m_setup.background, s.res);
+        store(s.res, m_setup, m_setup.useInCorrelation.constData(), r);
+    });
     return true;
 }
 

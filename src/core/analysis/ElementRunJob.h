@@ -65,6 +65,8 @@ protected:
 
 private:
     int stride() const { return 3 + 8 * m_setup.rows.size(); }
+    // Scratch bytes of a thread beyond the bands' own.
+    qint64 scratchBytes() const;
     // Records one analysed block (results r: state, correlation flag and
     // value, then 8 values per row) at (x, y).
     void recordBlock(const double* r, int x, int y);
@@ -76,7 +78,6 @@ private:
     std::vector<double> m_results;
     // The result of an empty spectrum, for the far points.
     std::vector<double> m_empty;
-    qint64 m_peakBytes = 0;
     double m_correlation = 1.0;
     bool m_hasLast = false;
     ElementResult m_last;

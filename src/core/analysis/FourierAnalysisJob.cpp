@@ -1,11 +1,31 @@
 #include "analysis/FourierAnalysisJob.h"
 
-#include "base/RunOnThreads.h"
+#include "base/BlockLoop.h"
 #include "processing/FftPlan.h"
 
 #include <QDebug>
-#include <atomic>
 #include <cmath>
+
+namespace {
+
+// What a thread of the Fourier run works in: a raw spectrum and the
+// transform's two buffers.
+struct FourierScratch {
+    explicit FourierScratch(int m) : y(std::size_t(m)), in(FftPlan::allocate(m)), out(FftPlan::allocate(m)) {}
+    ~FourierScratch()
+    {
+        FftPlan::release(in);
+        FftPlan::release(out);
+    }
+    FourierScratch(const FourierScratch&) = delete;
+    FourierScratch& operator=(const FourierScratch&) = delete;
+
+    std::vector<double> y;
+    fftw_complex* in;
+    fftw_complex* out;
+};
+
+} // namespace
 
 FourierAnalysisJob::FourierAnalysisJob(const AreaRunInput& input)
     : AreaRunJob(input),
@@ -17,25 +37,25 @@ FourierAnalysisJob::FourierAnalysisJob(const AreaRunInput& input)
     m_plan = std::make_unique<FftPlan>(m_m, FFTW_FORWARD);
     m_sh.assign(std::size_t(m_m), 0.0);
     m_sgh.assign(std::size_t(m_m), 0.0);
-    const qint64 perBlock = (m_m + 1) * qint64(sizeof(double));
-    const qint64 perThread = m_m * qint64(sizeof(double) + 2 * sizeof(fftw_complex));
-    planSlices(&m_bands.walk(), m_bands.rowsForBudget(input.budgetBytes, perBlock, perThread), m_m);
+    planSlices(m_bands, (m_m + 1) * qint64(sizeof(double)), scratchBytes());
 }
 
 FourierAnalysisJob::~FourierAnalysisJob() = default;
 
+qint64 FourierAnalysisJob::scratchBytes() const
+{
+    return m_m * qint64(sizeof(double) + 2 * sizeof(fftw_complex));
+}
+
 qint64 FourierAnalysisJob::workingBytes() const
 {
-    return m_peakBytes + qint64(m_gh.capacity() * sizeof(double))
-           + m_bands.threads() * (m_bands.scratchBytesPerThread()
-                                  + m_m * qint64(sizeof(double) + 2 * sizeof(fftw_complex)));
+    return m_bands.workingBytes(scratchBytes()) + qint64(m_gh.capacity() * sizeof(double));
 }
 
 bool FourierAnalysisJob::analyzeRows(int first, int count, const std::atomic<bool>& stop)
 {
     if (m_m == 0 || !m_bands.compute(first, count))
         return m_m == 0;
-    m_peakBytes = qMax(m_peakBytes, m_bands.valueBytes());
     const BlockSpectra& values = m_bands.values();
     const qint64 blocks = values.blocks();
     const int m = m_m;
@@ -44,34 +64,21 @@ bool FourierAnalysisJob::analyzeRows(int first, int count, const std::atomic<boo
     if (!m_plan->isValid())
         return false;
     const FftPlan& plan = *m_plan;
-    const qint64 chunk = 64;
-    const qint64 chunks = (blocks + chunk - 1) / chunk;
-    std::atomic<qint64> next{0};
-    auto work = [&]() {
-        std::vector<double> y(static_cast<std::size_t>(m));
-        fftw_complex* in = FftPlan::allocate(m);
-        fftw_complex* out = FftPlan::allocate(m);
-        for (qint64 c = next++; c < chunks && !stop.load(std::memory_order_relaxed); c = next++) {
-            for (qint64 b = c * chunk; b < qMin(blocks, (c + 1) * chunk); ++b) {
-                double* r = m_gh.data() + std::size_t(b) * st;
-                // The first image's sum is kept whether or not its image
-                // contains the centre (a block sum, 0 outside).
-                r[0] = values.value(b, 0);
-                const int n = values.values(b, y.data());
-                for (int k = 0; k < m; ++k) {
-                    in[k][0] = k < n ? y[std::size_t(k)] : 0.0;
-                    in[k][1] = 0.0;
-                }
-                plan.execute(in, out);
-                for (int k = 0; k < m; ++k)
-                    r[1 + k] = std::sqrt(out[k][0] * out[k][0] + out[k][1] * out[k][1]);
-            }
+    forEachBlock(blocks, m_bands.threads(), &stop, [m] { return FourierScratch(m); },
+                 [&](FourierScratch& s, qint64 b) {
+        double* r = m_gh.data() + std::size_t(b) * st;
+        // The first image's sum is kept whether or not its image contains
+        // the centre (a block sum, 0 outside).
+        r[0] = values.value(b, 0);
+        const int n = values.values(b, s.y.data());
+        for (int k = 0; k < m; ++k) {
+            s.in[k][0] = k < n ? s.y[std::size_t(k)] : 0.0;
+            s.in[k][1] = 0.0;
         }
-        FftPlan::release(in);
-        FftPlan::release(out);
-    };
-    const int nt = int(qMin<qint64>(m_bands.threads(), chunks));
-    runOnThreads(qMax(1, nt), [&work](int) { work(); });
+        plan.execute(s.in, s.out);
+        for (int k = 0; k < m; ++k)
+            r[1 + k] = std::sqrt(s.out[k][0] * s.out[k][0] + s.out[k][1] * s.out[k][1]);
+    });
     if (stop.load())
         return true;
     // The sums in grid order (the band's blocks are in grid order; the far

@@ -40,6 +40,9 @@ protected:
     void finished(bool stopped) override;
 
 private:
+    // Scratch bytes of a thread beyond the bands' own.
+    qint64 scratchBytes() const;
+
     AbsorptionSpectrum m_source;
     BlockBands m_bands;
     int m_m = 0;
@@ -49,5 +52,4 @@ private:
     double m_sg = 0.0;
     std::vector<double> m_sh;
     std::vector<double> m_sgh;
-    qint64 m_peakBytes = 0;
 };

@@ -26,8 +26,7 @@ LcfRunJob::LcfRunJob(const AreaRunInput& input, const LcfRunSetup& setup)
 
 bool LcfRunJob::analyzeRows(int first, int count, const std::atomic<bool>& stop)
 {
-    Q_UNUSED(stop);
-    return m_pipeline.analyzeRows(first, count);
+    return m_pipeline.analyzeRows(first, count, &stop);
 }
 
 void LcfRunJob::recordRow(int row)

@@ -1,12 +1,11 @@
 #include "analysis/ResidualRunJob.h"
 
-#include "base/RunOnThreads.h"
+#include "base/BlockLoop.h"
 #include "grid/Analyzed2DRes.h"
 #include "physics/XafsSpectrum.h"
 #include "processing/EdgeNormalization.h"
 
 #include <QDebug>
-#include <atomic>
 #include <cmath>
 #include <limits>
 
@@ -22,6 +21,13 @@ inline void residual(double pre, double post, double factor, double* dmut, doubl
     *rest = pre - factor * *dmut;
 }
 
+// What a thread of a residual run works in.
+struct ResidualScratch {
+    explicit ResidualScratch(int images) : e(std::size_t(images)), mu(std::size_t(images)) {}
+    std::vector<double> e, mu;
+    EdgeNormalization norm;
+};
+
 } // namespace
 
 ResidualRunJob::ResidualRunJob(const AreaRunInput& input, const ResidualRunSetup& setup)
@@ -31,10 +37,7 @@ ResidualRunJob::ResidualRunJob(const AreaRunInput& input, const ResidualRunSetup
 {
     m_bands.setThreads(input.threads);
     m_bands.setup(&m_source, input.grid, BlockSpectra::Absorption);
-    const qint64 images = m_bands.images();
-    planSlices(&m_bands.walk(),
-               m_bands.rowsForBudget(input.budgetBytes, 2 * qint64(sizeof(double)), 12 * images * qint64(sizeof(double))),
-               int(images));
+    planSlices(m_bands, 2 * qint64(sizeof(double)), scratchBytes());
     // The far points have an empty spectrum: both lines are 0 there.
     if (input.mask.masks(0.0)) {
         m_emptyDmut = m_emptyRest = noValue;
@@ -46,48 +49,38 @@ ResidualRunJob::ResidualRunJob(const AreaRunInput& input, const ResidualRunSetup
     }
 }
 
+qint64 ResidualRunJob::scratchBytes() const
+{
+    return 12 * qint64(m_bands.images()) * qint64(sizeof(double));
+}
+
 qint64 ResidualRunJob::workingBytes() const
 {
-    const qint64 images = m_bands.images();
-    return m_peakBytes + qint64(m_results.capacity() * sizeof(double))
-           + m_bands.threads() * (m_bands.scratchBytesPerThread() + 12 * images * qint64(sizeof(double)));
+    return m_bands.workingBytes(scratchBytes()) + qint64(m_results.capacity() * sizeof(double));
 }
 
 bool ResidualRunJob::analyzeRows(int first, int count, const std::atomic<bool>& stop)
 {
     if (!m_bands.compute(first, count))
         return false;
-    m_peakBytes = qMax(m_peakBytes, m_bands.valueBytes());
     const BlockSpectra& values = m_bands.values();
-    const qint64 blocks = values.blocks();
-    m_results.assign(std::size_t(blocks) * 2, 0.0);
-    const int images = values.images();
-    const qint64 chunk = 64;
-    const qint64 chunks = (blocks + chunk - 1) / chunk;
-    std::atomic<qint64> next{0};
+    m_results.assign(std::size_t(values.blocks()) * 2, 0.0);
     const AreaMask mask = input().mask;
     const bool victoreen = input().victoreen;
     // A spectrum built from points has no offset in force: E = energy - 0.
     const double e0 = m_setup.energy - 0.0;
     const double factor = m_setup.factor;
-    auto work = [&]() {
-        std::vector<double> e(static_cast<std::size_t>(images)), mu(static_cast<std::size_t>(images));
-        EdgeNormalization norm;
-        for (qint64 c = next++; c < chunks && !stop.load(std::memory_order_relaxed); c = next++) {
-            for (qint64 b = c * chunk; b < qMin(blocks, (c + 1) * chunk); ++b) {
-                double* r = m_results.data() + b * 2;
-                const int n = values.points(b, e.data(), mu.data());
-                norm.compute(e.data(), mu.data(), n, victoreen);
-                if (mask.masks(norm.jump())) {
-                    r[0] = r[1] = noValue;
-                    continue;
-                }
-                residual(norm.preValueAt(e0), norm.postValueAt(e0), factor, r, r + 1);
-            }
+    forEachBlock(values.blocks(), m_bands.threads(), &stop, [&] { return ResidualScratch(values.images()); },
+                 [&](ResidualScratch& s, qint64 b) {
+        double* r = m_results.data() + b * 2;
+        const int n = values.points(b, s.e.data(), s.mu.data());
+        s.norm.compute(s.e.data(), s.mu.data(), n, victoreen);
+        if (mask.masks(s.norm.jump())) {
+            r[0] = r[1] = noValue;
+            return;
         }
-    };
-    const int nt = int(qMin<qint64>(m_bands.threads(), chunks));
-    runOnThreads(qMax(1, nt), [&work](int) { work(); });
+        residual(s.norm.preValueAt(e0), s.norm.postValueAt(e0), factor, r, r + 1);
+    });
     return true;
 }
 

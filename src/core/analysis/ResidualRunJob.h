@@ -49,6 +49,8 @@ protected:
 
 private:
     void record(int x, int y, double dmut, double rest);
+    // Scratch bytes of a thread beyond the bands' own.
+    qint64 scratchBytes() const;
 
     ResidualRunSetup m_setup;
     AbsorptionSpectrum m_source;
@@ -57,5 +59,4 @@ private:
     std::vector<double> m_results;
     double m_emptyDmut = 0.0;
     double m_emptyRest = 0.0;
-    qint64 m_peakBytes = 0;
 };

@@ -25,4 +25,16 @@ public:
     // GUI thread, once: after the last delivery (stopped false) or when the
     // job was stopped (stopped true; undelivered slices are dropped).
     virtual void finish(bool stopped) { Q_UNUSED(stopped); }
+
+    // Every slice on the calling thread, each delivered before the next one
+    // runs, then finish(false): for drivers and tests without an event loop.
+    void runAllHere()
+    {
+        const std::atomic<bool> stop{false};
+        for (int i = 0; i < sliceCount(); ++i) {
+            runSlice(i, stop);
+            deliverSlice(i);
+        }
+        finish(false);
+    }
 };

@@ -35,19 +35,22 @@ Axis axis(int start, int end, int step, qint64 lo, qint64 hi)
 
 } // namespace
 
-AreaWalk AreaWalk::of(const ScanGrid& grid, int reachWidth, int reachHeight)
+AreaWalk AreaWalk::of(const ScanGrid& grid, int reachWidth, int reachHeight, BlockReach reach)
 {
     AreaWalk w;
     const int hw = grid.halfWidth;
     const int hh = grid.halfHeight;
+    // How far outside the area a centre may lie.
+    const qint64 mx = reach == BlockReach::Block ? hw : 0;
+    const qint64 my = reach == BlockReach::Block ? hh : 0;
     w.blocks.halfWidth = hw;
     w.blocks.halfHeight = hh;
     w.yStart = grid.y0 + hh;
     w.yStep = grid.stepY > 0 ? grid.stepY : 1;
     const int xStart = grid.x0 + hw;
     const int xStep = grid.stepX > 0 ? grid.stepX : 1;
-    const Axis ax = axis(xStart, grid.x1, xStep, -qint64(hw), qint64(reachWidth) - 1 + hw);
-    const Axis ay = axis(w.yStart, grid.y1, w.yStep, -qint64(hh), qint64(reachHeight) - 1 + hh);
+    const Axis ax = axis(xStart, grid.x1, xStep, -mx, qint64(reachWidth) - 1 + mx);
+    const Axis ay = axis(w.yStart, grid.y1, w.yStep, -my, qint64(reachHeight) - 1 + my);
     w.walkRows = ay.visited;
     if (reachWidth <= 0 || reachHeight <= 0 || ax.first > ax.last || ay.first > ay.last) {
         w.firstRow = w.walkRows;

@@ -24,7 +24,4 @@ struct BlockGrid {
     // The centres of `grid` (as walked from its first centre) that lie inside
     // width x height.
     static BlockGrid fromScanGrid(const ScanGrid& grid, int width, int height);
-    // The centres start, start + step, ... of a walk along one axis that stops
-    // before `end` (the first centre is always visited), clipped to [0, size).
-    static std::vector<int> axisCentres(int start, int end, int step, int size);
 };

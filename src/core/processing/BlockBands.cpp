@@ -17,16 +17,19 @@ int BlockBands::images() const
     return m_source ? int(m_source->i1().size()) : 0;
 }
 
-void BlockBands::setup(const AbsorptionSpectrum* source, const ScanGrid& grid, BlockSpectra::Values kind)
+void BlockBands::setup(const AbsorptionSpectrum* source, const ScanGrid& grid, BlockSpectra::Values kind,
+                       BlockReach reach)
 {
     m_source = source;
     m_kind = kind;
     m_first = 0;
     m_count = 0;
+    m_peakValueBytes = 0;
     m_values.clear();
     // The blocks that matter reach the largest image or the maps, whose size
-    // is the grid's image size.
-    int width = grid.imageWidth, height = grid.imageHeight;
+    // is the grid's image size; or their centres lie in the largest image.
+    const bool maps = reach == BlockReach::Block;
+    int width = maps ? grid.imageWidth : 0, height = maps ? grid.imageHeight : 0;
     if (source) {
         for (const TiffData* t : source->i1()) {
             width = qMax(width, int(qMin<quint32>(t->width(), 1u << 30)));
@@ -38,7 +41,7 @@ void BlockBands::setup(const AbsorptionSpectrum* source, const ScanGrid& grid, B
         g.halfWidth = source->halfWidth();
         g.halfHeight = source->halfHeight();
     }
-    m_walk = AreaWalk::of(g, width, height);
+    m_walk = AreaWalk::of(g, width, height, reach);
 }
 
 qint64 BlockBands::scratchBytesPerThread() const
@@ -53,6 +56,11 @@ qint64 BlockBands::scratchBytesPerThread() const
     return 3 * cols * qint64(sizeof(double))
            + 3 * cols * qint64(sizeof(BlockSum::Range) + 3 * sizeof(qint64))
            + 3 * (span + 2) * qint64(sizeof(quint64));
+}
+
+qint64 BlockBands::workingBytes(qint64 perThread) const
+{
+    return m_peakValueBytes + threads() * (scratchBytesPerThread() + perThread);
 }
 
 qint64 BlockBands::bandBytes(int rows, qint64 perBlock, qint64 perThread) const
@@ -101,5 +109,6 @@ bool BlockBands::compute(int first, int count)
         m_count = 0;
         return false;
     }
+    m_peakValueBytes = qMax(m_peakValueBytes, valueBytes());
     return true;
 }

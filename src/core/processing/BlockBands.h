@@ -30,9 +30,10 @@ public:
 
     // Takes the series and half sizes of `source` (not copied: it must
     // outlive the bands) and walks `grid`: the block grid holds the centres
-    // whose blocks reach the images or the grid's image area.
+    // whose blocks reach the images or the grid's image area, or with
+    // BlockReach::Centre only the centres inside the largest image.
     void setup(const AbsorptionSpectrum* source, const ScanGrid& grid,
-               BlockSpectra::Values kind = BlockSpectra::Absorption);
+               BlockSpectra::Values kind = BlockSpectra::Absorption, BlockReach reach = BlockReach::Block);
 
     const AreaWalk& walk() const { return m_walk; }
     const BlockGrid& grid() const { return m_walk.blocks; }
@@ -59,6 +60,10 @@ public:
     qint64 valueBytes() const { return m_values.capacityBytes(); }
     // Scratch of compute() per thread.
     qint64 scratchBytesPerThread() const;
+    // Bytes a run on the bands has held at its peak: the values of its
+    // largest band and, per thread, the scratch of compute() and `perThread`
+    // bytes of its own (a run's results come on top).
+    qint64 workingBytes(qint64 perThread) const;
 
 private:
     const AbsorptionSpectrum* m_source = nullptr;
@@ -68,4 +73,5 @@ private:
     int m_first = 0;
     int m_count = 0;
     int m_threads = 0;
+    qint64 m_peakValueBytes = 0;
 };

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "base/SlicedJob.h"
 #include "grid/ScanGrid.h"
 #include "physics/Spectrum.h"
 #include "processing/AbsorptionSpectrum.h"
-#include "processing/BlockSpectra.h"
+#include "processing/BandedJob.h"
+#include "processing/BlockBands.h"
 #include "processing/ShiftFitter.h"
 
 #include <QPointer>
@@ -64,7 +64,7 @@ struct CalibrationSetup {
 
 // The energy calibration of an area as long work: slices are bands of grid
 // rows; a slice computes the absorption values of its blocks in one pass per
-// image (BlockSpectra, parallel over images) and each block's shift (parallel
+// image (BlockBands, parallel over images) and each block's shift (parallel
 // over blocks); the GUI thread records each band into the shift map in grid
 // order (setData with the block's half sizes), accumulates count, sum, minimum
 // and maximum and writes the "progress" line of every grid row. finish() takes
@@ -73,20 +73,14 @@ struct CalibrationSetup {
 // figures equal, value for value, those of runPointByPoint().
 //
 // Blocks whose centre lies outside every image have no spectrum and are left
-// out (nothing recorded, not counted).
-class CalibrationJob : public SlicedJob
+// out (nothing recorded, not counted, no grid row of their own).
+class CalibrationJob : public BandedJob
 {
 public:
     // Writes logWithTime("Start Calibration") and sets the map up with the
     // grid (zeros, empty range). The map is not owned; a map deleted meanwhile
     // is simply no longer written.
     CalibrationJob(const CalibrationSetup& setup, Analyzed2DRes* map);
-
-    int sliceCount() const override { return int(m_bands.size()); }
-    qint64 totalItems() const override { return m_blocks.blocks(); }
-    qint64 runSlice(int index, const std::atomic<bool>& stop) override;
-    void deliverSlice(int index) override;
-    void finish(bool stopped) override;
 
     // Called at the end of finish() with the figures (over the blocks
     // recorded so far when stopped).
@@ -112,19 +106,17 @@ public:
                              const double* mu, const double* norm, int n);
 
 private:
-    struct Band {
-        int first = 0;
-        int count = 0;
-    };
+    bool computeBand(const Band& band, const std::atomic<bool>& stop) override;
+    void recordBand(const Band& band, bool computed) override;
+    void finished(bool stopped) override;
 
     CalibrationSetup m_setup;
     ScanGrid m_grid;
     QPointer<Analyzed2DRes> m_map;
     AbsorptionSpectrum m_source;
-    BlockGrid m_blocks;
-    std::vector<Band> m_bands;
+    // The block values, a band at a time, of the centres inside the images.
+    BlockBands m_bands;
     ShiftFitter m_fitter;
-    BlockSpectra m_spectra;
     // Shifts of the band computed last; NaN-free flags tell blocks with points.
     std::vector<double> m_shifts;
     std::vector<char> m_has;

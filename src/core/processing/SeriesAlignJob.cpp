@@ -53,11 +53,6 @@ void SeriesAlignJob::finish(bool stopped)
 
 int SeriesAlignJob::runHere()
 {
-    const std::atomic<bool> stop{false};
-    for (int i = 0; i < sliceCount(); ++i) {
-        runSlice(i, stop);
-        deliverSlice(i);
-    }
-    finish(false);
+    runAllHere();
     return m_aligned;
 }
