@@ -57,6 +57,15 @@ void recordMasked(const AreaFitMaps& maps, int rowCount, const QVector<int>& use
     recordNoFit(maps, x, y, xw, yw);
 }
 
+// What a thread of an LCF run works in.
+struct FitScratch {
+    FitScratch(const BlockFitter::Plan* plan, int images)
+        : fitter(plan), e(std::size_t(images), 0.0), mu(std::size_t(images), 0.0) {}
+    BlockFitter fitter;
+    EdgeNormalization norm;
+    std::vector<double> e, mu;
+};
+
 } // namespace
 
 void AreaPipeline::setThreads(int threads)
@@ -113,19 +122,6 @@ bool AreaPipeline::analyzeRows(int first, int count, const std::atomic<bool>* st
     }
     return true;
 }
-
-namespace {
-
-// What a thread of an LCF run works in.
-struct FitScratch {
-    FitScratch(const BlockFitter::Plan* plan, int images)
-        : fitter(plan), e(std::size_t(images), 0.0), mu(std::size_t(images), 0.0) {}
-    BlockFitter fitter;
-    EdgeNormalization norm;
-    std::vector<double> e, mu;
-};
-
-} // namespace
 
 void AreaPipeline::fitBand(int resultRow0, const std::atomic<bool>* stop)
 {

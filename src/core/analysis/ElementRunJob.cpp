@@ -38,6 +38,16 @@ void store(const ElementResult& res, const ElementRunSetup& setup, const bool* u
     r[2] = ok ? cor : 0.0;
 }
 
+// What a thread of an element run works in.
+struct ElementScratch {
+    explicit ElementScratch(int images)
+        : e(std::size_t(images)), mu(std::size_t(images)), points(std::size_t(images)) {}
+    std::vector<double> e, mu;
+    std::vector<SpectrumPoint> points;
+    EdgeNormalization norm;
+    ElementResult res;
+};
+
 ElementRunSetup normalised(const ElementRunSetup& setup)
 {
     ElementRunSetup s = setup;
@@ -77,20 +87,6 @@ qint64 ElementRunJob::workingBytes() const
 {
     return m_bands.workingBytes(scratchBytes()) + qint64(m_results.capacity() * sizeof(double));
 }
-
-namespace {
-
-// What a thread of an element run works in.
-struct ElementScratch {
-    explicit ElementScratch(int images)
-        : e(std::size_t(images)), mu(std::size_t(images)), points(std::size_t(images)) {}
-    std::vector<double> e, mu;
-    std::vector<SpectrumPoint> points;
-    EdgeNormalization norm;
-    ElementResult res;
-};
-
-} // namespace
 
 bool ElementRunJob::analyzeRows(int first, int count, const std::atomic<bool>& stop)
 {
