@@ -2,8 +2,8 @@
 #include "batch/BatchKeywords.h"
 #include "Body.h"
 #include "display/ColorTables.h"
-#include "StartupBatch.h"
 #include "i18n/Translation.h"
+#include "StartupBatch.h"
 
 #include <QApplication>
 #include <QStyleFactory>

@@ -1,6 +1,7 @@
 #include "Body.h"
 #include "BodyScript.h"
 #include "fileselect/SelectDataFiles.h"
+#include "i18n/Translation.h"
 #include "imageview/CrossSView.h"
 #include "imageview/ImgDispA.h"
 #include "io/TiffData.h"
@@ -8,7 +9,6 @@
 #include "processing/AbsorptionSpectrum.h"
 #include "processing/CrossSection.h"
 #include "spectrumview/XafsView.h"
-#include "i18n/Translation.h"
 
 #include <QLabel>
 #include <QRadioButton>

@@ -15,12 +15,12 @@
 #include "calibration/CalibCtrl.h"
 #include "fileselect/EOFSetup.h"
 #include "fileselect/SelectDataFiles.h"
+#include "i18n/Translation.h"
 #include "imageview/ImgDispA.h"
 #include "io/TiffData.h"
 #include "savedialog/SaveDataCfg.h"
 #include "spectrumview/XafsFileSelect.h"
 #include "spectrumview/XafsView.h"
-#include "i18n/Translation.h"
 
 #include <QCheckBox>
 #include <QComboBox>

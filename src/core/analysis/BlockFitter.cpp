@@ -1,6 +1,7 @@
 #include "analysis/BlockFitter.h"
 
 #include "analysis/FitShares.h"
+#include "base/LogCategories.h"
 
 
 #include <QDebug>
@@ -83,7 +84,7 @@ Q_NEVER_INLINE void reportNanEnergies(const double* energies, int count)
 {
     for (int j = 0; j < count; ++j)
         if (std::isnan(energies[j]))
-            qDebug().noquote() << "nan EeV in XafsSpectrum::doubleNormalizedPreBase";
+            qCDebug(lcAnalysis).noquote() << "nan EeV in XafsSpectrum::doubleNormalizedPreBase";
 }
 
 // The sample's energy of point i corrected as the engine corrects it. A

@@ -1,6 +1,7 @@
 #include "analysis/ElementAnalysis.h"
 
 #include "analysis/NearestPointFinder.h"
+#include "base/LogCategories.h"
 #include "physics/EdgeTable.h"
 
 #include <QDebug>
@@ -101,7 +102,7 @@ void analyzeElements(const SpectrumPoint* p, int n, double o, const QVector<Elem
     if (mainT >= 0 && mainT < out.dmut.size()) {
         target = out.dmut[mainT];
     } else {
-        qDebug().noquote() << QStringLiteral("No target element row %1: dmut ratios are NaN").arg(mainT);
+        qCDebug(lcAnalysis).noquote() << QStringLiteral("No target element row %1: dmut ratios are NaN").arg(mainT);
         target = std::numeric_limits<double>::quiet_NaN();
     }
     for (double d : qAsConst(out.dmut))

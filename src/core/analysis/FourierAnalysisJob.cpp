@@ -1,6 +1,7 @@
 #include "analysis/FourierAnalysisJob.h"
 
 #include "base/BlockLoop.h"
+#include "base/LogCategories.h"
 #include "processing/FftPlan.h"
 
 #include <QDebug>
@@ -116,5 +117,5 @@ void FourierAnalysisJob::finished(bool stopped)
     if (stopped)
         return;
     for (const QString& line : resultLines())
-        qDebug().noquote() << line;
+        qCDebug(lcResults).noquote() << line;
 }

@@ -1,6 +1,7 @@
 #include "analysis/LinearCombinationFitter.h"
 
 #include "analysis/FitShares.h"
+#include "base/LogCategories.h"
 
 #include <QDebug>
 #include <algorithm>
@@ -12,7 +13,7 @@ namespace {
 // energy as XafsSpectrum::doubleNormalizedPreBase does, then evaluates it.
 void reportNaN()
 {
-    qDebug().noquote() << "nan EeV in XafsSpectrum::doubleNormalizedPreBase";
+    qCDebug(lcAnalysis).noquote() << "nan EeV in XafsSpectrum::doubleNormalizedPreBase";
 }
 
 void silent() {}

@@ -1,6 +1,7 @@
 #include "analysis/ResidualRunJob.h"
 
 #include "base/BlockLoop.h"
+#include "base/LogCategories.h"
 #include "grid/Analyzed2DRes.h"
 #include "physics/XafsSpectrum.h"
 #include "processing/EdgeNormalization.h"
@@ -111,7 +112,7 @@ void ResidualRunJob::recordFar()
 
 void ResidualRunJob::walkLine(qint64 y)
 {
-    qDebug() << y;
+    qCDebug(lcAnalysis) << y;
 }
 
 void ResidualRunJob::computeRatio(const Analyzed2DRes& dmut, const Analyzed2DRes& rest, Analyzed2DRes* ratio)
@@ -156,6 +157,6 @@ void ResidualRunJob::runPointByPoint(const AreaRunInput& input, const ResidualRu
             setup.rest->setData(g.x, g.y, g.halfWidth, g.halfHeight, rest);
         more = g.next(newLine);
         if (more && newLine)
-            qDebug() << g.y;
+            qCDebug(lcAnalysis) << g.y;
     }
 }

@@ -1,4 +1,5 @@
 #include "base/FileCheck.h"
+#include "base/LogCategories.h"
 
 #include <QDebug>
 #include <QFile>
@@ -83,6 +84,6 @@ bool refuseNonRegularFile(const QString& path)
     const FileCheck::Kind kind = FileCheck::kindOf(path);
     if (kind == FileCheck::Kind::Regular || kind == FileCheck::Kind::Missing)
         return false;
-    qDebug().noquote() << notRegular(kind, path);
+    qCDebug(lcBase).noquote() << notRegular(kind, path);
     return true;
 }

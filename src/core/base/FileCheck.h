@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/LogCategories.h"
+
 #include <QString>
 
 // The one check every reader of this program makes before it opens a file it
@@ -13,7 +15,7 @@
 //
 //     QString reason;
 //     if (!checkReadableFile(path, &reason)) {
-//         qDebug().noquote() << reason;
+//         qCDebug(lcBase).noquote() << reason;
 //         return false;
 //     }
 //
@@ -23,7 +25,7 @@
 //
 //     if (refuseNonRegularFile(path))   // writes "Not a regular file ..."
 //         return false;
-//     if (!file.open(...)) { qDebug() << "Can not open ..."; return false; }
+//     if (!file.open(...)) { qCDebug(lcBase) << "Can not open ..."; return false; }
 namespace FileCheck {
 
 enum class Kind { Regular, Missing, Directory, NamedPipe, CharacterDevice, BlockDevice, Socket, Other };

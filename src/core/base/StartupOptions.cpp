@@ -1,6 +1,7 @@
 #include "base/StartupOptions.h"
 
 #include "base/FileCheck.h"
+#include "base/LogCategories.h"
 #include "base/TextItems.h"
 
 #include <QDebug>
@@ -28,7 +29,7 @@ bool readConfigFile(const QString& fileName, OptionTable& table)
         return false;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qDebug().noquote() << "Can't open config file : " + fileName;
+        qCDebug(lcBase).noquote() << "Can't open config file : " + fileName;
         return false;
     }
     QTextStream in(&file);

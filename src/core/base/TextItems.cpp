@@ -1,3 +1,4 @@
+#include "base/LogCategories.h"
 #include "base/TextItems.h"
 
 #include <QDebug>
@@ -16,7 +17,7 @@ QString nextItem(const QString& line, QString& item)
     if (line.at(start) == QLatin1Char('"')) {
         const int close = line.indexOf(QLatin1Char('"'), start + 1);
         if (close < 0) {
-            qDebug().noquote() << QString("In a line [%1] item is started from quote but not ended by quote").arg(line);
+            qCDebug(lcBase).noquote() << QString("In a line [%1] item is started from quote but not ended by quote").arg(line);
             item = line.mid(start + 1);
             return QString();
         }
@@ -29,6 +30,6 @@ QString nextItem(const QString& line, QString& item)
         ++end;
     item = line.mid(start, end - start);
     if (item.endsWith(QLatin1Char('"')))
-        qDebug().noquote() << QString("In a line [%1] item is started from not quote but ended by quote").arg(line);
+        qCDebug(lcBase).noquote() << QString("In a line [%1] item is started from not quote but ended by quote").arg(line);
     return end < n ? line.mid(end) : QString();
 }

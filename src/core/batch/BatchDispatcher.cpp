@@ -1,3 +1,4 @@
+#include "base/LogCategories.h"
 #include "batch/BatchDispatcher.h"
 
 #include <QDebug>
@@ -45,7 +46,7 @@ void BatchDispatcher::commandFailed(QString message)
     const QString text = QStringLiteral("Line %1: %2")
                              .arg(QString::number(m_interpreter.lastSentLineNo()), message);
     if (!m_interpreter.running() || m_interpreter.hasEnded()) {
-        qDebug().noquote() << "Command failed outside a batch run:" << message;
+        qCDebug(lcBatch).noquote() << "Command failed outside a batch run:" << message;
         return;
     }
     m_interpreter.stop();

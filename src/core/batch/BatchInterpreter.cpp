@@ -1,5 +1,6 @@
 #include "batch/BatchInterpreter.h"
 
+#include "base/LogCategories.h"
 #include "base/TextItems.h"
 #include "batch/BatchArgs.h"
 #include "batch/BatchKeywords.h"
@@ -96,7 +97,7 @@ BatchInterpreter::Step BatchInterpreter::executeNextLine()
             } else if (id == BatchKeywords::Echo) {
                 substitute(m_loops, cmd.args);
                 const QString echo = QStringLiteral("echo %1").arg(cmd.arg(0));
-                qDebug().noquote() << echo;
+                qCDebug(lcResults).noquote() << echo;
                 step.logs << echo;
             }
             if (cmd.isCommand() || cmd.isExtraCommand()) {
@@ -196,7 +197,7 @@ void BatchInterpreter::substitute(const QVector<LoopVar>& loops, QStringList& ar
                 const qint64 projected = qint64(out.size()) + (at - from) + loop.current.size()
                     + (arg.size() - at - loop.token.size());
                 if (projected > maxArgumentLength) {
-                    qDebug().noquote() << "Batch argument too long; loop value not substituted";
+                    qCDebug(lcBatch).noquote() << "Batch argument too long; loop value not substituted";
                     break;
                 }
                 out += arg.midRef(from, at - from);

@@ -1,5 +1,6 @@
 #include "grid/Analyzed2DRes.h"
 
+#include "base/LogCategories.h"
 #include "display/ColorScale.h"
 #include "display/ColorTables.h"
 #include "grid/MapDeglitch.h"
@@ -58,7 +59,7 @@ void Analyzed2DRes::setup(const ScanGrid& grid)
     if (w <= 0 || h <= 0)
         return;
     if (w * h > maxPixels) {
-        qDebug().noquote() << "map too large:" << w << "x" << h;
+        qCDebug(lcGrid).noquote() << "map too large:" << w << "x" << h;
         return;
     }
     m_data.assign(size_t(w * h), 0.0);
@@ -182,7 +183,7 @@ QVector<quint16> Analyzed2DRes::tiffDataForSave(bool fixed, double lo, double hi
     // points than the map has pixels, so the array grows to hold them all.
     const qint64 points = m_grid.pointCount();
     if (points > maxPixels) {
-        qDebug().noquote() << "too many grid points:" << points;
+        qCDebug(lcGrid).noquote() << "too many grid points:" << points;
         return {};
     }
     QVector<quint16> out(static_cast<int>(qMax(pixelCount, points)));
@@ -216,7 +217,7 @@ bool Analyzed2DRes::canDeglitch() const
     if (m_data.empty() || m_procData.empty())
         return false;
     if (m_grid.pointCount() > maxPixels) {
-        qDebug().noquote() << "too many grid points:" << m_grid.pointCount();
+        qCDebug(lcGrid).noquote() << "too many grid points:" << m_grid.pointCount();
         return false;
     }
     return true;

@@ -1,3 +1,4 @@
+#include "base/LogCategories.h"
 #include "grid/MapDeglitch.h"
 
 #include <QDebug>
@@ -34,7 +35,7 @@ void walk(ScanGrid grid, const char* label, Visit visit)
     bool newLine = true;
     do {
         if (newLine)
-            qDebug().noquote() << label << grid.y;
+            qCDebug(lcGrid).noquote() << label << grid.y;
         visit(grid.x, grid.y);
     } while (grid.next(newLine));
 }

@@ -1,5 +1,6 @@
 #include "io/ImageReaders.h"
 
+#include "base/LogCategories.h"
 #include "base/TextItems.h"
 
 #include <QDebug>
@@ -48,7 +49,7 @@ bool ImageReaders::readCttr(const QString& fileName, ImageContent& out)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qDebug().noquote() << "Can not open" << fileName << "[" << int(file.error()) << "]";
+        qCDebug(lcIo).noquote() << "Can not open" << fileName << "[" << int(file.error()) << "]";
         return false;
     }
     QTextStream in(&file);
@@ -63,7 +64,7 @@ bool ImageReaders::readCttr(const QString& fileName, ImageContent& out)
             haveDataLine = true;
             break;
         }
-        qDebug().noquote() << "ksv" << line;
+        qCDebug(lcIo).noquote() << "ksv" << line;
         QString key, value;
         rest = nextItem(rest, key);
         nextItem(nextItem(rest, item), value);
@@ -79,7 +80,7 @@ bool ImageReaders::readCttr(const QString& fileName, ImageContent& out)
     }
     const qint64 width = x1 - x0;
     const qint64 height = y1 - y0;
-    qDebug().noquote() << "rrr" << x0 << x1 << y0 << y1 << width << height;
+    qCDebug(lcIo).noquote() << "rrr" << x0 << x1 << y0 << y1 << width << height;
     if (width < 1 || height < 1) {
         reportNoPixels(height, width, fileName);
         return false;
@@ -90,7 +91,7 @@ bool ImageReaders::readCttr(const QString& fileName, ImageContent& out)
     const quint64 pixels = quint64(width) * quint64(height);
     if (width > 0xffffffffLL || height > 0xffffffffLL || pixels > quint64(file.size())
         || !out.allocate(quint32(width), quint32(height), 3)) {
-        qDebug().noquote() << "Image size does not fit the file. (h,w) =" << height << width << fileName;
+        qCDebug(lcIo).noquote() << "Image size does not fit the file. (h,w) =" << height << width << fileName;
         return false;
     }
 
@@ -106,7 +107,7 @@ bool ImageReaders::readCttr(const QString& fileName, ImageContent& out)
         unusable += bad ? 1 : 0;
     }
     if (unusable > 0) {
-        qDebug().noquote() << QStringLiteral("Stored 0 for %1 values that are not finite or too large :").arg(unusable)
+        qCDebug(lcIo).noquote() << QStringLiteral("Stored 0 for %1 values that are not finite or too large :").arg(unusable)
                            << fileName;
     }
     out.updateRange();

@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QFile>
 #include "base/FileCheck.h"
+#include "base/LogCategories.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -96,7 +97,7 @@ bool EnergyOfFiles::readRefFile(const QString& fname, double d, QVector<double>&
     // Only a regular file can be a list of angles: a named pipe or a device
     // is refused by name before anything opens it.
     if (refuseNonRegularFile(fname) || !file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qDebug().noquote() << "Can't open ref file" << fname;
+        qCDebug(lcIo).noquote() << "Can't open ref file" << fname;
         return false;
     }
     QTextStream in(&file);
@@ -108,7 +109,7 @@ bool EnergyOfFiles::readRefFile(const QString& fname, double d, QVector<double>&
     const bool is9809 = first.value(0) == QLatin1String("9809");
     const int angleField = is9809 ? 1 : 0;
 
-    qDebug() << "reading simple";
+    qCDebug(lcIo) << "reading simple";
     energies.clear();
 
     bool inData = !is9809;

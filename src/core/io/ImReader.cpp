@@ -1,3 +1,4 @@
+#include "base/LogCategories.h"
 #include "io/ImageReaders.h"
 
 #include <QDebug>
@@ -34,8 +35,8 @@ int bytesPerPixelOf(const QByteArray& comment)
 
 void reportShortFile(quint32 height, quint32 width, int sampleBytes, const QString& fileName)
 {
-    qDebug().noquote().nospace() << "invalid file size. expected (h,w) = " << height << ' ' << width;
-    qDebug().noquote() << (sampleBytes == 4 ? "Error on reading (2)" : "Error on reading (3)") << fileName;
+    qCDebug(lcIo).noquote().nospace() << "invalid file size. expected (h,w) = " << height << ' ' << width;
+    qCDebug(lcIo).noquote() << (sampleBytes == 4 ? "Error on reading (2)" : "Error on reading (3)") << fileName;
 }
 
 }
@@ -44,12 +45,12 @@ bool ImageReaders::readIm(const QString& fileName, ImageContent& out)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
-        qDebug().noquote() << "Can not open" << fileName << "[" << int(file.error()) << "]";
+        qCDebug(lcIo).noquote() << "Can not open" << fileName << "[" << int(file.error()) << "]";
         return false;
     }
     uchar head[10];
     if (file.read(reinterpret_cast<char*>(head), sizeof head) < qint64(sizeof head)) {
-        qDebug().noquote() << "Error on reading (4)" << fileName;
+        qCDebug(lcIo).noquote() << "Error on reading (4)" << fileName;
         return false;
     }
     const int commentLength = qFromLittleEndian<quint16>(head + 2);
@@ -60,9 +61,9 @@ bool ImageReaders::readIm(const QString& fileName, ImageContent& out)
     if (file.seek(commentOffset))
         comment = file.read(commentLength);
     if (comment.size() < commentLength)
-        qDebug().noquote() << "Error on reading (5)" << comment.size() << commentLength << fileName;
+        qCDebug(lcIo).noquote() << "Error on reading (5)" << comment.size() << commentLength << fileName;
     const int bytesPerPixel = bytesPerPixelOf(comment);
-    qDebug().noquote() << "bytes per pixel" << bytesPerPixel;
+    qCDebug(lcIo).noquote() << "bytes per pixel" << bytesPerPixel;
 
     const int sampleBytes = bytesPerPixel == 4 ? 4 : 2;
     const qint64 dataOffset = commentOffset + commentLength;

@@ -1,6 +1,7 @@
 #include "io/TiffData.h"
 
 #include "base/FileCheck.h"
+#include "base/LogCategories.h"
 #include "display/ColorScale.h"
 #include "display/ColorTables.h"
 #include "io/ImageReaders.h"
@@ -51,7 +52,7 @@ QString ImageReaders::unknownContent(const char* head, int size)
 
 void ImageReaders::reportNoPixels(qint64 height, qint64 width, const QString& fileName)
 {
-    qDebug().noquote() << "Image has no pixels. (h,w) =" << height << width << fileName;
+    qCDebug(lcIo).noquote() << "Image has no pixels. (h,w) =" << height << width << fileName;
 }
 
 namespace {
@@ -146,11 +147,11 @@ bool TiffData::read(const QString& fileName, bool render)
     {
         QFile file(fileName);
         if (!file.open(QIODevice::ReadOnly)) {
-            qDebug().noquote() << "Can not open (1)" << fileName;
+            qCDebug(lcIo).noquote() << "Can not open (1)" << fileName;
             return false;
         }
         if (file.read(head, sizeof head) < qint64(sizeof head)) {
-            qDebug().noquote() << "Error on reading file (1)" << fileName;
+            qCDebug(lcIo).noquote() << "Error on reading file (1)" << fileName;
             return false;
         }
     }
@@ -163,7 +164,7 @@ bool TiffData::read(const QString& fileName, bool render)
     case ImageReaders::Format::Cttr: ok = ImageReaders::readCttr(fileName, content); break;
     case ImageReaders::Format::Unknown: {
         const QString what = ImageReaders::unknownContent(head, sizeof head);
-        qDebug().noquote() << QStringLiteral("Not a TIFF, IM or CTTR image file%1 : ")
+        qCDebug(lcIo).noquote() << QStringLiteral("Not a TIFF, IM or CTTR image file%1 : ")
                                       .arg(what.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(what))
                 + fileName;
         return false;

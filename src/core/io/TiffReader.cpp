@@ -1,3 +1,4 @@
+#include "base/LogCategories.h"
 #include "io/ImageReaders.h"
 
 #include <QDebug>
@@ -21,7 +22,7 @@ int routeTiffMessage(const char* kind, void* userData, const char* module, const
     char text[512];
     std::vsnprintf(text, sizeof text, fmt, ap);
     const QString& fileName = *static_cast<const QString*>(userData);
-    qDebug().noquote() << QStringLiteral("libtiff %1: %2: %3 : ")
+    qCDebug(lcIo).noquote() << QStringLiteral("libtiff %1: %2: %3 : ")
                               .arg(QLatin1String(kind), QString::fromLocal8Bit(module ? module : ""),
                                    QString::fromLocal8Bit(text))
             + fileName;
@@ -57,15 +58,15 @@ bool ImageReaders::readTiff(const QString& fileName, ImageContent& out)
     const QString context = fileName;
     std::unique_ptr<TIFF, TiffCloser> tif(openTiff(fileName, &context));
     if (!tif) {
-        qDebug().noquote() << "Not a readable TIFF file :" << fileName;
+        qCDebug(lcIo).noquote() << "Not a readable TIFF file :" << fileName;
         return false;
     }
     if (TIFFIsBigTIFF(tif.get())) {
-        qDebug().noquote() << "BigTIFF files are not read, only classic TIFF :" << fileName;
+        qCDebug(lcIo).noquote() << "BigTIFF files are not read, only classic TIFF :" << fileName;
         return false;
     }
     if (TIFFIsTiled(tif.get())) {
-        qDebug().noquote() << "Tiled TIFF files are not read, only TIFF in strips :" << fileName;
+        qCDebug(lcIo).noquote() << "Tiled TIFF files are not read, only TIFF in strips :" << fileName;
         return false;
     }
 
@@ -85,7 +86,7 @@ bool ImageReaders::readTiff(const QString& fileName, ImageContent& out)
 
     if (bitsPerSample != 16 || samplesPerPixel != 1 || sampleFormat != SAMPLEFORMAT_UINT
         || scanline != tmsize_t(width) * 2) {
-        qDebug().noquote() << "Not a single-sample 16-bit unsigned TIFF :" << fileName;
+        qCDebug(lcIo).noquote() << "Not a single-sample 16-bit unsigned TIFF :" << fileName;
         return false;
     }
 
@@ -100,7 +101,7 @@ bool ImageReaders::readTiff(const QString& fileName, ImageContent& out)
     const bool tooLarge = pixels > ImageContent::maxPixels
         || (compression == COMPRESSION_NONE && pixels * 2 > quint64(QFileInfo(fileName).size()));
     if (tooLarge || !out.allocate(width, height, 0)) {
-        qDebug().noquote() << "Image size does not fit the file. (h,w) =" << height << width << fileName;
+        qCDebug(lcIo).noquote() << "Image size does not fit the file. (h,w) =" << height << width << fileName;
         return false;
     }
 
@@ -108,7 +109,7 @@ bool ImageReaders::readTiff(const QString& fileName, ImageContent& out)
     for (uint32_t row = 0; row < height; ++row) {
         quint16* line = samples + size_t(row) * width;
         if (TIFFReadScanline(tif.get(), line, row, 0) < 0) {
-            qDebug().noquote() << "Error on reading scanline" << row << fileName;
+            qCDebug(lcIo).noquote() << "Error on reading scanline" << row << fileName;
             out.samples.reset();
             return false;
         }

@@ -1,3 +1,4 @@
+#include "base/LogCategories.h"
 #include "output/SaveFileJob.h"
 
 #include <QDebug>
@@ -8,7 +9,7 @@ SaveFileJob::SaveFileJob(const QString& path)
 {
     m_result.path = path;
     if (!m_file->open(QIODevice::WriteOnly)) {
-        qDebug().noquote() << "Can't open" << path;
+        qCDebug(lcOutput).noquote() << "Can't open" << path;
         fail(QStringLiteral("Can't open %1: %2").arg(path, m_file->errorString()));
         m_file.reset();
     }
@@ -88,7 +89,7 @@ void SaveFileJob::finish(bool stopped)
         }
     }
     if (!m_result.ok)
-        qDebug().noquote() << m_result.message;
+        qCDebug(lcOutput).noquote() << m_result.message;
     if (m_done)
         m_done(m_result);
 }

@@ -1,5 +1,6 @@
 #include "output/SpectraFileJob.h"
 
+#include "base/LogCategories.h"
 #include "base/RunOnThreads.h"
 #include "grid/BlockGrid.h"
 #include "io/TiffData.h"
@@ -134,7 +135,7 @@ void SpectraFileJob::beforeDelivery(int index)
 {
     const int first = index * m_rowsPerSlice;
     for (int j = first; j < first + m_rowsPerSlice && j < m_axes.rows; ++j)
-        qDebug().noquote() << "Save Xafs Spectra : Progress" << progress(m_request.grid, m_axes.y(j));
+        qCDebug(lcOutput).noquote() << "Save Xafs Spectra : Progress" << progress(m_request.grid, m_axes.y(j));
 }
 
 qint64 SpectraFileJob::runSlice(int index, const std::atomic<bool>& stop)

@@ -1,6 +1,7 @@
 #include "output/TextMapWriter.h"
 
 #include "base/AtomicFile.h"
+#include "base/LogCategories.h"
 
 #include <QDebug>
 
@@ -56,7 +57,7 @@ bool write(const QString& path, const double* values, int width, int height, con
     }
     const QByteArray text = rowsText(gridValues(values, width, height, grid), axes, format, 0, axes.rows);
     if (!AtomicFile::writeBytes(path, text, error)) {
-        qDebug().noquote() << "Can't open" << path;
+        qCDebug(lcOutput).noquote() << "Can't open" << path;
         return false;
     }
     return true;

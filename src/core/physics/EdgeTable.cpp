@@ -1,3 +1,4 @@
+#include "base/LogCategories.h"
 #include "EdgeTable.h"
 
 #include <QDebug>
@@ -52,7 +53,7 @@ bool EdgeTable::load(const QString &path)
     m_rows.fill(EdgeRow());
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
-        qDebug().noquote() << "Cannot open [Victoreen1.txt]\n";
+        qCDebug(lcPhysics).noquote() << "Cannot open [Victoreen1.txt]\n";
         return false;
     }
     while (!f.atEnd() && m_count < MaxRows)

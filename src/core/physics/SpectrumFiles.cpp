@@ -1,6 +1,7 @@
 #include "physics/SpectrumFiles.h"
 
 #include "base/FileCheck.h"
+#include "base/LogCategories.h"
 #include "base/TextLines.h"
 #include "physics/PhysConst.h"
 #include "physics/Spectrum.h"
@@ -55,7 +56,7 @@ struct PointSink {
 
 void say(const QString& text, const QString& path)
 {
-    qDebug().noquote() << text + QStringLiteral(" : ") + path;
+    qCDebug(lcPhysics).noquote() << text + QStringLiteral(" : ") + path;
 }
 
 bool readPlainLines(LineReader& in, const Line* first, PointSink& sink)

@@ -1,5 +1,6 @@
 #include "physics/XafsSpectrum.h"
 
+#include "base/LogCategories.h"
 #include "physics/SpectrumFiles.h"
 
 #include <QDebug>
@@ -91,7 +92,7 @@ bool XafsSpectrum::save(const QString& path, bool energyCorrected) const
 double XafsSpectrum::doubleNormalizedPreBase(double e) const
 {
     if (std::isnan(e))
-        qDebug().noquote() << "nan EeV in XafsSpectrum::doubleNormalizedPreBase";
+        qCDebug(lcPhysics).noquote() << "nan EeV in XafsSpectrum::doubleNormalizedPreBase";
     return m_doubleNormalizedPreBase.valueAt(e);
 }
 

@@ -1,6 +1,7 @@
 #include "processing/BlockSpectra.h"
 
 #include "base/LargeBuffer.h"
+#include "base/LogCategories.h"
 #include "base/RunOnThreads.h"
 #include "io/TiffData.h"
 #include "physics/Spectrum.h"
@@ -62,7 +63,7 @@ bool BlockSpectra::build(const AbsorptionSpectrum& source, const BlockGrid& grid
     }
     const qint64 size = tiles * lanes * n;
     if (size / n / lanes != tiles || size > qint64(1) << 40) {
-        qDebug().noquote() << "Not enough memory for the block spectra";
+        qCDebug(lcProcessing).noquote() << "Not enough memory for the block spectra";
         return false;
     }
     if (m_capacity < size) {
@@ -70,7 +71,7 @@ bool BlockSpectra::build(const AbsorptionSpectrum& source, const BlockGrid& grid
         m_capacity = 0;
         m_values = LargeBuffer::make<double>(std::size_t(size));
         if (!m_values) {
-            qDebug().noquote() << "Not enough memory for the block spectra";
+            qCDebug(lcProcessing).noquote() << "Not enough memory for the block spectra";
             return false;
         }
         m_capacity = size;

@@ -2,6 +2,7 @@
 
 #include "base/BlockLoop.h"
 #include "base/Log.h"
+#include "base/LogCategories.h"
 #include "grid/Analyzed2DRes.h"
 #include "physics/XafsSpectrum.h"
 #include "processing/EdgeCalibration.h"
@@ -118,7 +119,7 @@ void CalibrationJob::recordBand(const Band& band, bool computed)
             addShift(&m_stats, v);
             m_recorded[std::size_t(blocks.index(i, band.first + r))] = 1;
         }
-        qDebug() << "progress" << double(y - m_grid.y0) / double(m_grid.y1 - m_grid.y0) * 100.0;
+        qCDebug(lcProcessing) << "progress" << double(y - m_grid.y0) / double(m_grid.y1 - m_grid.y0) * 100.0;
     }
 }
 

@@ -8,6 +8,7 @@
 #include <QDebug>
 #include <QFile>
 #include "base/FileCheck.h"
+#include "base/LogCategories.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -30,7 +31,7 @@ const char* const separator = "##-----------------";
 // Where a failure happened, as the line after a fixed message.
 void whereFailed(const QString& fname, qint64 line)
 {
-    qDebug().noquote() << QStringLiteral("  in %1, line %2").arg(fname).arg(line);
+    qCDebug(lcProcessing).noquote() << QStringLiteral("  in %1, line %2").arg(fname).arg(line);
 }
 
 // A text stream read line by line with the number of the last line read.
@@ -62,7 +63,7 @@ EMPHeader readHeaderLines(Lines& lines)
     if (!lines.next(&line))
         line.clear();
     if (!line.startsWith(QLatin1String(shortMagic)) && !line.startsWith(QLatin1String(magic))) {
-        qDebug().noquote() << "Not a emp file.";
+        qCDebug(lcProcessing).noquote() << "Not a emp file.";
         return h;
     }
     static const QStringList labels = [] {
@@ -164,7 +165,7 @@ bool write(const QString& fname, const Source& source)
     const QString name = completeName(fname);
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly)) {
-        qDebug().noquote() << "Can not open" << name;
+        qCDebug(lcProcessing).noquote() << "Can not open" << name;
         return false;
     }
     const int w = qMax(0, source.mapWidth), h = qMax(0, source.mapHeight);
@@ -209,7 +210,7 @@ bool write(const QString& fname, const Source& source)
     }
     logWithTime(QStringLiteral("EMap Write End   : "));
     if (!file.commit()) {
-        qDebug().noquote() << "Can not write" << name << ":" << file.errorString();
+        qCDebug(lcProcessing).noquote() << "Can not write" << name << ":" << file.errorString();
         return false;
     }
     return true;
@@ -227,20 +228,20 @@ bool read(const QString& fname, int* width, int* height, double edgeEV, Content*
         return false;
     QFile file(fname);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qDebug().noquote() << "Can not open" << fname;
+        qCDebug(lcProcessing).noquote() << "Can not open" << fname;
         return false;
     }
     QTextStream in(&file);
     Lines lines{in};
     const EMPHeader h = readHeaderLines(lines);
     if (!h.valid) {
-        qDebug().noquote() << "Invalid Energy Map Data File : " + fname;
+        qCDebug(lcProcessing).noquote() << "Invalid Energy Map Data File : " + fname;
         whereFailed(fname, qMax<qint64>(1, lines.number));
         return false;
     }
     const bool adopt = *width < 0 && *height < 0;
     if (!adopt && (h.width != *width || h.height != *height)) {
-        qDebug().noquote() << QStringLiteral("Loading Energy Map size : %1 x %2 : is not matched to the current "
+        qCDebug(lcProcessing).noquote() << QStringLiteral("Loading Energy Map size : %1 x %2 : is not matched to the current "
                                              "image size : %3 x %4")
                                   .arg(h.width).arg(h.height).arg(*width).arg(*height);
         whereFailed(fname, lines.number);
@@ -248,7 +249,7 @@ bool read(const QString& fname, int* width, int* height, double edgeEV, Content*
     }
     const qint64 pixels = qint64(h.width) * qint64(h.height);
     if (h.width <= 0 || h.height <= 0 || pixels > Analyzed2DRes::maxPixels) {
-        qDebug().noquote() << QStringLiteral("Energy map size %1 x %2 is out of range").arg(h.width).arg(h.height);
+        qCDebug(lcProcessing).noquote() << QStringLiteral("Energy map size %1 x %2 is out of range").arg(h.width).arg(h.height);
         whereFailed(fname, lines.number);
         return false;
     }
@@ -256,7 +257,7 @@ bool read(const QString& fname, int* width, int* height, double edgeEV, Content*
     // every value takes at least a digit and a separator. A few bytes must
     // not claim a map of millions of pixels.
     if (adopt && pixels > file.size() / 2) {
-        qDebug().noquote() << QStringLiteral("Energy map size %1 x %2 does not fit the file (%3 bytes)")
+        qCDebug(lcProcessing).noquote() << QStringLiteral("Energy map size %1 x %2 does not fit the file (%3 bytes)")
                                   .arg(h.width).arg(h.height).arg(file.size());
         whereFailed(fname, lines.number);
         return false;
@@ -274,11 +275,11 @@ bool read(const QString& fname, int* width, int* height, double edgeEV, Content*
         QString token;
         switch (numbers.next(&v, &token)) {
         case Numbers::Bad:
-            qDebug().noquote() << QStringLiteral("Not a number : \"%1\"").arg(token);
+            qCDebug(lcProcessing).noquote() << QStringLiteral("Not a number : \"%1\"").arg(token);
             whereFailed(fname, lines.number);
             return false;
         case Numbers::End:
-            qDebug().noquote() << "run out!";
+            qCDebug(lcProcessing).noquote() << "run out!";
             ++missing;
             v = 0.0;
             break;
@@ -288,7 +289,7 @@ bool read(const QString& fname, int* width, int* height, double edgeEV, Content*
         shifts[std::size_t(p)] = e - EdgeCalibration::braggEnergy(v + theta0, d);
     }
     if (missing > 0) {
-        qDebug().noquote() << QStringLiteral("%1 of %2 values missing").arg(missing).arg(pixels);
+        qCDebug(lcProcessing).noquote() << QStringLiteral("%1 of %2 values missing").arg(missing).arg(pixels);
         whereFailed(fname, lines.number + 1);
     }
     if (adopt) {

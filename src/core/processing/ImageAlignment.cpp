@@ -1,5 +1,6 @@
 #include "processing/ImageAlignment.h"
 
+#include "base/LogCategories.h"
 #include "display/ColorScale.h"
 #include "io/TiffData.h"
 
@@ -69,15 +70,15 @@ ProcImage binarize(const ProcImage& value, double t)
 bool comparable(const ProcImage& binary, const ProcImage& reference)
 {
     if (binary.isEmpty()) {
-        qDebug().noquote() << "no bin image";
+        qCDebug(lcProcessing).noquote() << "no bin image";
         return false;
     }
     if (reference.isEmpty()) {
-        qDebug().noquote() << "no ref bin image";
+        qCDebug(lcProcessing).noquote() << "no ref bin image";
         return false;
     }
     if (binary.width != reference.width || binary.height != reference.height) {
-        qDebug().noquote() << "size mis-match";
+        qCDebug(lcProcessing).noquote() << "size mis-match";
         return false;
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include "ui_BatchCtrl.h"
 
+#include "base/LogCategories.h"
 #include "base/StartupOptions.h"
 #include "batch/BatchDispatcher.h"
 #include "batch/BatchScriptFile.h"
@@ -71,7 +72,7 @@ void BatchCtrl::save(QString fname)
 {
     QString error;
     if (!BatchScriptFile::write(fname, ui->BatchCmds->toPlainText(), &error)) {
-        qDebug().noquote() << error;
+        qCDebug(lcGui).noquote() << error;
         Log(error + QLatin1Char('\n'));
     }
 }
@@ -82,7 +83,7 @@ void BatchCtrl::load(QString fname)
     QString error;
     if (!BatchScriptFile::read(fname, &text, &error)) {
         // The editor keeps its text.
-        qDebug().noquote() << error;
+        qCDebug(lcGui).noquote() << error;
         Log(error + QLatin1Char('\n'));
         emit loadFailed(error);
         return;

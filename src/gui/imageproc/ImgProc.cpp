@@ -2,6 +2,7 @@
 
 #include "ui_ImgProc.h"
 
+#include "base/LogCategories.h"
 #include "controls/JobProgressBar.h"
 #include "display/ColorScale.h"
 #include "processing/ImageAlignment.h"
@@ -69,7 +70,7 @@ int ImgProc::shiftY() const
 std::shared_ptr<SeriesAlignJob> ImgProc::seriesJob(const std::vector<TiffData*>& images) const
 {
     if (m_aligner.reference().isEmpty()) {
-        qDebug().noquote() << "no ref bin image";
+        qCDebug(lcGui).noquote() << "no ref bin image";
         return nullptr;
     }
     return std::make_shared<SeriesAlignJob>(images, m_aligner.reference(), threshold());

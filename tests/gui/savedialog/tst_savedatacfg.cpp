@@ -1,5 +1,5 @@
-#include "savedialog/SaveDataCfg.h"
 #include "i18n/Translation.h"
+#include "savedialog/SaveDataCfg.h"
 
 #include <QCheckBox>
 #include <QFrame>
