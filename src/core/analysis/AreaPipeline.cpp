@@ -1,13 +1,16 @@
 #include "analysis/AreaPipeline.h"
 
 #include "analysis/FitShares.h"
+#include "analysis/LaneFitter.h"
 #include "analysis/LinearCombinationFitter.h"
 #include "base/BlockLoop.h"
 #include "grid/Analyzed2DRes.h"
 #include "physics/XafsSpectrum.h"
 #include "processing/EdgeNormalization.h"
+#include "processing/LaneNormalization.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -57,16 +60,18 @@ void recordMasked(const AreaFitMaps& maps, int rowCount, const QVector<int>& use
     recordNoFit(maps, x, y, xw, yw);
 }
 
+} // namespace
+
 // What a thread of an LCF run works in.
-struct FitScratch {
+struct AreaPipeline::FitScratch {
     FitScratch(const BlockFitter::Plan* plan, int images)
-        : fitter(plan), e(std::size_t(images), 0.0), mu(std::size_t(images), 0.0) {}
+        : fitter(plan), lanes(plan), e(std::size_t(images), 0.0), mu(std::size_t(images), 0.0) {}
     BlockFitter fitter;
     EdgeNormalization norm;
+    LaneFitter lanes;
+    LaneNormalization laneNorm;
     std::vector<double> e, mu;
 };
-
-} // namespace
 
 void AreaPipeline::setThreads(int threads)
 {
@@ -87,6 +92,7 @@ bool AreaPipeline::setFit(const AreaFitSetup& setup)
 {
     m_setup = setup;
     m_fitOk = BlockFitter::makePlan(setup.mlcf, m_setup.references, &m_plan);
+    m_lanesOk = m_fitOk && LaneFitter::suits(m_plan);
     m_rowCount = 0;
     return m_fitOk;
 }
@@ -94,9 +100,17 @@ bool AreaPipeline::setFit(const AreaFitSetup& setup)
 qint64 AreaPipeline::scratchPerThread() const
 {
     // The points of a block, the normalisation (energies, two lines, the
-    // normalised values), a second one for the mask, and the walk positions.
+    // normalised values), a second one for the mask, the same two for a
+    // tile's lanes, and the walk positions of both fitters.
     const qint64 images = m_bands.images();
-    return 12 * images * qint64(sizeof(double)) + m_plan.used() * images * qint64(sizeof(int));
+    const qint64 laneNorm = (1 + 3 * qint64(LaneNormalization::lanes)) * images;
+    return (12 * images + 2 * laneNorm) * qint64(sizeof(double)) + 2 * m_plan.used() * images * qint64(sizeof(int));
+}
+
+int AreaPipeline::cacheRows() const
+{
+    const qint64 perRow = qint64(columns()) * m_bands.images() * qint64(sizeof(double));
+    return int(qBound<qint64>(1, cacheBytes / qMax<qint64>(1, perRow), qMax(1, rows())));
 }
 
 int AreaPipeline::bandRows() const
@@ -112,9 +126,11 @@ bool AreaPipeline::analyzeRows(int first, int count, const std::atomic<bool>* st
     m_results.assign(std::size_t(blocks) * std::size_t(resultStride()), 0.0);
     if (!m_fitOk || blocks == 0)
         return true;
-    const int band = bandRows();
+    // Within the budget, rows go a few at a time, so that their values are
+    // still in the cache when they are fitted.
+    const int band = qMin(bandRows(), cacheRows());
     for (int done = 0; done < m_rowCount && !(stop && stop->load()); done += band) {
-        if (!m_bands.compute(m_firstRow + done, qMin(band, m_rowCount - done))) {
+        if (!m_bands.compute(m_firstRow + done, qMin(band, m_rowCount - done), stop)) {
             m_rowCount = 0;
             return false;
         }
@@ -125,44 +141,103 @@ bool AreaPipeline::analyzeRows(int first, int count, const std::atomic<bool>* st
 
 void AreaPipeline::fitBand(int resultRow0, const std::atomic<bool>* stop)
 {
-    const BlockGrid& g = m_bands.grid();
     const BlockSpectra& values = m_bands.values();
+    const qint64 blocks = values.blocks();
+    // Tiles of whole spectra go side by side when the plan allows it and no
+    // energy is NaN (which the engine reports point by point).
+    bool lanes = m_lanesOk;
+    for (double e : values.energies())
+        lanes = lanes && !std::isnan(e);
+    forEachBlock(values.tiles(), threads(), stop, [&] { return FitScratch(&m_plan, values.images()); },
+                 [&](FitScratch& s, qint64 t) {
+        if (lanes && values.fullTile(t) && fitTile(s, t, resultRow0))
+            return;
+        const qint64 end = qMin(blocks, (t + 1) * BlockSpectra::lanes);
+        for (qint64 b = t * BlockSpectra::lanes; b < end; ++b)
+            fitBlock(s, b, resultRow0);
+    });
+}
+
+double* AreaPipeline::resultOf(qint64 b, int resultRow0)
+{
+    const int cols = m_bands.grid().columns();
+    return m_results.data() + (qint64(resultRow0) * cols + b) * resultStride();
+}
+
+double AreaPipeline::shiftOf(qint64 b) const
+{
+    const BlockGrid& g = m_bands.grid();
     const int cols = g.columns();
-    const int stride = resultStride();
+    return m_shift.at(g.xs[std::size_t(b % cols)], g.ys[std::size_t(m_bands.first() + b / cols)]);
+}
+
+void AreaPipeline::fitBlock(FitScratch& s, qint64 b, int resultRow0)
+{
+    const BlockSpectra& values = m_bands.values();
     const int used = m_plan.used();
     const AreaMask mask = m_setup.mask;
     const bool victoreen = m_setup.victoreen;
-    // Runs of blocks stay within one grid row so that the walks' hints
-    // follow neighbouring blocks.
-    forEachBlock(values.blocks(), threads(), stop, [&] { return FitScratch(&m_plan, values.images()); },
-                 [&](FitScratch& s, qint64 b) {
-        const int row = int(b / cols);
-        const int i = int(b % cols);
-        const int n = values.points(b, s.e.data(), s.mu.data());
-        double* r = m_results.data() + (qint64(resultRow0 + row) * cols + i) * stride;
-        double* amounts = r + 1;
-        double* fractions = r + 1 + used;
-        const double dE = m_shift.at(g.xs[std::size_t(i)], g.ys[std::size_t(m_bands.first() + row)]);
-        // An empty spectrum has jump 0; MLCF does not normalise, so the mask
-        // needs a normalisation of its own there.
-        if (mask.on && (n == 0 || m_plan.mlcf)) {
-            s.norm.compute(s.e.data(), s.mu.data(), n, victoreen);
-            if (mask.masks(s.norm.jump())) {
-                r[0] = Masked;
-                return;
-            }
-        }
-        if (!s.fitter.fit(s.e.data(), s.mu.data(), n, victoreen, dE, amounts, fractions, r + 1 + 2 * used)) {
-            r[0] = NoFit;
-            return;
-        }
-        if (mask.on && !m_plan.mlcf && mask.masks(s.fitter.jump())) {
+    const int n = values.points(b, s.e.data(), s.mu.data());
+    double* r = resultOf(b, resultRow0);
+    double* amounts = r + 1;
+    double* fractions = r + 1 + used;
+    // An empty spectrum has jump 0; MLCF does not normalise, so the mask
+    // needs a normalisation of its own there.
+    if (mask.on && (n == 0 || m_plan.mlcf)) {
+        s.norm.compute(s.e.data(), s.mu.data(), n, victoreen);
+        if (mask.masks(s.norm.jump())) {
             r[0] = Masked;
             return;
         }
+    }
+    if (!s.fitter.fit(s.e.data(), s.mu.data(), n, victoreen, shiftOf(b), amounts, fractions, r + 1 + 2 * used)) {
+        r[0] = NoFit;
+        return;
+    }
+    if (mask.on && !m_plan.mlcf && mask.masks(s.fitter.jump())) {
+        r[0] = Masked;
+        return;
+    }
+    r[0] = Fitted;
+    r[2 + 2 * used] = FitShares::fractionSum(fractions, used);
+}
+
+bool AreaPipeline::fitTile(FitScratch& s, qint64 t, int resultRow0)
+{
+    constexpr int lanes = BlockSpectra::lanes;
+    const BlockSpectra& values = m_bands.values();
+    const qint64 b0 = t * lanes;
+    double dE[lanes];
+    for (int l = 0; l < lanes; ++l) {
+        dE[l] = shiftOf(b0 + l);
+        if (std::isnan(dE[l]))
+            return false;   // the engine's path with a NaN energy
+    }
+    const int used = m_plan.used();
+    const AreaMask mask = m_setup.mask;
+    const double* e = values.energies().data();
+    const double* mu = values.tile(t);
+    const int n = values.images();
+    LaneFitter::Out out[lanes];
+    for (int l = 0; l < lanes; ++l) {
+        double* r = resultOf(b0 + l, resultRow0);
+        out[l].amounts = r + 1;
+        out[l].fractions = r + 1 + used;
+        out[l].rFactor = r + 1 + 2 * used;
+    }
+    if (mask.on && m_plan.mlcf)
+        s.laneNorm.compute(e, mu, n, m_setup.victoreen);
+    s.lanes.fit(e, mu, n, m_setup.victoreen, dE, out);
+    for (int l = 0; l < lanes; ++l) {
+        double* r = resultOf(b0 + l, resultRow0);
+        if (mask.on && mask.masks(m_plan.mlcf ? s.laneNorm.jump(l) : s.lanes.jump(l))) {
+            r[0] = Masked;
+            continue;
+        }
         r[0] = Fitted;
-        r[2 + 2 * used] = FitShares::fractionSum(fractions, used);
-    }, cols);
+        r[2 + 2 * used] = FitShares::fractionSum(out[l].fractions, used);
+    }
+    return true;
 }
 
 void AreaPipeline::recordRows(const AreaFitMaps& maps, int from, int count) const

@@ -88,6 +88,11 @@ public:
     const AbsorptionSpectrum& source() const { return m_source; }
     // Grid rows of one band under the budget.
     int bandRows() const;
+    // Block values analyzeRows() computes and fits at a time at most (fewer
+    // than the budget allows: values still in the cache are fitted faster),
+    // and the grid rows that makes (at least 1).
+    static constexpr qint64 cacheBytes = qint64(4) << 20;
+    int cacheRows() const;
 
     // Analyses grid rows first ... first + count - 1 (clipped), a band at a
     // time, in parallel over their blocks; the results stay until the next
@@ -123,7 +128,14 @@ private:
     enum BlockState { NoFit = 0, Fitted = 1, Masked = 2 };
     int resultStride() const { return 3 + 2 * m_plan.used(); }
     qint64 scratchPerThread() const;
+    struct FitScratch;
     void fitBand(int resultRow0, const std::atomic<bool>* stop);
+    // Block b of the band, alone; and tile t's blocks side by side (false,
+    // with nothing written, when a block's shift is NaN).
+    void fitBlock(FitScratch& s, qint64 b, int resultRow0);
+    bool fitTile(FitScratch& s, qint64 t, int resultRow0);
+    double* resultOf(qint64 b, int resultRow0);
+    double shiftOf(qint64 b) const;
 
     ScanGrid m_scanGrid;
     AbsorptionSpectrum m_source;
@@ -133,6 +145,7 @@ private:
     AreaFitSetup m_setup;
     BlockFitter::Plan m_plan;
     bool m_fitOk = false;
+    bool m_lanesOk = false;   // tiles of whole spectra can be fitted side by side
 
     // Results of the last analyzeRows().
     int m_firstRow = 0;

@@ -12,7 +12,7 @@ void AreaRunJob::planSlices(const AreaWalk* walk, int budgetRows, int images)
     const qint64 perRow = qMax<qint64>(1, qint64(walk->blocks.columns()) * qMax(1, images));
     int rowsPerSlice = m_input.rowsPerSlice;
     if (rowsPerSlice <= 0)
-        rowsPerSlice = int(qBound<qint64>(1, (qint64(1) << 18) / perRow, qMax(1, rows)));
+        rowsPerSlice = int(qBound<qint64>(1, workPerSlice / perRow, qMax(1, rows)));
     // A walk without blocks still has its far points to record: one band.
     planBands(rows, walk->blocks.columns(), qMin(rowsPerSlice, m_budgetRows), true);
 }

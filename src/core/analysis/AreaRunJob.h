@@ -27,9 +27,16 @@ public:
 protected:
     explicit AreaRunJob(const AreaRunInput& input) : m_input(input) {}
 
+    // Block values a slice holds by default: some tens of milliseconds of
+    // work (values, normalisation and fit) on two cores, whatever the stack,
+    // so that progress comes often and the rows of a slice share their
+    // per-image set-up. Stop is seen within a slice (between a few rows of
+    // one image, and between runs of blocks).
+    static constexpr qint64 workPerSlice = qint64(1) << 23;
+
     // Derived constructors call this once the walk is known: the slice height
-    // is input().rowsPerSlice, or about 2^18 block values (a few ms of work
-    // on any stack), never above budgetRows.
+    // is input().rowsPerSlice, or about workPerSlice block values, never above
+    // budgetRows.
     void planSlices(const AreaWalk* walk, int budgetRows, int images);
     // The same for a run on bands of its own, whose bands hold `perBlock`
     // bytes of results per block and `perThread` bytes of scratch per thread

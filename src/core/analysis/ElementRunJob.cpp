@@ -90,7 +90,7 @@ qint64 ElementRunJob::workingBytes() const
 
 bool ElementRunJob::analyzeRows(int first, int count, const std::atomic<bool>& stop)
 {
-    if (!m_bands.compute(first, count))
+    if (!m_bands.compute(first, count, &stop))
         return false;
     const BlockSpectra& values = m_bands.values();
     const int st = stride();

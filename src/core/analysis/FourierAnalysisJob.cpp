@@ -55,7 +55,7 @@ qint64 FourierAnalysisJob::workingBytes() const
 
 bool FourierAnalysisJob::analyzeRows(int first, int count, const std::atomic<bool>& stop)
 {
-    if (m_m == 0 || !m_bands.compute(first, count))
+    if (m_m == 0 || !m_bands.compute(first, count, &stop))
         return m_m == 0;
     const BlockSpectra& values = m_bands.values();
     const qint64 blocks = values.blocks();

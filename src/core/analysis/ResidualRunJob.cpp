@@ -62,7 +62,7 @@ qint64 ResidualRunJob::workingBytes() const
 
 bool ResidualRunJob::analyzeRows(int first, int count, const std::atomic<bool>& stop)
 {
-    if (!m_bands.compute(first, count))
+    if (!m_bands.compute(first, count, &stop))
         return false;
     const BlockSpectra& values = m_bands.values();
     m_results.assign(std::size_t(values.blocks()) * 2, 0.0);

@@ -81,6 +81,32 @@ void Values(const Rule& rule, const double* s1, const double* sa, const double* 
         out[i + k] = t1[k];
 }
 
+void ValuesToTiles(const Rule& rule, const double* s1, const double* sa, const double* sb, int64_t n, double* tiles,
+                   int64_t stride)
+{
+    const hn::CappedTag<double, 8> d;
+    const int64_t lanes = int64_t(hn::Lanes(d));
+    const bool useA = rule.kind != Rule::NoI0 && rule.kind != Rule::Raw;
+    const bool useB = rule.kind == Rule::Line || rule.kind == Rule::Mean;
+    const auto zero = hn::Zero(d);
+    int64_t i = 0;
+    for (; i + 8 <= n; i += 8, tiles += stride) {
+        for (int64_t q = 0; q < 8; q += lanes) {
+            const auto v1 = hn::LoadU(d, s1 + i + q);
+            const auto a = useA ? hn::LoadU(d, sa + i + q) : zero;
+            const auto b = useB ? hn::LoadU(d, sb + i + q) : zero;
+            hn::StoreU(rule.kind == Rule::Raw ? v1 : RowValue(d, rule, v1, a, b), d, tiles + q);
+        }
+    }
+    if (i == n)
+        return;
+    // The last, partial tile.
+    double rest[8];
+    Values(rule, s1 + i, sa + i, sb + i, rest, n - i);
+    for (int64_t k = 0; i + k < n; ++k)
+        tiles[k] = rest[k];
+}
+
 } // namespace HWY_NAMESPACE
 } // namespace orv
 HWY_AFTER_NAMESPACE();
@@ -88,6 +114,7 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace orv {
 HWY_EXPORT(Values);
+HWY_EXPORT(ValuesToTiles);
 } // namespace orv
 
 AbsorptionRows::Rule AbsorptionRows::Rule::of(const I0Series& i0, const I0Series::Bracket& br, double e,
@@ -109,6 +136,10 @@ AbsorptionRows::Rule AbsorptionRows::Rule::of(const I0Series& i0, const I0Series
     r.a = i0.energy(br.a);
     r.b = i0.energy(br.b);
     r.kind = r.a == r.b || std::isnan(r.a) || std::isnan(r.b) ? Mean : Line;
+    // At the energy of image a the line gives (0 - sa) / (b - a) * 0 + sa,
+    // which is sa to the bit whenever needsSecond() says so: skip the line.
+    if (r.kind == Line && !i0.needsSecond(br, e))
+        r.kind = OneI0;
     return r;
 }
 
@@ -117,5 +148,14 @@ void AbsorptionRows::values(const Rule& rule, const double* s1, const double* sa
 {
     if (n > 0)
         HWY_DYNAMIC_DISPATCH(orv::Values)(rule, s1, sa, sb, out, int64_t(n));
+}
+#endif
+
+#if HWY_ONCE
+void AbsorptionRows::valuesToTiles(const Rule& rule, const double* s1, const double* sa, const double* sb, int n,
+                                   double* tiles, qint64 tileStride)
+{
+    if (n > 0)
+        HWY_DYNAMIC_DISPATCH(orv::ValuesToTiles)(rule, s1, sa, sb, int64_t(n), tiles, int64_t(tileStride));
 }
 #endif

@@ -2,6 +2,8 @@
 
 #include "processing/I0Series.h"
 
+#include <QtGlobal>
+
 // The absorption values of a whole row of blocks of one I1 image at once,
 // from the row's I1 block sums and the sums of the image's bracketing I0
 // images: the I0 value at the image's energy, then S1 / S0 in fluorescence or
@@ -25,8 +27,12 @@ struct Rule {
 };
 
 // out[i] for i < n from s1[i] and the I0 sums sa[i] and sb[i] (read only as
-// the rule needs them: sa from OneI0 on, sb for Line and Mean, which take 0
-// for an I0 image whose sum is not needed); out may be s1.
+// the rule needs them: sa from OneI0 on, sb for Line and Mean; the rule of an
+// image that needs no second I0 image is OneI0); out may be s1.
 void values(const Rule& rule, const double* s1, const double* sa, const double* sb, double* out, int n);
+// The same values straight into tiles of 8: value i goes to
+// tiles[(i / 8) * tileStride + i % 8].
+void valuesToTiles(const Rule& rule, const double* s1, const double* sa, const double* sb, int n, double* tiles,
+                   qint64 tileStride);
 
 } // namespace AbsorptionRows

@@ -90,7 +90,7 @@ int BlockBands::rowsForBudget(qint64 budget, qint64 perBlock, qint64 perThread) 
     return lo;
 }
 
-bool BlockBands::compute(int first, int count)
+bool BlockBands::compute(int first, int count, const std::atomic<bool>* stop)
 {
     m_first = qBound(0, first, rows());
     m_count = qBound(0, count, rows() - m_first);
@@ -105,7 +105,7 @@ bool BlockBands::compute(int first, int count)
         m_values.clear();
         return true;
     }
-    if (!m_values.build(*m_source, band, threads(), m_kind)) {
+    if (!m_values.build(*m_source, band, threads(), m_kind, stop)) {
         m_count = 0;
         return false;
     }

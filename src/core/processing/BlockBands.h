@@ -49,8 +49,9 @@ public:
     int rowsForBudget(qint64 budget, qint64 perBlock, qint64 perThread) const;
 
     // Computes the values of rows [first, first + count) (clipped to the
-    // grid). False, with a debug line, when the memory cannot be had.
-    bool compute(int first, int count);
+    // grid). False, with a debug line, when the memory cannot be had. Once
+    // *stop is set (stop may be null) the rest of the values is left undone.
+    bool compute(int first, int count, const std::atomic<bool>* stop = nullptr);
     int first() const { return m_first; }
     int count() const { return m_count; }
     // The band's values; block b of the band is row first() + b / columns(),

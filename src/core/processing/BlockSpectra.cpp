@@ -35,6 +35,7 @@ void BlockSpectra::clear()
     m_energies.clear();
     m_widths.clear();
     m_heights.clear();
+    m_minWidth = m_minHeight = 0;
 }
 
 void BlockSpectra::release()
@@ -44,7 +45,8 @@ void BlockSpectra::release()
     m_capacity = 0;
 }
 
-bool BlockSpectra::build(const AbsorptionSpectrum& source, const BlockGrid& grid, int threads, Values kind)
+bool BlockSpectra::build(const AbsorptionSpectrum& source, const BlockGrid& grid, int threads, Values kind,
+                         const std::atomic<bool>* stop)
 {
     clear();
     const std::vector<const TiffData*>& i1 = source.i1();
@@ -79,10 +81,13 @@ bool BlockSpectra::build(const AbsorptionSpectrum& source, const BlockGrid& grid
     }
     m_size = size;
     m_grid = g;
+    m_minWidth = m_minHeight = qint64(1) << 40;
     for (const TiffData* t : i1) {
         m_energies.push_back(t->energy());
         m_widths.push_back(t->width());
         m_heights.push_back(t->height());
+        m_minWidth = qMin<qint64>(m_minWidth, t->width());
+        m_minHeight = qMin<qint64>(m_minHeight, t->height());
     }
 
     const I0Series& i0 = source.i0();
@@ -99,11 +104,11 @@ bool BlockSpectra::build(const AbsorptionSpectrum& source, const BlockGrid& grid
     auto work = [&]() {
         GridBlockSums s1(&m_grid), sa(&m_grid), sb(&m_grid);
         std::vector<double> r1(std::size_t(cols), 0.0), ra(std::size_t(cols), 0.0), rb(std::size_t(cols), 0.0);
-        const std::vector<double> zeros(std::size_t(cols), 0.0);
         int current = -1;
         bool needA = false, needB = false;
         AbsorptionRows::Rule rule;
-        for (qint64 item = nextItem++; item < items; item = nextItem++) {
+        for (qint64 item = nextItem++; item < items && !(stop && stop->load(std::memory_order_relaxed));
+             item = nextItem++) {
             const int k = int(item / chunks);
             const int j0 = int(item % chunks) * chunkRows;
             const int j1 = qMin(rows, j0 + chunkRows);
@@ -126,12 +131,16 @@ bool BlockSpectra::build(const AbsorptionSpectrum& source, const BlockGrid& grid
                     sa.row(j, ra.data());
                 if (needB)
                     sb.row(j, rb.data());
-                // An I0 image whose sum the line does not need counts as 0,
-                // as in the point-by-point sums.
                 double* v = r1.data();
-                AbsorptionRows::values(rule, v, ra.data(), needB ? rb.data() : zeros.data(), v, cols);
-                // Runs of blocks that share a tile go to one line of it.
                 qint64 b = m_grid.index(0, j);
+                if (b % lanes == 0) {
+                    // The row starts a tile: the values go straight to their lines.
+                    AbsorptionRows::valuesToTiles(rule, v, ra.data(), rb.data(), cols,
+                                                  m_values.get() + ((b / lanes) * n + k) * lanes, qint64(n) * lanes);
+                    continue;
+                }
+                AbsorptionRows::values(rule, v, ra.data(), rb.data(), v, cols);
+                // Runs of blocks that share a tile go to one line of it.
                 for (int i = 0; i < cols;) {
                     const int lane = int(b % lanes);
                     const int run = qMin(lanes - lane, cols - i);
@@ -146,6 +155,21 @@ bool BlockSpectra::build(const AbsorptionSpectrum& source, const BlockGrid& grid
     };
     const int nt = threadCount(threads, int(qMin<qint64>(items, 1 << 20)));
     runOnThreads(nt, [&work](int) { work(); });
+    return true;
+}
+
+bool BlockSpectra::fullTile(qint64 t) const
+{
+    const qint64 first = t * lanes;
+    if (t < 0 || first + lanes > blocks() || m_energies.empty())
+        return false;
+    const qint64 cols = m_grid.columns();
+    for (qint64 b = first; b < first + lanes; ++b) {
+        const qint64 x = m_grid.xs[std::size_t(b % cols)];
+        const qint64 y = m_grid.ys[std::size_t(b / cols)];
+        if (x < 0 || y < 0 || x >= m_minWidth || y >= m_minHeight)
+            return false;
+    }
     return true;
 }
 

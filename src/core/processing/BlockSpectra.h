@@ -4,6 +4,7 @@
 #include "grid/BlockGrid.h"
 
 #include <QtGlobal>
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -38,8 +39,10 @@ public:
     // are replaced by them); centres may lie outside the images (their blocks
     // sum what lies inside). threads <= 0: one per processor. False, with a
     // debug line, when the values do not fit in memory; the store is then empty.
-    // The memory of the last build is reused when it is large enough.
-    bool build(const AbsorptionSpectrum& source, const BlockGrid& grid, int threads, Values values = Absorption);
+    // The memory of the last build is reused when it is large enough. Once
+    // *stop is set (stop may be null) the rest of the values is left undone.
+    bool build(const AbsorptionSpectrum& source, const BlockGrid& grid, int threads, Values values = Absorption,
+               const std::atomic<bool>* stop = nullptr);
     // Forgets the values (keeping their memory for the next build) / frees it.
     void clear();
     void release();
@@ -64,6 +67,15 @@ public:
         const int y = m_grid.ys[std::size_t(b / cols)];
         return x >= 0 && y >= 0 && x < m_widths[std::size_t(k)] && y < m_heights[std::size_t(k)];
     }
+    // The values of the `lanes` blocks of tile t (blocks t * lanes ...), image
+    // by image: block t * lanes + l at image k is tile(t)[k * lanes + l].
+    const double* tile(qint64 t) const { return m_values.get() + t * qint64(m_energies.size()) * lanes; }
+    qint64 tiles() const { return (blocks() + lanes - 1) / lanes; }
+    // Whether every block of tile t exists and has a point in every image,
+    // so that the tile holds `lanes` whole spectra over energies().
+    bool fullTile(qint64 t) const;
+    // The energies of the I1 images, in series order.
+    const std::vector<double>& energies() const { return m_energies; }
     // The spectrum of block b: (energy, value) of every image that contains
     // its centre, in series order; `out` is cleared first.
     void spectrum(qint64 b, Spectrum* out) const;
@@ -79,6 +91,8 @@ private:
     std::vector<double> m_energies;
     std::vector<qint64> m_widths;
     std::vector<qint64> m_heights;
+    qint64 m_minWidth = 0;    // the smallest image
+    qint64 m_minHeight = 0;
     LargeBuffer::Ptr<double> m_values;
     qint64 m_size = 0;
     qint64 m_capacity = 0;

@@ -2,20 +2,9 @@
 
 #include "physics/BackgroundFit.h"
 
+#include <QtGlobal>
+
 namespace {
-
-// XafsSpectrum's default windows, eV relative to the half-height energy.
-constexpr double preStart = -100.0;
-constexpr double preEnd = -10.0;
-constexpr double postStart = 10.0;
-constexpr double postEnd = 1000.0;
-
-double interpolate(double x1, double y1, double x2, double y2, double x)
-{
-    if (x1 == x2)
-        return (y1 + y2) / 2.0;
-    return y1 + (y2 - y1) / (x2 - x1) * (x - x1);
-}
 
 // Spectrum::crossingEnergy(0.5, Rising) with the extremes tracked as a
 // spectrum tracks them while its points are added.
@@ -33,13 +22,8 @@ double halfHeightEnergy(const double* e, const double* mu, int n)
     for (int i = 0; i + 1 < n; ++i) {
         const double y0 = mu[i];
         const double y1 = mu[i + 1];
-        if (!(y0 < level && level <= y1))
-            continue;
-        const double e0 = e[i];
-        const double e1 = e[i + 1];
-        if (y0 == y1)
-            return (e0 + e1) / 2.0;
-        return e0 + (e1 - e0) / (y1 - y0) * (level - y0);
+        if (y0 < level && level <= y1)
+            return EdgeNormalization::crossing(e[i], y0, e[i + 1], y1, level);
     }
     return e[0];
 }
@@ -60,16 +44,17 @@ void EdgeNormalization::fit(const double* e, const double* mu, int n, double eMi
         out[i] = BackgroundFit::value(c, victoreen, e[i]);
 }
 
-double EdgeNormalization::valueAt(const double* e, const double* y, int n, double x)
+double EdgeNormalization::valueAt(const double* e, const double* y, int n, double x, int stride)
 {
+    auto at = [y, stride](int i) { return y[qint64(i) * stride]; };
     if (n == 0)
         return 0.0;
     if (n == 1)
-        return y[0];
+        return at(0);
     if (x <= e[0])
-        return interpolate(e[0], y[0], e[1], y[1], x);
+        return interpolate(e[0], at(0), e[1], at(1), x);
     if (x >= e[n - 1])
-        return interpolate(e[n - 2], y[n - 2], e[n - 1], y[n - 1], x);
+        return interpolate(e[n - 2], at(n - 2), e[n - 1], at(n - 1), x);
     int lo = 0;
     int hi = n - 1;
     while (lo < hi - 1) {
@@ -79,7 +64,7 @@ double EdgeNormalization::valueAt(const double* e, const double* y, int n, doubl
         else
             lo = mid;
     }
-    return interpolate(e[lo], y[lo], e[hi], y[hi], x);
+    return interpolate(e[lo], at(lo), e[hi], at(hi), x);
 }
 
 void EdgeNormalization::compute(const double* e, const double* mu, int n, bool victoreen)

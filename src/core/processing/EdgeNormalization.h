@@ -16,6 +16,12 @@
 class EdgeNormalization
 {
 public:
+    // XafsSpectrum's default windows, eV relative to the half-height energy.
+    static constexpr double preStart = -100.0;
+    static constexpr double preEnd = -10.0;
+    static constexpr double postStart = 10.0;
+    static constexpr double postEnd = 1000.0;
+
     // Normalises the n points (e[i], mu[i]) (energies with no offset in
     // force). n = 0 leaves jump 0 and no values.
     void compute(const double* e, const double* mu, int n, bool victoreen);
@@ -29,6 +35,24 @@ public:
     double preValueAt(double x) const { return lineAt(m_pre, x); }
     double postValueAt(double x) const { return lineAt(m_post, x); }
 
+    // Spectrum::valueAt over the points (e[i], y[i * stride]).
+    static double valueAt(const double* e, const double* y, int n, double x, int stride = 1);
+    // Spectrum's interpolation between (x1, y1) and (x2, y2) at x.
+    static double interpolate(double x1, double y1, double x2, double y2, double x)
+    {
+        if (x1 == x2)
+            return (y1 + y2) / 2.0;
+        return y1 + (y2 - y1) / (x2 - x1) * (x - x1);
+    }
+    // Where y crosses `level` between (e0, y0) and (e1, y1), as
+    // Spectrum::crossingEnergy places it.
+    static double crossing(double e0, double y0, double e1, double y1, double level)
+    {
+        if (y0 == y1)
+            return (e0 + e1) / 2.0;
+        return e0 + (e1 - e0) / (y1 - y0) * (level - y0);
+    }
+
 private:
     // One background line: its coefficients and its values at the points;
     // `sampled` is false while a fit was refused for too few points (the line
@@ -39,8 +63,6 @@ private:
     };
     static void fit(const double* e, const double* mu, int n, double eMin, double eMax, bool victoreen,
                     Line* line);
-    // Spectrum::valueAt over the points (e[i], y[i]).
-    static double valueAt(const double* e, const double* y, int n, double x);
 
     double lineAt(const Line& line, double x) const
     {

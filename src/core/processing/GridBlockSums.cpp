@@ -2,6 +2,7 @@
 
 #include "grid/BlockGrid.h"
 #include "io/TiffData.h"
+#include "processing/SampleRows.h"
 
 #include <algorithm>
 #include <type_traits>
@@ -9,38 +10,69 @@
 void GridBlockSums::setImage(const TiffData* image)
 {
     m_image = image;
-    const int n = m_grid->columns();
-    m_columns.resize(std::size_t(n));
-    m_spanFirst = 0;
-    m_spanLast = -1;
+    const qint64 shift = image->shiftX();
     const qint64 w = image->width();
+    for (Columns& c : m_plans) {
+        if (c.shiftX == shift && c.width == w) {
+            m_cur = &c;
+            return;
+        }
+    }
+    if (m_plans.size() < maxPlans) {
+        m_plans.emplace_back();
+        m_cur = &m_plans.back();
+    } else {
+        m_cur = &m_plans[m_nextPlan];
+        m_nextPlan = (m_nextPlan + 1) % maxPlans;
+    }
+    plan(shift, w, m_cur);
+    if (m_cur->useRunning)
+        m_running.resize(qMax(m_running.size(), std::size_t(m_cur->spanLast - m_cur->spanFirst + 2)));
+    m_acc.resize(std::size_t(m_grid->columns()));
+}
+
+void GridBlockSums::plan(qint64 shift, qint64 w, Columns* c) const
+{
+    const int n = m_grid->columns();
+    c->shiftX = shift;
+    c->width = w;
+    c->ranges.resize(std::size_t(n));
+    c->spanFirst = 0;
+    c->spanLast = -1;
     bool any = false;
     for (int i = 0; i < n; ++i) {
-        const BlockSum::Range r = BlockSum::clip(m_grid->xs[std::size_t(i)], m_grid->halfWidth, image->shiftX(), w);
-        m_columns[std::size_t(i)] = r;
+        const BlockSum::Range r = BlockSum::clip(m_grid->xs[std::size_t(i)], m_grid->halfWidth, shift, w);
+        c->ranges[std::size_t(i)] = r;
         if (r.isEmpty())
             continue;
-        m_spanFirst = any ? qMin(m_spanFirst, r.first) : r.first;
-        m_spanLast = any ? qMax(m_spanLast, r.last) : r.last;
+        c->spanFirst = any ? qMin(c->spanFirst, r.first) : r.first;
+        c->spanLast = any ? qMax(c->spanLast, r.last) : r.last;
         any = true;
     }
-    m_begin.resize(std::size_t(n));
-    m_end.resize(std::size_t(n));
+    c->begin.resize(std::size_t(n));
+    c->end.resize(std::size_t(n));
     qint64 covered = 0;
     for (int i = 0; i < n; ++i) {
-        const BlockSum::Range& r = m_columns[std::size_t(i)];
-        m_begin[std::size_t(i)] = r.isEmpty() ? 0 : r.first - m_spanFirst;
-        m_end[std::size_t(i)] = r.isEmpty() ? 0 : r.last + 1 - m_spanFirst;
-        covered += m_end[std::size_t(i)] - m_begin[std::size_t(i)];
+        const BlockSum::Range& r = c->ranges[std::size_t(i)];
+        c->begin[std::size_t(i)] = r.isEmpty() ? 0 : r.first - c->spanFirst;
+        c->end[std::size_t(i)] = r.isEmpty() ? 0 : r.last + 1 - c->spanFirst;
+        covered += c->end[std::size_t(i)] - c->begin[std::size_t(i)];
     }
     // Running sums pay off when the blocks together cover the span more than
     // about twice; otherwise summing each block's samples is less work.
-    m_useRunning = covered > 2 * (m_spanLast - m_spanFirst + 1);
-    m_consecutive = n > 0;
-    for (int i = 0; i < n && m_consecutive; ++i)
-        m_consecutive = m_end[std::size_t(i)] == m_begin[std::size_t(i)] + 1 && m_begin[std::size_t(i)] == i;
-    m_running.resize(m_useRunning ? std::size_t(m_spanLast - m_spanFirst + 2) : 0);
-    m_acc.resize(std::size_t(n));
+    c->useRunning = covered > 2 * (c->spanLast - c->spanFirst + 1);
+    // Single-pixel columns side by side: the columns that meet the image
+    // form one run whose pixels follow each other.
+    c->runFirst = 0;
+    while (c->runFirst < n && c->ranges[std::size_t(c->runFirst)].isEmpty())
+        ++c->runFirst;
+    c->runLast = n - 1;
+    while (c->runLast >= c->runFirst && c->ranges[std::size_t(c->runLast)].isEmpty())
+        --c->runLast;
+    c->consecutive = c->runFirst <= c->runLast;
+    for (int i = c->runFirst; i <= c->runLast && c->consecutive; ++i)
+        c->consecutive = c->end[std::size_t(i)] == c->begin[std::size_t(i)] + 1
+                         && c->begin[std::size_t(i)] == c->begin[std::size_t(c->runFirst)] + (i - c->runFirst);
 }
 
 void GridBlockSums::row(int j, double* out)
@@ -48,7 +80,7 @@ void GridBlockSums::row(int j, double* out)
     const int n = m_grid->columns();
     const BlockSum::Range rows = BlockSum::clip(m_grid->ys[std::size_t(j)], m_grid->halfHeight,
                                                 m_image->shiftY(), m_image->height());
-    if (rows.isEmpty() || m_spanLast < m_spanFirst) {
+    if (rows.isEmpty() || m_cur->spanLast < m_cur->spanFirst) {
         std::fill(out, out + n, 0.0);
         return;
     }
@@ -68,15 +100,24 @@ void GridBlockSums::integerRow(const T* samples, const BlockSum::Range& rows, do
 {
     const int n = m_grid->columns();
     const qint64 w = m_image->width();
-    const qint64* begin = m_begin.data();
-    const qint64* end = m_end.data();
+    const Columns& c = *m_cur;
+    const qint64* begin = c.begin.data();
+    const qint64* end = c.end.data();
     quint64* acc = m_acc.data();
+    if (c.consecutive && !c.useRunning && rows.first == rows.last) {
+        // Single pixels side by side: the samples of one row, 0 beside the image.
+        const int run = c.runLast - c.runFirst + 1;
+        std::fill(out, out + c.runFirst, 0.0);
+        SampleRows::widen(samples + rows.first * w + c.spanFirst + c.begin[std::size_t(c.runFirst)], out + c.runFirst, run);
+        std::fill(out + c.runLast + 1, out + n, 0.0);
+        return;
+    }
     std::fill(acc, acc + n, quint64(0));
-    if (m_useRunning) {
-        const qint64 span = m_spanLast - m_spanFirst + 1;
+    if (c.useRunning) {
+        const qint64 span = c.spanLast - c.spanFirst + 1;
         quint64* run = m_running.data();   // run[k] = sum of the first k samples of the span
         for (qint64 r = rows.first; r <= rows.last; ++r) {
-            const T* p = samples + r * w + m_spanFirst;
+            const T* p = samples + r * w + c.spanFirst;
             quint64 s = 0;
             run[0] = 0;
             for (qint64 k = 0; k < span; ++k) {
@@ -86,28 +127,22 @@ void GridBlockSums::integerRow(const T* samples, const BlockSum::Range& rows, do
             for (int i = 0; i < n; ++i)
                 acc[i] += run[end[i]] - run[begin[i]];
         }
-    } else if (m_consecutive) {
-        // Single-pixel columns one after the other: a plain copy of the rows.
-        if (rows.first == rows.last) {
-            const T* p = samples + rows.first * w + m_spanFirst;
-            for (int i = 0; i < n; ++i)
-                out[i] = double(p[i]);
-            return;
-        }
+    } else if (c.consecutive) {
+        // Single-pixel columns one after the other: the rows added up.
         for (qint64 r = rows.first; r <= rows.last; ++r) {
-            const T* p = samples + r * w + m_spanFirst;
-            for (int i = 0; i < n; ++i)
-                acc[i] += p[i];
+            const T* p = samples + r * w + c.spanFirst + c.begin[std::size_t(c.runFirst)];
+            for (int i = c.runFirst; i <= c.runLast; ++i)
+                acc[i] += p[i - c.runFirst];
         }
     } else if (m_grid->halfWidth == 0) {
         for (qint64 r = rows.first; r <= rows.last; ++r) {
-            const T* p = samples + r * w + m_spanFirst;
+            const T* p = samples + r * w + c.spanFirst;
             for (int i = 0; i < n; ++i)
                 acc[i] += begin[i] < end[i] ? p[begin[i]] : 0;
         }
     } else {
         for (qint64 r = rows.first; r <= rows.last; ++r) {
-            const T* p = samples + r * w + m_spanFirst;
+            const T* p = samples + r * w + c.spanFirst;
             for (int i = 0; i < n; ++i) {
                 quint64 s = 0;
                 for (qint64 k = begin[i]; k < end[i]; ++k)
@@ -125,7 +160,7 @@ void GridBlockSums::floatRow(const float* samples, const BlockSum::Range& rows, 
     const int n = m_grid->columns();
     const qint64 w = m_image->width();
     for (int i = 0; i < n; ++i) {
-        const BlockSum::Range& c = m_columns[std::size_t(i)];
+        const BlockSum::Range& c = m_cur->ranges[std::size_t(i)];
         out[i] = c.isEmpty() ? 0.0 : BlockSum::sumFloat(samples, w, c, rows);
     }
 }

@@ -18,7 +18,9 @@ struct BlockGrid;
 class GridBlockSums
 {
 public:
-    explicit GridBlockSums(const BlockGrid* grid) : m_grid(grid) {}
+    explicit GridBlockSums(const BlockGrid* grid) : m_grid(grid) { m_plans.reserve(maxPlans); }
+    GridBlockSums(const GridBlockSums&) = delete;
+    GridBlockSums& operator=(const GridBlockSums&) = delete;
 
     // Takes the image (not owned) and clips every grid column to its samples,
     // alignment shift applied.
@@ -27,21 +29,39 @@ public:
     void row(int j, double* out);
 
 private:
+    // How the grid's columns fall on the samples of an image of a given width
+    // and horizontal shift; images that share both share it, so a few of
+    // them are kept and a band of one grid row walks hundreds of images
+    // without clipping every column anew.
+    struct Columns {
+        qint64 shiftX = 0;
+        qint64 width = -1;
+        std::vector<BlockSum::Range> ranges;  // source columns of each grid column
+        qint64 spanFirst = 0;                 // source columns the running sums cover
+        qint64 spanLast = -1;
+        // Per grid column, the ends of its part of a row relative to the span
+        // start (first, one past last; equal when the column misses the image).
+        std::vector<qint64> begin;
+        std::vector<qint64> end;
+        bool useRunning = false;              // overlapping blocks: use running sums
+        // Columns runFirst ... runLast are single pixels side by side, the
+        // others miss the image.
+        bool consecutive = false;
+        int runFirst = 0;
+        int runLast = -1;
+    };
+    static constexpr std::size_t maxPlans = 8;
+
+    void plan(qint64 shift, qint64 width, Columns* c) const;
     template <class T>
     void integerRow(const T* samples, const BlockSum::Range& rows, double* out);
     void floatRow(const float* samples, const BlockSum::Range& rows, double* out);
 
     const BlockGrid* m_grid;
     const TiffData* m_image = nullptr;
-    std::vector<BlockSum::Range> m_columns;  // source columns of each grid column
-    qint64 m_spanFirst = 0;                  // source columns the running sums cover
-    qint64 m_spanLast = -1;
-    // Per grid column, the ends of its part of a row relative to the span
-    // start (first, one past last; equal when the column misses the image).
-    std::vector<qint64> m_begin;
-    std::vector<qint64> m_end;
-    bool m_useRunning = false;               // overlapping blocks: use running sums
-    bool m_consecutive = false;              // single columns side by side, all inside
+    std::vector<Columns> m_plans;
+    Columns* m_cur = nullptr;
+    std::size_t m_nextPlan = 0;
     std::vector<quint64> m_running;
     std::vector<quint64> m_acc;
 };
