@@ -83,23 +83,12 @@ double ShiftFitter::cost(const double* e, const double* v, int n, double s0, dou
     return used > 0 ? sum / used : std::nan("");
 }
 
-double ShiftFitter::fit(const double* e, const double* v, int n, double s0) const
+double ShiftFitter::bestShift(const double* costs, double s0)
 {
-    if (!isValid() || !std::isfinite(s0))
-        return s0;
-    const double lo = m_eStd + s0 + regionLo, hi = m_eStd + s0 + regionHi;
-    constexpr int steps = int(2.0 * searchHalfWidth / searchStep + 0.5) + 1;
-    double costs[steps];
-    int best = -1;
-    for (int k = 0; k < steps; ++k) {
-        const double s = s0 - searchHalfWidth + k * searchStep;
-        int used = 0;
-        costs[k] = sumOfSquares(e, v, n, lo, hi, s, &used);
-        if (used < minPoints)
-            return s0;
-        if (best < 0 || costs[k] < costs[best])
+    int best = 0;
+    for (int k = 1; k < steps; ++k)
+        if (costs[k] < costs[best])
             best = k;
-    }
     const double sBest = s0 - searchHalfWidth + best * searchStep;
     if (best == 0 || best == steps - 1)
         return sBest;
@@ -109,4 +98,78 @@ double ShiftFitter::fit(const double* e, const double* v, int n, double s0) cons
         return sBest;
     const double offset = 0.5 * (a - c) / curvature;
     return sBest + qBound(-1.0, offset, 1.0) * searchStep;
+}
+
+double ShiftFitter::fitPlain(const double* e, const double* v, int n, double s0) const
+{
+    if (!isValid() || !std::isfinite(s0))
+        return s0;
+    const double lo = m_eStd + s0 + regionLo, hi = m_eStd + s0 + regionHi;
+    double costs[steps];
+    for (int k = 0; k < steps; ++k) {
+        const double s = s0 - searchHalfWidth + k * searchStep;
+        int used = 0;
+        costs[k] = sumOfSquares(e, v, n, lo, hi, s, &used);
+        if (used < minPoints)
+            return s0;
+    }
+    return bestShift(costs, s0);
+}
+
+void ShiftFitter::fourCosts(const double* pe, const double* pv, int m, double sv, double svv, double s0,
+                            int first, double* costs) const
+{
+    // Four independent sets of sums: the additions of one shift do not wait
+    // for each other's, and each shift still adds its points in order.
+    double s[4], st[4] = {}, stt[4] = {}, stv[4] = {};
+    for (int l = 0; l < 4; ++l)
+        s[l] = s0 - searchHalfWidth + (first + l) * searchStep;
+    for (int j = 0; j < m; ++j) {
+        const double x = pe[j], y = pv[j];
+        for (int l = 0; l < 4; ++l) {
+            const double t = standardAt(x - s[l]);
+            st[l] += t;
+            stt[l] += t * t;
+            stv[l] += t * y;
+        }
+    }
+    for (int l = 0; l < 4; ++l) {
+        const double ctt = stt[l] - st[l] * st[l] / m, ctv = stv[l] - st[l] * sv / m, cvv = svv - sv * sv / m;
+        costs[l] = ctt > 0.0 ? cvv - ctv * ctv / ctt : cvv;
+    }
+}
+
+double ShiftFitter::fit(const double* e, const double* v, int n, double s0) const
+{
+    if (!isValid() || !std::isfinite(s0))
+        return s0;
+    const double lo = m_eStd + s0 + regionLo, hi = m_eStd + s0 + regionHi;
+    // The region's points do not depend on the trial shift: gather them, and
+    // the sums of the block's own values, once.
+    constexpr int inlinePoints = 256;
+    double inlineStore[2 * inlinePoints];
+    std::vector<double> heapStore;
+    double* pe = inlineStore;
+    if (n > inlinePoints) {
+        heapStore.resize(2 * std::size_t(n));
+        pe = heapStore.data();
+    }
+    double* pv = pe + std::max(n, inlinePoints);
+    int m = 0;
+    double sv = 0.0, svv = 0.0;
+    for (int i = 0; i < n; ++i) {
+        if (!(e[i] >= lo && e[i] <= hi) || !std::isfinite(v[i]))
+            continue;
+        pe[m] = e[i];
+        pv[m] = v[i];
+        sv += v[i];
+        svv += v[i] * v[i];
+        ++m;
+    }
+    if (m < minPoints)
+        return s0;
+    double costs[(steps + 3) / 4 * 4];
+    for (int k = 0; k < steps; k += 4)
+        fourCosts(pe, pv, m, sv, svv, s0, k, costs + k);
+    return bestShift(costs, s0);
 }
