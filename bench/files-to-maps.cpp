@@ -14,15 +14,20 @@
 //   total_s      wall time of the whole run (start-up to exit)
 //   other_s      total_s less the stages (start-up, references, set-up)
 //   peak_rss_mb  the program's peak resident memory
+//   peak_<stage>_mb  the largest resident memory seen during each stage
+//                (sampled every 20 ms)
 //   stacks_mb    pixel bytes of the I0 and I1 stacks (2 bytes a pixel)
 //   rss_over_stacks_mb  peak_rss_mb - stacks_mb
 //   maps_saved   fraction maps found in results/ (TIFF and text)
 //   mae_saved    mean |saved fraction - true fraction| over the sample pixels
 //   exit_status  the program's exit status
 //
-// A stage whose lines are missing prints -1. Options: --program PATH
-// (default: the orvantelle built with this driver), --keep (leave earlier
-// results in place), --log (echo the program's time lines to stderr).
+// A stage whose lines are missing prints -1. The image files are read once
+// before the run, so that the figures do not depend on what the system's
+// file cache happens to hold. Options: --program PATH (default: the
+// orvantelle built with this driver), --keep (leave earlier results in
+// place), --log (echo the program's time lines to stderr), --cold (skip the
+// reading before the run).
 
 #include "DemoData.h"
 
@@ -30,12 +35,17 @@
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTextStream>
+#include <QTimer>
+#include <algorithm>
 #include <cstdio>
+#include <utility>
+#include <vector>
 #include <sys/resource.h>
 
 #ifndef ORV_PROGRAM
@@ -46,7 +56,7 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: files-to-maps DIR [--program PATH] [--keep] [--log]\n");
+    std::fprintf(stderr, "usage: files-to-maps DIR [--program PATH] [--keep] [--log] [--cold]\n");
     return 2;
 }
 
@@ -96,7 +106,7 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments().mid(1);
     QString dir;
     QString program = QStringLiteral(ORV_PROGRAM);
-    bool keep = false, echo = false;
+    bool keep = false, echo = false, cold = false;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--program") && i + 1 < args.size())
             program = args[++i];
@@ -104,6 +114,8 @@ int main(int argc, char** argv)
             keep = true;
         else if (args[i] == QLatin1String("--log"))
             echo = true;
+        else if (args[i] == QLatin1String("--cold"))
+            cold = true;
         else if (dir.isEmpty() && !args[i].startsWith(QLatin1String("--")))
             dir = args[i];
         else
@@ -126,6 +138,15 @@ int main(int argc, char** argv)
             results.remove(name);
     d.mkpath(QStringLiteral("results"));
 
+    if (!cold)
+        for (const char* series : {"i0", "calib", "i1"})
+            for (const QString& name : DemoData::tiffFiles(d.filePath(QLatin1String(series)))) {
+                QFile f(name);
+                if (f.open(QIODevice::ReadOnly))
+                    while (!f.read(qint64(1) << 22).isEmpty()) {
+                    }
+            }
+
     QProcess run;
     run.setWorkingDirectory(d.absolutePath());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -142,6 +163,24 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "files-to-maps: cannot start %s\n", qPrintable(program));
         return 1;
     }
+    // The resident memory over time, for the peak of each stage.
+    std::vector<std::pair<double, double>> rss;   // seconds, MB
+    const QString status = QStringLiteral("/proc/%1/status").arg(run.processId());
+    QEventLoop loop;
+    QObject::connect(&run, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), &loop, &QEventLoop::quit);
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        QFile f(status);
+        if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+            return;
+        for (const QByteArray& line : f.readAll().split('\n'))
+            if (line.startsWith("VmRSS:"))
+                rss.emplace_back(clock.nsecsElapsed() * 1e-9, line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0);
+    });
+    sampler.start(20);
+    if (run.state() != QProcess::NotRunning)
+        loop.exec();
+    sampler.stop();
     run.waitForFinished(-1);
     const double total = clock.nsecsElapsed() * 1e-9;
     const int exitStatus = run.exitStatus() == QProcess::NormalExit ? run.exitCode() : -1;
@@ -168,6 +207,20 @@ int main(int argc, char** argv)
     const double empSave = span("End Calibration", "EMap Write End   :");
     const double mapSave = at.contains(QStringLiteral("2da 3:")) ? total - at[QStringLiteral("2da 3:")] : -1.0;
     const double save = empSave >= 0.0 && mapSave >= 0.0 ? empSave + mapSave : -1.0;
+    const auto peakIn = [&rss](double from, double to) {
+        double peak = -1.0;
+        for (const auto& sample : rss)
+            if (from >= 0.0 && to >= 0.0 && sample.first >= from && sample.first <= to)
+                peak = std::max(peak, sample.second);
+        return peak;
+    };
+    const auto at0 = [&at](const char* key) { return at.value(QLatin1String(key), -1.0); };
+    const double peakLoad = std::max(peakIn(0.0, at0("Start Calibration")),
+                                     peakIn(at0("EMap Write End   :"), at0("Start Aligning Series")));
+    const double peakCalib = peakIn(at0("Start Calibration"), at0("End Calibration"));
+    const double peakAlign = peakIn(at0("Start Aligning Series"), at0("End Aligning Series"));
+    const double peakRun = peakIn(at0("2da 1:"), at0("2da 3:"));
+    const double peakSave = peakIn(at0("2da 3:"), total);
     const bool allStages = load >= 0.0 && calib >= 0.0 && align >= 0.0 && runS >= 0.0 && save >= 0.0;
     const double stacksMb = 2.0 * 2.0 * double(width) * double(height) * double(energies) / (1024.0 * 1024.0);
 
@@ -186,6 +239,11 @@ int main(int argc, char** argv)
     std::printf("total_s: %.3f\n", total);
     std::printf("other_s: %.3f\n", allStages ? total - load - calib - align - runS - save : -1.0);
     std::printf("peak_rss_mb: %.0f\n", peakMb);
+    std::printf("peak_load_mb: %.0f\n", peakLoad);
+    std::printf("peak_calib_mb: %.0f\n", peakCalib);
+    std::printf("peak_align_mb: %.0f\n", peakAlign);
+    std::printf("peak_run_mb: %.0f\n", peakRun);
+    std::printf("peak_save_mb: %.0f\n", peakSave);
     std::printf("stacks_mb: %.0f\n", stacksMb);
     std::printf("rss_over_stacks_mb: %.0f\n", peakMb - stacksMb);
     std::printf("maps_saved: %d\n", mapsSaved);

@@ -10,6 +10,30 @@
 #include <climits>
 #include <cmath>
 
+namespace {
+
+#if defined(__x86_64__) && defined(__linux__) && defined(__GNUC__)
+#define ORV_WIDE_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define ORV_WIDE_CLONES
+#endif
+
+// One row of the edge image from the rows above (a), at (b) and below (c),
+// each holding P(x) at index x + 1 for x = -1 ... w.
+ORV_WIDE_CLONES
+void edgeRow(const qint32* __restrict a, const qint32* __restrict b, const qint32* __restrict c,
+             qint32* __restrict e, int w)
+{
+    for (int x = 0; x < w; ++x) {
+        const qint32 gx = (a[x + 2] + b[x + 2] + c[x + 2]) - (a[x] + b[x] + c[x]);
+        const qint32 gy = (c[x] + c[x + 1] + c[x + 2]) - (a[x] + a[x + 1] + a[x + 2]);
+        const qint32 ax = gx < 0 ? -gx : gx, ay = gy < 0 ? -gy : gy;
+        e[x] = ax > ay ? ax : ay;
+    }
+}
+
+} // namespace
+
 namespace ImageAlignment {
 
 bool forEachEdgeRow16(const TiffData& source, bool applyShift,
@@ -40,14 +64,8 @@ bool forEachEdgeRow16(const TiffData& source, bool applyShift,
     fetch(0, b);
     for (int y = 0; y < h; ++y) {
         fetch(y + 1, c);
-        qint32* e = edges.data();
-        for (int x = 0; x < w; ++x) {
-            const qint32 gx = (a[x + 2] + b[x + 2] + c[x + 2]) - (a[x] + b[x] + c[x]);
-            const qint32 gy = (c[x] + c[x + 1] + c[x + 2]) - (a[x] + a[x + 1] + a[x + 2]);
-            const qint32 ax = gx < 0 ? -gx : gx, ay = gy < 0 ? -gy : gy;
-            e[x] = ax > ay ? ax : ay;
-        }
-        row(y, e);
+        edgeRow(a, b, c, edges.data(), w);
+        row(y, edges.data());
         qint32* oldest = a;
         a = b;
         b = c;

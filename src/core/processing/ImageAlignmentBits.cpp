@@ -7,6 +7,10 @@
 #include <algorithm>
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 #if defined(__x86_64__) && defined(__linux__) && defined(__GNUC__)
@@ -48,6 +52,28 @@ ORV_POPCOUNT_CLONES
 std::uint32_t bitsIn(std::uint64_t w)
 {
     return std::uint32_t(__builtin_popcountll(w));
+}
+
+// bits[x / 64] bit x % 64 set where edges[x] > above, for x = 0 ... w - 1
+// (the words start cleared).
+void packAbove(const qint32* edges, int w, qint32 above, std::uint64_t* bits)
+{
+    int x = 0;
+#if defined(__SSE2__)
+    // Sixteen at a time: compare, narrow to bytes, one bit per byte.
+    const __m128i limit = _mm_set1_epi32(above);
+    for (; x + 16 <= w; x += 16) {
+        const __m128i* p = reinterpret_cast<const __m128i*>(edges + x);
+        const __m128i lo = _mm_packs_epi32(_mm_cmpgt_epi32(_mm_loadu_si128(p), limit),
+                                           _mm_cmpgt_epi32(_mm_loadu_si128(p + 1), limit));
+        const __m128i hi = _mm_packs_epi32(_mm_cmpgt_epi32(_mm_loadu_si128(p + 2), limit),
+                                           _mm_cmpgt_epi32(_mm_loadu_si128(p + 3), limit));
+        const std::uint64_t mask = std::uint32_t(_mm_movemask_epi8(_mm_packs_epi16(lo, hi)));
+        bits[x >> 6] |= mask << (x & 63);
+    }
+#endif
+    for (; x < w; ++x)
+        bits[x >> 6] |= std::uint64_t(edges[x] > above) << (x & 63);
 }
 
 } // namespace
@@ -119,8 +145,10 @@ PackedBinary PackedBinary::ofEdges(const TiffData& source, double t)
         if (none || y == 0 || y == h - 1)
             return;   // the border ring stays 0
         std::uint64_t* bits = out.m_bits.data() + std::size_t(y) * std::size_t(out.m_words);
-        for (int x = 1; x < w - 1; ++x)
-            bits[x >> 6] |= std::uint64_t(edges[x] > above) << (x & 63);
+        packAbove(edges, w, qint32(above), bits);
+        // The first and the last pixel of the row are border.
+        bits[0] &= ~std::uint64_t(1);
+        bits[(w - 1) >> 6] &= ~(std::uint64_t(1) << ((w - 1) & 63));
     });
     if (fast) {
         out.countRows();
