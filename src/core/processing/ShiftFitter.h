@@ -20,7 +20,8 @@ class Spectrum;
 // costs a few operations per point. Shared read-only by every thread.
 //
 // fit() gathers the region points once and sums four trial shifts per pass
-// over them, each shift's sums in point order; fitPlain() evaluates every
+// over them (in one AVX2 register where the processor has it), each shift's
+// sums in point order; fitPlain() evaluates every
 // trial shift over all the block's points. Both give the same shift, value
 // for value.
 class ShiftFitter
@@ -48,6 +49,10 @@ public:
     // The same, one trial shift at a time over all n points: the reference
     // fit() is checked against.
     double fitPlain(const double* e, const double* v, int n, double s0) const;
+    // Whether fit() may sum the four trial shifts in one AVX2 register where
+    // the processor has AVX2 (the default) or sums them one by one; the
+    // shifts are the same either way. Process-wide, for tests.
+    static void allowWideVectors(bool allow);
     // The mean squared residual over the region points at shift s, after the
     // best scale and offset of the standard (for tests and diagnostics); NaN
     // without region points.

@@ -88,8 +88,15 @@ void TestShiftFitter::gatheredFitEqualsPlain()
         v.push_back(nan ? std::nan("") : 0.1 + scale * normalizedEdge(x - shift, edge) + noise * gauss(random));
     }
     const double plain = fitter.fitPlain(e.data(), v.data(), points, s0);
+    // Both paths of the four sums: one by one, and in AVX2 registers where
+    // this processor has them.
+    for (bool wide : {false, true}) {
+        ShiftFitter::allowWideVectors(wide);
+        const double gathered = fitter.fit(e.data(), v.data(), points, s0);
+        QVERIFY2(sameBits(plain, gathered),
+                 qPrintable(QString("wide %1: %2 != %3").arg(wide).arg(plain, 0, 'g', 17).arg(gathered, 0, 'g', 17)));
+    }
     const double gathered = fitter.fit(e.data(), v.data(), points, s0);
-    QVERIFY2(sameBits(plain, gathered), qPrintable(QString("%1 != %2").arg(plain, 0, 'g', 17).arg(gathered, 0, 'g', 17)));
     // A fit on a clean block lands near the true shift, so the rows do
     // exercise the search and not only its fallbacks.
     if (noise == 0.0 && scale > 0.0 && std::fabs(shift - s0) < 3.0 && points * step > 200.0)
