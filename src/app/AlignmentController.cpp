@@ -2,21 +2,21 @@
 
 #include "ui_Body.h"
 
-#include "BatchExecutor.h"
-#include "CommandTable.h"
-#include "NavigationController.h"
-#include "SaveController.h"
-#include "SeriesController.h"
-#include "SpectrumController.h"
 #include "base/JobRunner.h"
 #include "batch/BatchKeywords.h"
+#include "BatchExecutor.h"
+#include "CommandTable.h"
 #include "controls/JobProgressBar.h"
 #include "fileselect/SelectDataFiles.h"
 #include "imageproc/ImgProc.h"
 #include "imageview/ImgDispA.h"
 #include "io/TiffData.h"
+#include "NavigationController.h"
 #include "processing/ImageAlignment.h"
 #include "processing/SeriesAlignJob.h"
+#include "SaveController.h"
+#include "SeriesController.h"
+#include "SpectrumController.h"
 
 using namespace BatchKeywords;
 

@@ -3,14 +3,14 @@
 #include "ui_Body.h"
 
 #include "AlignmentController.h"
+#include "batch/BatchDispatcher.h"
+#include "batch/BatchKeywords.h"
+#include "batchwindow/BatchCtrl.h"
 #include "CalibrationController.h"
 #include "RunController.h"
 #include "SaveController.h"
 #include "SeriesController.h"
 #include "StartupBatch.h"
-#include "batch/BatchDispatcher.h"
-#include "batch/BatchKeywords.h"
-#include "batchwindow/BatchCtrl.h"
 
 #include <QDebug>
 #include <QGuiApplication>

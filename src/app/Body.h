@@ -1,8 +1,8 @@
 #pragma once
 
+#include "batch/CmdLine.h"
 #include "BatchWait.h"
 #include "BodyContext.h"
-#include "batch/CmdLine.h"
 #include "grid/Analyzed2DRes.h"
 #include "io/ImageSeries.h"
 #include "physics/XafsSpectrum.h"

@@ -2,17 +2,17 @@
 
 #include "ui_Body.h"
 
+#include "base/RunOnThreads.h"
+#include "batch/BatchKeywords.h"
 #include "BatchExecutor.h"
 #include "CalibrationController.h"
 #include "CommandTable.h"
-#include "SeriesController.h"
-#include "base/RunOnThreads.h"
-#include "batch/BatchKeywords.h"
 #include "fileselect/SelectDataFiles.h"
 #include "imageproc/ImgProc.h"
 #include "imageview/ColorBar.h"
 #include "imageview/ImgDispA.h"
 #include "io/TiffData.h"
+#include "SeriesController.h"
 #include "spectrumview/XafsView.h"
 
 #include <QButtonGroup>

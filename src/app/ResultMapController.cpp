@@ -2,15 +2,16 @@
 
 #include "ui_Body.h"
 
-#include "BatchExecutor.h"
-#include "CommandTable.h"
-#include "SeriesController.h"
 #include "analyzer/AElemsConds.h"
 #include "analyzer/Analyzer.h"
 #include "analyzer/LCFReference.h"
-#include "grid/Analyzed2DRes.h"
+#include "base/LogCategories.h"
 #include "batch/BatchKeywords.h"
+#include "BatchExecutor.h"
+#include "CommandTable.h"
+#include "grid/Analyzed2DRes.h"
 #include "imageview/ImgDispA.h"
+#include "SeriesController.h"
 #include "spectrumview/XafsFileSelect.h"
 
 #include <QDebug>
@@ -22,7 +23,7 @@ namespace {
 // Element rows are named in the commands; a name no row has changes nothing.
 void noElementRow(const QString& command, const QString& name)
 {
-    qDebug().noquote() << QStringLiteral("%1: no element row is named \"%2\"").arg(command, name);
+    qCDebug(lcApp).noquote() << QStringLiteral("%1: no element row is named \"%2\"").arg(command, name);
 }
 
 } // namespace
@@ -100,12 +101,12 @@ void ResultMapController::showAnalyzedVals()
     const Analyzed2DRes* map = m_c.analyzer->currentImage();
     if (!map)
         return;
-    qDebug().noquote() << QStringLiteral("vals of ") + map->name();
+    qCDebug(lcResults).noquote() << QStringLiteral("vals of ") + map->name();
     const int width = m_c.series->imageWidth();
     const int height = m_c.series->imageHeight();
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            qDebug().noquote() << QString::asprintf("%4d %4d %15.6f %15.6f", x, y, map->value(x, y),
+            qCDebug(lcResults).noquote() << QString::asprintf("%4d %4d %15.6f %15.6f", x, y, map->value(x, y),
                                                     map->procValue(x, y));
 }
 

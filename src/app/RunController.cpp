@@ -2,11 +2,6 @@
 
 #include "ui_Body.h"
 
-#include "BatchExecutor.h"
-#include "CalibrationController.h"
-#include "CommandTable.h"
-#include "ResultMapController.h"
-#include "SeriesController.h"
 #include "analysis/ElementRunJob.h"
 #include "analysis/FourierAnalysisJob.h"
 #include "analysis/LcfRunJob.h"
@@ -17,8 +12,13 @@
 #include "base/JobRunner.h"
 #include "base/Log.h"
 #include "batch/BatchKeywords.h"
+#include "BatchExecutor.h"
+#include "CalibrationController.h"
+#include "CommandTable.h"
 #include "controls/JobProgressBar.h"
 #include "imageview/ImgDispA.h"
+#include "ResultMapController.h"
+#include "SeriesController.h"
 
 using namespace BatchKeywords;
 

@@ -3,32 +3,33 @@
 #include "ui_Body.h"
 
 #include "AlignmentController.h"
-#include "BatchExecutor.h"
-#include "CalibrationController.h"
-#include "CommandTable.h"
-#include "NavigationController.h"
-#include "ResultMapController.h"
-#include "SeriesController.h"
-#include "SpectrumController.h"
 #include "analyzer/Analyzer.h"
 #include "analyzer/LCFReference.h"
 #include "base/AtomicFile.h"
 #include "base/JobRunner.h"
+#include "base/LogCategories.h"
 #include "base/StartupOptions.h"
 #include "batch/BatchKeywords.h"
+#include "BatchExecutor.h"
+#include "CalibrationController.h"
+#include "CommandTable.h"
 #include "controls/JobProgressBar.h"
 #include "fileselect/EOFSetup.h"
 #include "fileselect/SelectDataFiles.h"
 #include "imageview/ColorBar.h"
 #include "imageview/ImgDispA.h"
 #include "io/TiffData.h"
+#include "NavigationController.h"
 #include "output/GridAxes.h"
 #include "output/MapSaving.h"
 #include "output/SaveFileNames.h"
 #include "output/SaveProvenance.h"
 #include "output/SpectraFileJob.h"
 #include "output/TextMapWriter.h"
+#include "ResultMapController.h"
 #include "savedialog/SaveDataCfg.h"
+#include "SeriesController.h"
+#include "SpectrumController.h"
 #include "spectrumview/XafsFileSelect.h"
 #include "spectrumview/XafsView.h"
 
@@ -223,7 +224,7 @@ void SaveController::saveData(const QString& fname)
 {
     const int ext = m_c.maps->shownReferenceRow();
     if (m_c.saveDataCfg->settings().saveAsTiff) {
-        qDebug() << "selected tiff";
+        qCDebug(lcApp) << "selected tiff";
         if (!writeMapTiff(fname, ext))
             return;
         // The colour bar next to the map; a suffix no image writer knows
@@ -239,7 +240,7 @@ void SaveController::saveData(const QString& fname)
         if (!AtomicFile::saveImage(m_c.ui->CBar->pixmap().toImage(), bar, &error))
             m_c.batch->reportFailure(error);
     } else {
-        qDebug() << "selected text";
+        qCDebug(lcApp) << "selected text";
         saveDataAsText(fname, ext);
     }
 }
@@ -252,7 +253,7 @@ void SaveController::saveDataAsTiff(const QString& fname, int ext)
 bool SaveController::writeMapTiff(const QString& fname, int ext)
 {
     const QString target = SaveFileNames::numbered(fname, ext, QStringLiteral("tif"));
-    qDebug() << "saveDataAsTiff";
+    qCDebug(lcApp) << "saveDataAsTiff";
     Analyzed2DRes* map = m_c.analyzer->currentImage();
     if (!map) {
         m_c.batch->reportFailure(QStringLiteral("Can't save %1: no result map is selected").arg(target));
@@ -375,11 +376,11 @@ void SaveController::addConfigCommands(CommandTable& t)
     using A = BatchArgReader&;
     t.add(SaveDataCfgShowWindow, [cfg](C, A) { cfg->show(); });
     t.add(SaveDataCfgSaveAsTiff, [cfg](C, A) {
-        qDebug() << "setting save as tiff";
+        qCDebug(lcApp) << "setting save as tiff";
         cfg->setSaveAsTiff();
     });
     t.add(SaveDataCfgSaveAsText, [cfg](C, A) {
-        qDebug() << "setting save as text";
+        qCDebug(lcApp) << "setting save as text";
         cfg->setSaveAsText();
     });
     t.add(SaveDataCfgTiffFixScale, [cfg](C, A a) { cfg->setSaveTiffScaleFixed(a.flag(0)); });

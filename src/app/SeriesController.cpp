@@ -3,15 +3,11 @@
 #include "ui_Body.h"
 
 #include "AlignmentController.h"
+#include "batch/BatchFiles.h"
+#include "batch/BatchKeywords.h"
 #include "BatchExecutor.h"
 #include "CalibrationController.h"
 #include "CommandTable.h"
-#include "NavigationController.h"
-#include "RunController.h"
-#include "SaveController.h"
-#include "SpectrumController.h"
-#include "batch/BatchFiles.h"
-#include "batch/BatchKeywords.h"
 #include "fileselect/EOFSetup.h"
 #include "fileselect/SelectDataFiles.h"
 #include "imageproc/ImgProc.h"
@@ -19,6 +15,10 @@
 #include "imageview/ImgDispA.h"
 #include "io/LoadTiff.h"
 #include "io/TiffData.h"
+#include "NavigationController.h"
+#include "RunController.h"
+#include "SaveController.h"
+#include "SpectrumController.h"
 
 #include <QCoreApplication>
 #include <QDebug>

@@ -2,22 +2,22 @@
 
 #include "ui_Body.h"
 
-#include "BatchExecutor.h"
-#include "CalibrationController.h"
-#include "CommandTable.h"
-#include "NavigationController.h"
-#include "RunController.h"
-#include "SeriesController.h"
 #include "analyzer/Analyzer.h"
 #include "batch/BatchArgs.h"
 #include "batch/BatchKeywords.h"
+#include "BatchExecutor.h"
+#include "CalibrationController.h"
+#include "CommandTable.h"
 #include "imageview/ColorBar.h"
 #include "imageview/CrossSView.h"
 #include "imageview/ImgDispA.h"
 #include "io/TiffData.h"
+#include "NavigationController.h"
 #include "processing/AbsorptionSpectrum.h"
 #include "processing/CrossSection.h"
 #include "processing/I0Series.h"
+#include "RunController.h"
+#include "SeriesController.h"
 #include "spectrumview/XafsView.h"
 
 #include <QCoreApplication>

@@ -2,9 +2,9 @@
 // one row in the main window's table, and an id without a row fails the line
 // with a message naming the word instead of being ignored.
 
+#include "batch/BatchKeywords.h"
 #include "Body.h"
 #include "CommandTable.h"
-#include "batch/BatchKeywords.h"
 
 #include <QSet>
 #include <QtTest>
