@@ -2,6 +2,7 @@
 
 #include "grid/Analyzed2DRes.h"
 #include "io/TiffData.h"
+#include "output/TextMapReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <map>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <time.h>
 
@@ -136,6 +138,39 @@ void fractionErrorsOf(const std::vector<double>& errors, double* mae, double* p9
 void fractionErrors(const Truth& truth, const QVector<Analyzed2DRes*>& fractionMaps, double* mae, double* p95)
 {
     fractionErrors(truth, [&](int k, int x, int y) { return fractionMaps[k]->value(x, y); }, mae, p95);
+}
+
+bool savedFractionError(const QString& dir, int width, int height, int* mapsSaved, double* mae, QString* error)
+{
+    Truth truth;
+    if (!truth.read(dir, width, height)) {
+        *error = QStringLiteral("cannot read the truth maps of %1").arg(dir);
+        return false;
+    }
+    const QDir d(dir);
+    *mapsSaved = 0;
+    std::vector<std::vector<double>> saved(compoundCount, std::vector<double>(truth.thickness.size(), std::nan("")));
+    for (int k = 0; k < compoundCount; ++k) {
+        const QString stem = QStringLiteral("results/fraction_%1-%2").arg(QLatin1String(compounds[k])).arg(k);
+        if (QFile::exists(d.filePath(stem + QStringLiteral(".tif"))))
+            ++*mapsSaved;
+        TextMapReader::Map map;
+        QString readError;
+        if (!TextMapReader::read(d.filePath(stem + QStringLiteral(".dat")), TextMapFormat{false, true}, &map,
+                                 &readError)) {
+            std::fprintf(stderr, "%s\n", qPrintable(readError));
+            continue;
+        }
+        ++*mapsSaved;
+        for (const TextMapReader::Point& p : map.points)
+            if (p.x >= 0 && p.y >= 0 && p.x < width && p.y < height)
+                saved[std::size_t(k)][std::size_t(p.y) * std::size_t(width) + std::size_t(p.x)] = p.value;
+    }
+    double p95 = 0.0;
+    fractionErrors(truth, [&](int k, int x, int y) {
+        return saved[std::size_t(k)][std::size_t(y) * std::size_t(width) + std::size_t(x)];
+    }, mae, &p95);
+    return true;
 }
 
 double cpuSeconds()

@@ -18,7 +18,6 @@
 #include "DemoData.h"
 
 #include "batch/CmdLine.h"
-#include "output/TextMapReader.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -36,9 +35,6 @@
 #endif
 
 namespace {
-
-using DemoData::compoundCount;
-using DemoData::compounds;
 
 int usage()
 {
@@ -127,35 +123,14 @@ int main(int argc, char** argv)
     const double scriptS = clock.nsecsElapsed() * 1e-9;
     const int exitStatus = run.exitStatus() == QProcess::NormalExit ? run.exitCode() : -1;
 
-    // The saved maps against the truth: every sample pixel counts 1 until a
-    // saved text map gives its value.
-    DemoData::Truth truth;
-    if (!truth.read(d.path(), width, height)) {
-        std::fprintf(stderr, "batch-demo: cannot read the truth maps of %s\n", qPrintable(dir));
+    // The saved maps against the truth.
+    int mapsSaved = 0;
+    double mae = 0.0;
+    QString error;
+    if (!DemoData::savedFractionError(d.path(), width, height, &mapsSaved, &mae, &error)) {
+        std::fprintf(stderr, "batch-demo: %s\n", qPrintable(error));
         return 1;
     }
-    int mapsSaved = 0;
-    std::vector<std::vector<double>> saved(compoundCount, std::vector<double>(truth.thickness.size(), std::nan("")));
-    for (int k = 0; k < compoundCount; ++k) {
-        const QString stem = QStringLiteral("results/fraction_%1-%2").arg(QLatin1String(compounds[k])).arg(k);
-        if (QFile::exists(d.filePath(stem + QStringLiteral(".tif"))))
-            ++mapsSaved;
-        TextMapReader::Map map;
-        QString readError;
-        if (!TextMapReader::read(d.filePath(stem + QStringLiteral(".dat")), TextMapFormat{false, true}, &map,
-                                 &readError)) {
-            std::fprintf(stderr, "batch-demo: %s\n", qPrintable(readError));
-            continue;
-        }
-        ++mapsSaved;
-        for (const TextMapReader::Point& p : map.points)
-            if (p.x >= 0 && p.y >= 0 && p.x < width && p.y < height)
-                saved[std::size_t(k)][std::size_t(p.y) * std::size_t(width) + std::size_t(p.x)] = p.value;
-    }
-    double mae = 0.0, p95 = 0.0;
-    DemoData::fractionErrors(truth, [&](int k, int x, int y) {
-        return saved[std::size_t(k)][std::size_t(y) * std::size_t(width) + std::size_t(x)];
-    }, &mae, &p95);
     std::printf("script_s: %.3f\n", scriptS);
     std::printf("lines: %d\n", commandLines(d.filePath(QStringLiteral("analysis.bat"))));
     std::printf("maps_saved: %d\n", mapsSaved);

@@ -1,3 +1,4 @@
+#include "base/LogCategories.h"
 #include "base/StartupOptions.h"
 #include "batch/BatchKeywords.h"
 #include "Body.h"
@@ -6,12 +7,16 @@
 #include "StartupBatch.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 #include <QStyleFactory>
 #include <QTimer>
 #include <QTranslator>
 
 int main(int argc, char* argv[])
 {
+    // Diagnostic chatter stays out of the terminal unless asked for
+    // (QT_LOGGING_RULES="orv.*.debug=true", which wins over these rules).
+    QLoggingCategory::setFilterRules(QString::fromLatin1(LogCategories::quietRules()));
     ColorTables::init();
     BatchKeywords::init();
 

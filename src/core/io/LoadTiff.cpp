@@ -2,8 +2,37 @@
 
 #include "io/TiffData.h"
 
+#include <QThread>
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// The files of one request as the readers fill them: slot k is the k-th file
+// to read. Readers take slots in order, at most `window` ahead of the one the
+// loader hands out next, and mark each done; the loader waits for the slot
+// it needs.
+struct ReadAhead {
+    struct Slot {
+        std::unique_ptr<TiffData> data;
+        bool ok = false;
+        bool done = false;
+    };
+    std::vector<Slot> items;
+    std::mutex mutex;
+    std::condition_variable changed;
+    int nextToRead = 0;
+    int nextToHand = 0;
+    int window = 1;
+    bool quit = false;
+};
+
+} // namespace
 
 LoadTiff::LoadTiff(QObject* parent)
     : QObject(parent)
@@ -32,19 +61,72 @@ void LoadTiff::loadTiffs(QStringList files, int skip, int cutFirst, int cutLast)
     const int request = ++m_lastRequest;
     m_busy = true;
 
-    const int asked = filesToRead(files.size(), skip, cutFirst, cutLast);
+    const int asked = isCancelled(request) ? 0 : filesToRead(files.size(), skip, cutFirst, cutLast);
     const qint64 step = std::max(skip, 1);
-    qint64 i = std::max(cutFirst, 0);
-    for (int done = 0; done < asked && !isCancelled(request); ++done, i += step) {
-        auto data = std::make_unique<TiffData>();
-        const bool ok = data->read(files[int(i)], m_renderOnLoad.load());
+    const qint64 first = std::max(cutFirst, 0);
+    const auto fileNo = [step, first](int k) { return int(first + k * step); };
+    const bool render = m_renderOnLoad.load();
+    const int readers = std::min(asked, m_readers > 0 ? m_readers.load() : std::max(1, QThread::idealThreadCount()));
+
+    const QStringList& names = files;   // read by every reader: no detaching
+    ReadAhead ahead;
+    ahead.items.resize(std::size_t(asked));
+    ahead.window = 2 * readers;
+    const auto readFiles = [&] {
+        std::unique_lock<std::mutex> lock(ahead.mutex);
+        for (;;) {
+            ahead.changed.wait(lock, [&] {
+                return ahead.quit || ahead.nextToRead >= asked || ahead.nextToRead < ahead.nextToHand + ahead.window;
+            });
+            if (ahead.quit || ahead.nextToRead >= asked || isCancelled(request))
+                return;
+            const int k = ahead.nextToRead++;
+            lock.unlock();
+            auto data = std::make_unique<TiffData>();
+            const bool ok = data->read(names.at(fileNo(k)), render);
+            lock.lock();
+            ahead.items[std::size_t(k)].data = std::move(data);
+            ahead.items[std::size_t(k)].ok = ok;
+            ahead.items[std::size_t(k)].done = true;
+            ahead.changed.notify_all();
+        }
+    };
+    std::vector<std::thread> pool;
+    for (int t = 0; t < readers; ++t)
+        pool.emplace_back(readFiles);
+
+    for (int done = 0; done < asked && !isCancelled(request); ++done) {
+        std::unique_ptr<TiffData> data;
+        bool ok = false;
+        {
+            std::unique_lock<std::mutex> lock(ahead.mutex);
+            ReadAhead::Slot& slot = ahead.items[std::size_t(done)];
+            // A reader that saw the cancel leaves its slot unread: look
+            // at the cancel now and then.
+            while (!slot.done && !isCancelled(request))
+                ahead.changed.wait_for(lock, std::chrono::milliseconds(20));
+            if (!slot.done)
+                break;
+            data = std::move(slot.data);
+            ok = slot.ok;
+            ahead.nextToHand = done + 1;
+            ahead.changed.notify_all();
+        }
         if (isCancelled(request))
             break;
         if (ok)
-            emit loaded(data.release(), int(i));
+            emit loaded(data.release(), fileNo(done));
         emit progress(done + 1, asked);
     }
 
+    {
+        std::lock_guard<std::mutex> lock(ahead.mutex);
+        ahead.quit = true;
+        ahead.changed.notify_all();
+    }
+    for (std::thread& t : pool)
+        t.join();
+    // Images read ahead of a cancel go with `ahead`.
     m_busy = false;
     emit finishLoadFiles();
 }

@@ -20,6 +20,12 @@ class TiffData;
 // finishLoadFiles(), so a caller that counts its requests and their finishes
 // knows when images of an old request can no longer arrive. Requests with a
 // number above n are not affected. Raising the limit never lowers it.
+//
+// Reading: a request reads its files on a few threads of its own (decoding
+// and the first writes into fresh memory are most of the time, and the
+// operating system keeps the files in its cache), a few files ahead of the
+// one the loader hands out next; the images still leave in list order, each
+// followed by its progress, from the loader's thread.
 class LoadTiff : public QObject
 {
     Q_OBJECT
@@ -34,6 +40,9 @@ public:
     // Whether each image renders its display picture as it is read (the
     // default) or when it is first shown; thread-safe.
     void setRenderOnLoad(bool f) { m_renderOnLoad = f; }
+    // Threads that read the files of a request (<= 0, the default: one per
+    // processor); thread-safe, taken at the start of each request.
+    void setReaders(int n) { m_readers = n; }
 
     // Number of files loadTiffs() reads from a list of `fileCount` files:
     // indices cutFirst, cutFirst + skip, ... below fileCount - cutLast.
@@ -62,5 +71,6 @@ private:
     std::atomic<bool> m_busy{false};
     std::atomic<int> m_cancelledUpTo{0};
     std::atomic<bool> m_renderOnLoad{true};
+    std::atomic<int> m_readers{0};
     int m_lastRequest = 0;   // touched only by the loader's thread
 };

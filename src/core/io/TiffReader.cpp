@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <tiffio.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -105,15 +106,26 @@ bool ImageReaders::readTiff(const QString& fileName, ImageContent& out)
         return false;
     }
 
+    // Whole strips straight into the samples: an uncompressed strip is read
+    // into place without a copy in between, and the range follows each strip
+    // while it is still in the cache.
     quint16* samples = reinterpret_cast<quint16*>(out.samples.get());
-    for (uint32_t row = 0; row < height; ++row) {
-        quint16* line = samples + size_t(row) * width;
-        if (TIFFReadScanline(tif.get(), line, row, 0) < 0) {
+    uint32_t rowsPerStrip = height;
+    TIFFGetFieldDefaulted(tif.get(), TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+    if (rowsPerStrip == 0 || rowsPerStrip > height)
+        rowsPerStrip = height;
+    const tstrip_t strips = TIFFNumberOfStrips(tif.get());
+    for (uint32_t row = 0; row < height; row += rowsPerStrip) {
+        const uint32_t rows = std::min(rowsPerStrip, height - row);
+        const tmsize_t bytes = tmsize_t(rows) * scanline;
+        quint16* first = samples + size_t(row) * width;
+        const tstrip_t strip = TIFFComputeStrip(tif.get(), row, 0);
+        if (strip >= strips || TIFFReadEncodedStrip(tif.get(), strip, first, bytes) != bytes) {
             qCDebug(lcIo).noquote() << "Error on reading scanline" << row << fileName;
             out.samples.reset();
             return false;
         }
-        out.widenRange16(line, width);
+        out.widenRange16(first, size_t(rows) * width);
     }
     out.scanlineBytes = quint32(scanline);
     return true;

@@ -3,18 +3,90 @@
 #include "base/LogCategories.h"
 #include "display/ColorScale.h"
 #include "io/TiffData.h"
+#include "processing/ImageAlignmentBits.h"
 
 #include <QDebug>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
+namespace {
+
+#if defined(__x86_64__) && defined(__linux__) && defined(__GNUC__)
+#define ORV_WIDE_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define ORV_WIDE_CLONES
+#endif
+
+// One row of the edge image from the rows above (a), at (b) and below (c),
+// each holding P(x) at index x + 1 for x = -1 ... w.
+ORV_WIDE_CLONES
+void edgeRow(const qint32* __restrict a, const qint32* __restrict b, const qint32* __restrict c,
+             qint32* __restrict e, int w)
+{
+    for (int x = 0; x < w; ++x) {
+        const qint32 gx = (a[x + 2] + b[x + 2] + c[x + 2]) - (a[x] + b[x] + c[x]);
+        const qint32 gy = (c[x] + c[x + 1] + c[x + 2]) - (a[x] + a[x + 1] + a[x + 2]);
+        const qint32 ax = gx < 0 ? -gx : gx, ay = gy < 0 ? -gy : gy;
+        e[x] = ax > ay ? ax : ay;
+    }
+}
+
+} // namespace
+
 namespace ImageAlignment {
+
+bool forEachEdgeRow16(const TiffData& source, bool applyShift,
+                      const std::function<void(int y, const qint32* edges)>& row)
+{
+    constexpr quint32 largest = 1u << 15;
+    if (!source.is16Bit() || !source.row16(0) || source.width() > largest || source.height() > largest)
+        return false;
+    const int w = int(source.width()), h = int(source.height());
+    const qint64 sx = applyShift ? source.shiftX() : 0, sy = applyShift ? source.shiftY() : 0;
+    // Three rows of P(x, v) for x = -1 ... w (index x + 1), 0 outside the image.
+    std::vector<qint32> store(3 * (std::size_t(w) + 2));
+    std::vector<qint32> edges(static_cast<std::size_t>(w));
+    const auto fetch = [&](int v, qint32* out) {
+        std::fill(out, out + w + 2, 0);
+        const qint64 r = v - sy;
+        if (r < 0 || r >= h)
+            return;
+        const quint16* src = source.row16(quint32(r));
+        const qint64 x0 = qMax<qint64>(-1, sx), x1 = qMin<qint64>(w, w - 1 + sx);
+        for (qint64 x = x0; x <= x1; ++x)
+            out[x + 1] = src[x - sx];
+    };
+    qint32* a = store.data();
+    qint32* b = a + w + 2;
+    qint32* c = b + w + 2;
+    fetch(-1, a);
+    fetch(0, b);
+    for (int y = 0; y < h; ++y) {
+        fetch(y + 1, c);
+        edgeRow(a, b, c, edges.data(), w);
+        row(y, edges.data());
+        qint32* oldest = a;
+        a = b;
+        b = c;
+        c = oldest;
+    }
+    return true;
+}
 
 ProcImage edgeImage(const TiffData& source, bool applyShift)
 {
     const int w = int(qMin<quint32>(source.width(), 1u << 15));
     const int h = int(qMin<quint32>(source.height(), 1u << 15));
     ProcImage out(w, h);
+    if (forEachEdgeRow16(source, applyShift, [&out, w](int y, const qint32* edges) {
+            double* dst = out.samples.data() + std::size_t(y) * std::size_t(w);
+            for (int x = 0; x < w; ++x)
+                dst[x] = edges[x];
+        })) {
+        out.computeRange();
+        return out;
+    }
     auto p = [&source, applyShift](int u, int v) {
         return applyShift ? source.sample(u, v) : source.sourceSample(quint32(u), quint32(v));
     };
@@ -104,16 +176,17 @@ double score(const ProcImage& binary, const ProcImage& reference, int sx, int sy
     return norm > 0.0 ? br / std::sqrt(norm) : 0.0;
 }
 
-SearchResult searchShift(const ProcImage& binary, const ProcImage& reference, int sx, int sy, double best)
+SearchResult climb(int width, int height, int sx, int sy, double best,
+                   const std::function<double(int sx, int sy)>& score)
 {
     SearchResult r{sx, sy, best, 0};
     // Every step raises the score strictly, so no position repeats; the cap
     // only guards against a score that is not a number.
-    const qint64 cap = 4 * (qint64(binary.width) + binary.height) + 16;
+    const qint64 cap = 4 * (qint64(width) + height) + 16;
     for (qint64 step = 0; step < cap; ++step) {
         int found = -1;
         for (int k = 0; k < neighbourCount; ++k) {
-            const double s = score(binary, reference, r.sx + neighbourDx[k], r.sy + neighbourDy[k]);
+            const double s = score(r.sx + neighbourDx[k], r.sy + neighbourDy[k]);
             if (s > r.score) {
                 r.score = s;
                 found = k;
@@ -126,6 +199,15 @@ SearchResult searchShift(const ProcImage& binary, const ProcImage& reference, in
         ++r.steps;
     }
     return r;
+}
+
+SearchResult searchShift(const ProcImage& binary, const ProcImage& reference, int sx, int sy, double best)
+{
+    PackedBinary b, r;
+    if (binary.width == reference.width && binary.height == reference.height && b.pack(binary) && r.pack(reference))
+        return PackedBinary::searchShift(b, r, sx, sy, best);
+    return climb(binary.width, binary.height, sx, sy, best,
+                 [&](int x, int y) { return score(binary, reference, x, y); });
 }
 
 QImage overlay(const ProcImage& binary, const ProcImage& reference, int sx, int sy, int width, int height)

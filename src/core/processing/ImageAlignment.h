@@ -3,6 +3,7 @@
 #include "processing/ProcImage.h"
 
 #include <QImage>
+#include <functional>
 
 class TiffData;
 struct ColorMapper;
@@ -18,6 +19,13 @@ namespace ImageAlignment {
 // image's alignment shift (applyShift) or from the unshifted samples, 0
 // outside the image. The range is computed.
 ProcImage edgeImage(const TiffData& source, bool applyShift = true);
+
+// The same edge image of a 16-bit source row by row as integers (sums of
+// 16-bit samples, so exactly the values above): row(y, edges) for y = 0 ...
+// height - 1, edges[x] for x = 0 ... width - 1. False, without a call, for
+// other sample types and for sources wider or higher than 32768 pixels.
+bool forEachEdgeRow16(const TiffData& source, bool applyShift,
+                      const std::function<void(int y, const qint32* edges)>& row);
 
 // Sets the outermost pixel ring to 0 and recomputes the range: what the edge
 // operator finds there is the image's border against the zeros outside, the
@@ -56,7 +64,12 @@ struct SearchResult {
 // Steepest ascent from (sx, sy) with the score `best` there: at each step the
 // neighbour with the highest score strictly above best (ties to the earlier
 // one in search order) becomes the position, until none improves.
+// Binary images (samples 0 and 1 only) are scored packed (PackedBinary),
+// with the same scores.
 SearchResult searchShift(const ProcImage& binary, const ProcImage& reference, int sx, int sy, double best);
+// That climb for images of width x height with any score(sx, sy).
+SearchResult climb(int width, int height, int sx, int sy, double best,
+                   const std::function<double(int sx, int sy)>& score);
 
 // The comparison picture, width x height RGB: at (k, j) red 255 reference(k, j),
 // green 255 binary(k - sx, j - sy), blue 0; blue 255 alone where (k - sx,

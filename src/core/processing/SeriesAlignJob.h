@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/SlicedJob.h"
+#include "processing/ImageAlignmentBits.h"
 #include "processing/ProcImage.h"
 
 #include <QPoint>
@@ -19,6 +20,12 @@ class TiffData;
 // never moved). An image whose size differs from the reference's is left
 // alone ("size mis-match"). The images are not owned and must stay alive
 // until the job is done; the worker reads only their samples.
+//
+// The binary images do not depend on the shifts found, so a slice that finds
+// its image's binary image missing makes those of the next few images at
+// once, on several threads, packed (PackedBinary); only the climbs go one
+// image after the other. The shifts and scores are those of the climb over
+// double images, value for value.
 class SeriesAlignJob : public SlicedJob
 {
 public:
@@ -40,10 +47,24 @@ public:
 
     // All slices in the calling thread, then finish(false).
     int runHere();
+    // Threads that make binary images ahead (<= 0, the default: one per
+    // processor); set before the job starts.
+    void setThreads(int threads) { m_threads = threads; }
 
 private:
+    // The packed binary images of the images from `index` on, a batch of them.
+    void prepareFrom(int index);
+    // The climb over double images, for a reference that is not binary.
+    void alignPlain(int index, const TiffData& image);
+    void store(int index, const ImageAlignment::SearchResult& r);
+
     std::vector<TiffData*> m_images;
     ProcImage m_reference;
+    PackedBinary m_packedReference;
+    bool m_packed = false;
+    std::vector<PackedBinary> m_binaries;   // made ahead, released when used
+    int m_preparedEnd = 0;
+    int m_threads = 0;
     double m_threshold;
     std::vector<QPoint> m_shifts;
     std::vector<char> m_found;

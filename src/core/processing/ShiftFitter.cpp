@@ -4,7 +4,12 @@
 
 #include <QtGlobal>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
+
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <utility>
 
@@ -83,23 +88,12 @@ double ShiftFitter::cost(const double* e, const double* v, int n, double s0, dou
     return used > 0 ? sum / used : std::nan("");
 }
 
-double ShiftFitter::fit(const double* e, const double* v, int n, double s0) const
+double ShiftFitter::bestShift(const double* costs, double s0)
 {
-    if (!isValid() || !std::isfinite(s0))
-        return s0;
-    const double lo = m_eStd + s0 + regionLo, hi = m_eStd + s0 + regionHi;
-    constexpr int steps = int(2.0 * searchHalfWidth / searchStep + 0.5) + 1;
-    double costs[steps];
-    int best = -1;
-    for (int k = 0; k < steps; ++k) {
-        const double s = s0 - searchHalfWidth + k * searchStep;
-        int used = 0;
-        costs[k] = sumOfSquares(e, v, n, lo, hi, s, &used);
-        if (used < minPoints)
-            return s0;
-        if (best < 0 || costs[k] < costs[best])
+    int best = 0;
+    for (int k = 1; k < steps; ++k)
+        if (costs[k] < costs[best])
             best = k;
-    }
     const double sBest = s0 - searchHalfWidth + best * searchStep;
     if (best == 0 || best == steps - 1)
         return sBest;
@@ -109,4 +103,144 @@ double ShiftFitter::fit(const double* e, const double* v, int n, double s0) cons
         return sBest;
     const double offset = 0.5 * (a - c) / curvature;
     return sBest + qBound(-1.0, offset, 1.0) * searchStep;
+}
+
+double ShiftFitter::fitPlain(const double* e, const double* v, int n, double s0) const
+{
+    if (!isValid() || !std::isfinite(s0))
+        return s0;
+    const double lo = m_eStd + s0 + regionLo, hi = m_eStd + s0 + regionHi;
+    double costs[steps];
+    for (int k = 0; k < steps; ++k) {
+        const double s = s0 - searchHalfWidth + k * searchStep;
+        int used = 0;
+        costs[k] = sumOfSquares(e, v, n, lo, hi, s, &used);
+        if (used < minPoints)
+            return s0;
+    }
+    return bestShift(costs, s0);
+}
+
+namespace {
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#define ORV_FIT_AVX2 1
+std::atomic<bool> g_wideAllowed{true};
+
+// The four sets of sums of fourCosts() with one AVX2 lane per trial shift:
+// each lane does the scalar operations in the scalar order (no fused
+// multiply-add), so the sums are the same to the last bit.
+__attribute__((target("avx2"))) void fourSumsAvx2(const double* pe, const double* pv, int m, const double* s,
+                                                  const double* table, double last, double start,
+                                                  double inverseStep, double* st, double* stt, double* stv)
+{
+    const __m256d shifts = _mm256_loadu_pd(s);
+    const __m256d first = _mm256_set1_pd(table[0]), end = _mm256_set1_pd(table[std::size_t(last)]);
+    const __m256d zero = _mm256_setzero_pd(), lastv = _mm256_set1_pd(last);
+    const __m256d startv = _mm256_set1_pd(start), inverse = _mm256_set1_pd(inverseStep);
+    const __m256d every = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));   // gather all four lanes
+    __m256d sumT = zero, sumTT = zero, sumTV = zero;
+    for (int j = 0; j < m; ++j) {
+        const __m256d u = _mm256_mul_pd(_mm256_sub_pd(_mm256_sub_pd(_mm256_set1_pd(pe[j]), shifts), startv), inverse);
+        const __m256d below = _mm256_cmp_pd(u, zero, _CMP_NGT_UQ);   // !(u > 0), NaN included
+        const __m256d beyond = _mm256_cmp_pd(u, lastv, _CMP_GE_OQ);
+        // Lanes at either end read the table at 0 and take the end value.
+        const __m256d inside = _mm256_blendv_pd(u, zero, _mm256_or_pd(below, beyond));
+        const __m128i index = _mm256_cvttpd_epi32(inside);
+        const __m256d w = _mm256_sub_pd(inside, _mm256_cvtepi32_pd(index));
+        const __m256d a = _mm256_mask_i32gather_pd(zero, table, index, every, 8);
+        const __m256d b = _mm256_mask_i32gather_pd(zero, table + 1, index, every, 8);
+        __m256d t = _mm256_add_pd(a, _mm256_mul_pd(_mm256_sub_pd(b, a), w));
+        t = _mm256_blendv_pd(t, end, beyond);
+        t = _mm256_blendv_pd(t, first, below);
+        sumT = _mm256_add_pd(sumT, t);
+        sumTT = _mm256_add_pd(sumTT, _mm256_mul_pd(t, t));
+        sumTV = _mm256_add_pd(sumTV, _mm256_mul_pd(t, _mm256_set1_pd(pv[j])));
+    }
+    _mm256_storeu_pd(st, sumT);
+    _mm256_storeu_pd(stt, sumTT);
+    _mm256_storeu_pd(stv, sumTV);
+}
+
+bool useAvx2()
+{
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has && g_wideAllowed.load(std::memory_order_relaxed);
+}
+#endif
+
+} // namespace
+
+void ShiftFitter::allowWideVectors(bool allow)
+{
+#ifdef ORV_FIT_AVX2
+    g_wideAllowed = allow;
+#else
+    Q_UNUSED(allow);
+#endif
+}
+
+void ShiftFitter::fourCosts(const double* pe, const double* pv, int m, double sv, double svv, double s0,
+                            int first, double* costs) const
+{
+    // Four independent sets of sums: the additions of one shift do not wait
+    // for each other's, and each shift still adds its points in order.
+    double s[4], st[4] = {}, stt[4] = {}, stv[4] = {};
+    for (int l = 0; l < 4; ++l)
+        s[l] = s0 - searchHalfWidth + (first + l) * searchStep;
+#ifdef ORV_FIT_AVX2
+    if (useAvx2()) {
+        fourSumsAvx2(pe, pv, m, s, m_table.data(), double(m_table.size() - 1), m_start, m_inverseStep, st, stt, stv);
+    } else
+#endif
+    {
+        for (int j = 0; j < m; ++j) {
+            const double x = pe[j], y = pv[j];
+            for (int l = 0; l < 4; ++l) {
+                const double t = standardAt(x - s[l]);
+                st[l] += t;
+                stt[l] += t * t;
+                stv[l] += t * y;
+            }
+        }
+    }
+    for (int l = 0; l < 4; ++l) {
+        const double ctt = stt[l] - st[l] * st[l] / m, ctv = stv[l] - st[l] * sv / m, cvv = svv - sv * sv / m;
+        costs[l] = ctt > 0.0 ? cvv - ctv * ctv / ctt : cvv;
+    }
+}
+
+double ShiftFitter::fit(const double* e, const double* v, int n, double s0) const
+{
+    if (!isValid() || !std::isfinite(s0))
+        return s0;
+    const double lo = m_eStd + s0 + regionLo, hi = m_eStd + s0 + regionHi;
+    // The region's points do not depend on the trial shift: gather them, and
+    // the sums of the block's own values, once.
+    constexpr int inlinePoints = 256;
+    double inlineStore[2 * inlinePoints];
+    std::vector<double> heapStore;
+    double* pe = inlineStore;
+    if (n > inlinePoints) {
+        heapStore.resize(2 * std::size_t(n));
+        pe = heapStore.data();
+    }
+    double* pv = pe + std::max(n, inlinePoints);
+    int m = 0;
+    double sv = 0.0, svv = 0.0;
+    for (int i = 0; i < n; ++i) {
+        if (!(e[i] >= lo && e[i] <= hi) || !std::isfinite(v[i]))
+            continue;
+        pe[m] = e[i];
+        pv[m] = v[i];
+        sv += v[i];
+        svv += v[i] * v[i];
+        ++m;
+    }
+    if (m < minPoints)
+        return s0;
+    double costs[(steps + 3) / 4 * 4];
+    for (int k = 0; k < steps; k += 4)
+        fourCosts(pe, pv, m, sv, svv, s0, k, costs + k);
+    return bestShift(costs, s0);
 }

@@ -61,6 +61,8 @@ private slots:
     void busyWhileLoading();
     void cancelWhileReading();
     void cancelQueuedRequests();
+    void readersKeepListOrder_data();
+    void readersKeepListOrder();
 
 private:
     // Files <prefix>0.tif ... <prefix>(n-1).tif; file i holds the value i.
@@ -220,6 +222,47 @@ void TestLoadTiff::cancelQueuedRequests()
     waitForFinishes(3);
     QCOMPARE(m_collector->log,
              QStringList({"finish", "finish", "loaded 1 queued1.tif value 1", "progress 1/1", "finish"}));
+}
+
+void TestLoadTiff::readersKeepListOrder_data()
+{
+    QTest::addColumn<int>("readers");
+    QTest::addColumn<int>("cancelAt");   // deliveries before the request is cancelled; -1: never
+    QTest::newRow("one reader") << 1 << -1;
+    QTest::newRow("three readers") << 3 << -1;
+    QTest::newRow("more readers than files") << 16 << -1;
+    QTest::newRow("cancel with files read ahead") << 4 << 3;
+}
+
+// However many threads read, the images leave in list order, each followed
+// by its progress; after a cancel nothing more leaves, read ahead or not.
+void TestLoadTiff::readersKeepListOrder()
+{
+    QFETCH(int, readers);
+    QFETCH(int, cancelAt);
+    static int series = 0;
+    const QString prefix = QString("order%1_").arg(series++);
+    const QStringList files = writeSeries(prefix, 12);
+    QCOMPARE(files.size(), 12);
+    m_loader->setReaders(readers);
+    int delivered = 0;
+    connect(m_loader, &LoadTiff::loaded, m_loader, [this, &delivered, cancelAt] {
+        if (++delivered == cancelAt)
+            m_loader->cancelRequestsUpTo(1);
+    }, Qt::DirectConnection);
+    m_thread->start();
+    emit m_requester->load(files, 2, 1, 0);   // files 1, 3, ..., 11
+    waitForFinishes(1);
+
+    const int asked = 6;
+    const int expected = cancelAt < 0 ? asked : cancelAt;
+    QStringList log;
+    for (int k = 0; k < expected; ++k) {
+        const int i = 1 + 2 * k;
+        log << QString("loaded %1 %2%3.tif value %1").arg(i).arg(prefix).arg(i) << QString("progress %1/%2").arg(k + 1).arg(asked);
+    }
+    log << "finish";
+    QCOMPARE(m_collector->log, log);
 }
 
 QTEST_GUILESS_MAIN(TestLoadTiff)

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "BodyContext.h"
+
+#include <QObject>
+#include <memory>
+
+class CommandTable;
+class ElementRunJob;
+class JobRunner;
+struct AreaRunInput;
+
+// The 2D runs over an area: LCF/MLCF, elements, residual absorption and the
+// Fourier analysis. Each run is a job on the run runner: its slices compute a
+// band of grid rows off the GUI thread and record it into the analyzer's
+// maps; the band hook shows the progress (and the maps with "Disp. on Time"),
+// and the end of the run renders the maps and tells the batch the run is
+// done. The one place that knows which run is going.
+class RunController : public QObject
+{
+    Q_OBJECT
+public:
+    explicit RunController(BodyContext& c);
+
+    // The runner holds a run.
+    bool isRunning() const;
+    // A run was asked for and has not ended or been stopped (the live
+    // analysis of the spectrum under the mouse waits meanwhile).
+    bool running2D() const { return m_running2D; }
+    void stopAndWait();
+
+    void startLCF2DAnalysis();
+    void stop2DAnalysis();
+    void analyzeASpectrumFinished();
+    void generateResImages();
+    void startElems2DAnalysis();
+    void stopElems2DAnalysis();
+    void analyzeElemsFinished();
+    void generateElemsResImages();
+    void startRA2DAnalysis();
+    void generateRAResImage();
+    void execFourierA();
+
+signals:
+    // A run has ended; relayed as Body::finishBatchExec().
+    void workEnded();
+
+private:
+    enum class RunKind { None, Lcf, Elements, Residual, Fourier };
+
+    // What a run reads: the series, its grid over the selected area (else
+    // the whole image) with the form's half sizes, the shift map, the mask.
+    AreaRunInput runInput() const;
+    void runnerFinished(bool stopped);
+    void endRun(bool stopped);
+    void addCommands(CommandTable& t);
+    // analyzer_exec_LCF, analyzer_exec_elems, analyzer_exec_ra.
+    bool startBatchRun(int id);
+
+    BodyContext& m_c;
+    JobRunner* m_runner = nullptr;
+    std::shared_ptr<ElementRunJob> m_lastElementJob;
+    // Which run the runner holds: its end does what that run's end does.
+    RunKind m_runKind = RunKind::None;
+    bool m_running2D = false;
+};

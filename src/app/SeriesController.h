@@ -1,0 +1,76 @@
+#pragma once
+
+#include "BatchWait.h"
+#include "BodyContext.h"
+#include "io/ImageSeries.h"
+
+#include <QObject>
+#include <QStringList>
+
+class CommandTable;
+class LoadTiff;
+class SelectDataFiles;
+class TiffData;
+
+// The two image series (I1 "Data" and I0) and their loading: the loaders
+// (Body moves them into their threads), reading and clearing a series, the
+// images arriving, the image size, and the batch words of the series and
+// their panels.
+class SeriesController : public QObject
+{
+    Q_OBJECT
+public:
+    explicit SeriesController(BodyContext& c);
+    ~SeriesController() override;
+
+    const ImageSeries& i1() const { return m_i1; }
+    const ImageSeries& i0() const { return m_i0; }
+    ImageSeries& series(bool i1) { return i1 ? m_i1 : m_i0; }
+    SelectDataFiles* panel(bool i1) const;
+    LoadTiff* loader(bool i1) const { return i1 ? m_i1Loader : m_i0Loader; }
+    // Size of the first I1 image; -1 while none has arrived.
+    int imageWidth() const { return m_imageWidth; }
+    int imageHeight() const { return m_imageHeight; }
+    void setImageSize(int width, int height);
+    bool isLoading() const { return m_i1Book.isLoading() || m_i0Book.isLoading(); }
+
+    void clearFiles(bool i1);
+    void readFiles(bool i1, const QStringList& files, bool newFile);
+    void loadedI1(TiffData* data, int fNo);
+    void loadedI0(TiffData* data, int fNo);
+    // Every long job that reads the series ends before a series changes.
+    void stopWorkOnSeries();
+    // Drops what the loaders still have to read (before they are destroyed).
+    void cancelLoads();
+
+    // Whether the load with request number `request` has ended.
+    bool loadArrived(bool i1, int request) const;
+    // What went missing of the last load, empty when every file arrived.
+    QString loadShortfall(bool i1) const;
+
+signals:
+    void loadI1Files(QStringList files, int skip, int cutFirst, int cutLast);
+    void loadI0Files(QStringList files, int skip, int cutFirst, int cutLast);
+    // A loader finished its list; relayed as Body::finishBatchExec().
+    void workEnded();
+
+private:
+    void loaderFinished(bool i1);
+    // Spectrum, image size, slider and selection after I1 images arrived.
+    void refreshAfterI1Images();
+    void addCommands(CommandTable& t);
+    // Starts a series load of the batch; false (failed) when it has no file.
+    bool batchLoad(bool i1, const QStringList& files, bool newFile);
+
+    BodyContext& m_c;
+    LoadTiff* m_i1Loader = nullptr;
+    LoadTiff* m_i0Loader = nullptr;
+    ImageSeries m_i1;
+    ImageSeries m_i0;
+    SeriesLoadBook m_i1Book;
+    SeriesLoadBook m_i0Book;
+    SeriesLoadRequest m_lastLoad[2];   // 0: I1, 1: I0
+    bool m_warnedI0Size = false;
+    int m_imageWidth = -1;
+    int m_imageHeight = -1;
+};
