@@ -25,10 +25,11 @@ using namespace BatchKeywords;
 
 namespace {
 
-// A map is worth a dataset once a run has written a value into it.
+// A map belongs to the analysis once a run has set it up (a block that
+// could not be fitted holds NaN, which is a result too).
 bool hasValues(const Analyzed2DRes* map)
 {
-    return map && map->data() && map->minValue() <= map->maxValue();
+    return map && map->data();
 }
 
 const char* const rFactorFormula =

@@ -2,6 +2,7 @@
 
 #include "io/Hdf5Catalog.h"
 
+#include <QMetaType>
 #include <QString>
 #include <vector>
 
@@ -21,6 +22,8 @@ struct Hdf5Scan {
     // The known layout the paths came from, or empty.
     QString layout;
 };
+
+Q_DECLARE_METATYPE(Hdf5Scan)
 
 // What loading a checked scan will do.
 struct Hdf5ScanPlan {

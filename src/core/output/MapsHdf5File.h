@@ -48,8 +48,8 @@ struct MapsFileContent {
 namespace MapsHdf5File {
 
 // Writes `content` to `path`. False, with a message naming the file, when
-// there is no map with values or the file cannot be written; the target is
-// then left as it was.
+// there is no map with a value array or the file cannot be written; the
+// target is then left as it was.
 bool write(const MapsFileContent& content, const QString& path, QString* error);
 
 // A dataset name from free text: letters, digits and "_" kept, everything
