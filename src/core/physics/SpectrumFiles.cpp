@@ -2,6 +2,7 @@
 
 #include "base/FileCheck.h"
 #include "base/LogCategories.h"
+#include "base/NaturalLog.h"
 #include "base/TextLines.h"
 #include "physics/PhysConst.h"
 #include "physics/Spectrum.h"
@@ -116,7 +117,7 @@ bool read9809Lines(LineReader& in, const Line* first, PointSink& sink, const QSt
         const double i0 = fields.number(3);
         const double i1 = fields.number(4);
         const double e = PhysConst::hc / (2.0 * d * std::sin(theta * PhysConst::anglePi / 180.0));
-        const double mu = (i0 * i1 > 0.0) ? std::log(i0 / i1) : 1.0;
+        const double mu = (i0 * i1 > 0.0) ? NaturalLog::of(i0 / i1) : 1.0;
         sink.add(e, mu);
     }
     if (header) {

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/NaturalLog.h"
 #include "processing/I0Series.h"
 
-#include <cmath>
 #include <vector>
 
 class Spectrum;
@@ -24,12 +24,13 @@ public:
 
     // The value of one energy from the two sums: S1 / S0 in fluorescence
     // (a zero S0 gives an infinite or NaN value), ln(S0 / S1) in transmission
-    // when S1 * S0 > 0 and 1 otherwise.
+    // when S1 * S0 > 0 and 1 otherwise. The logarithm is the program's one
+    // (NaturalLog), which the whole-area runs take on whole rows of sums.
     static double value(double s0, double s1, bool fluorescence)
     {
         if (fluorescence)
             return s1 / s0;
-        return s1 * s0 > 0.0 ? std::log(s0 / s1) : 1.0;
+        return s1 * s0 > 0.0 ? NaturalLog::of(s0 / s1) : 1.0;
     }
 
     // The absorption spectrum of pixel (x, y): one point (energy, value) per I1

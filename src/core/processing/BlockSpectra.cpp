@@ -5,6 +5,7 @@
 #include "base/RunOnThreads.h"
 #include "io/TiffData.h"
 #include "physics/Spectrum.h"
+#include "processing/AbsorptionRows.h"
 #include "processing/AbsorptionSpectrum.h"
 #include "processing/GridBlockSums.h"
 
@@ -89,33 +90,46 @@ bool BlockSpectra::build(const AbsorptionSpectrum& source, const BlockGrid& grid
     const bool raw = kind == RawSums;
     const int cols = m_grid.columns();
     const int rows = m_grid.rows();
-    std::atomic<int> nextImage{0};
+    // Work items are a few grid rows of one image, so that threads share the
+    // rows of an image as well as the images.
+    const int chunkRows = qBound(1, rows, 8);
+    const qint64 chunks = (rows + chunkRows - 1) / chunkRows;
+    const qint64 items = chunks * n;
+    std::atomic<qint64> nextItem{0};
     auto work = [&]() {
         GridBlockSums s1(&m_grid), sa(&m_grid), sb(&m_grid);
         std::vector<double> r1(std::size_t(cols), 0.0), ra(std::size_t(cols), 0.0), rb(std::size_t(cols), 0.0);
-        for (int k = nextImage++; k < n; k = nextImage++) {
-            const double e = m_energies[std::size_t(k)];
-            const I0Series::Bracket br = i0.bracket(e);
-            const bool needA = !raw && br.count >= 1;
-            const bool needB = !raw && i0.needsSecond(br, e);
-            s1.setImage(i1[std::size_t(k)]);
-            if (needA)
-                sa.setImage(i0.image(br.a));
-            if (needB)
-                sb.setImage(i0.image(br.b));
-            for (int j = 0; j < rows; ++j) {
+        const std::vector<double> zeros(std::size_t(cols), 0.0);
+        int current = -1;
+        bool needA = false, needB = false;
+        AbsorptionRows::Rule rule;
+        for (qint64 item = nextItem++; item < items; item = nextItem++) {
+            const int k = int(item / chunks);
+            const int j0 = int(item % chunks) * chunkRows;
+            const int j1 = qMin(rows, j0 + chunkRows);
+            if (k != current) {
+                current = k;
+                const double e = m_energies[std::size_t(k)];
+                const I0Series::Bracket br = i0.bracket(e);
+                needA = !raw && br.count >= 1;
+                needB = !raw && i0.needsSecond(br, e);
+                rule = AbsorptionRows::Rule::of(i0, br, e, fluorescence, raw);
+                s1.setImage(i1[std::size_t(k)]);
+                if (needA)
+                    sa.setImage(i0.image(br.a));
+                if (needB)
+                    sb.setImage(i0.image(br.b));
+            }
+            for (int j = j0; j < j1; ++j) {
                 s1.row(j, r1.data());
                 if (needA)
                     sa.row(j, ra.data());
                 if (needB)
                     sb.row(j, rb.data());
-                // Values first, then their places in the tiles: the loop that
-                // calls log keeps few values alive across the call.
+                // An I0 image whose sum the line does not need counts as 0,
+                // as in the point-by-point sums.
                 double* v = r1.data();
-                for (int i = 0; i < cols && !raw; ++i) {
-                    const double s0 = i0.valueAt(br, e, ra[std::size_t(i)], rb[std::size_t(i)]);
-                    v[i] = AbsorptionSpectrum::value(s0, v[i], fluorescence);
-                }
+                AbsorptionRows::values(rule, v, ra.data(), needB ? rb.data() : zeros.data(), v, cols);
                 // Runs of blocks that share a tile go to one line of it.
                 qint64 b = m_grid.index(0, j);
                 for (int i = 0; i < cols;) {
@@ -130,7 +144,7 @@ bool BlockSpectra::build(const AbsorptionSpectrum& source, const BlockGrid& grid
             }
         }
     };
-    const int nt = threadCount(threads, n);
+    const int nt = threadCount(threads, int(qMin<qint64>(items, 1 << 20)));
     runOnThreads(nt, [&work](int) { work(); });
     return true;
 }

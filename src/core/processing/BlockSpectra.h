@@ -13,8 +13,9 @@ class Spectrum;
 // The absorption value of every grid block at every I1 energy, computed image
 // by image: one pass over each I1 image and its two bracketing I0 images gives
 // the block sums of all blocks of the grid (running sums along rows, then along
-// the grid's columns), which become the values at once; images are spread over
-// threads. Storage is 8 bytes per block per image and nothing else that grows
+// the grid's columns), which become the values at once, a whole row of blocks
+// at a time (AbsorptionRows); a few rows of one image make a work item, so
+// threads share the rows of an image as well as the images. Storage is 8 bytes per block per image and nothing else that grows
 // with the stack: values are kept in tiles of `lanes` blocks, so one image
 // writes whole cache lines and the spectrum of a block reads `lanes` spectra's
 // worth of lines at a time.

@@ -3,6 +3,7 @@
 // line-end conventions separate lines, and the fast reader gives exactly the
 // numbers of a straightforward QTextStream reader on valid files.
 
+#include "base/NaturalLog.h"
 #include "DebugCapture.h"
 #include "physics/SpectrumFiles.h"
 #include "physics/XafsSpectrum.h"
@@ -60,7 +61,7 @@ Points oldReader(const QString& path, bool scan9809)
         } else if (scan9809 && items.size() > 4) {
             const double i0 = num(items.at(3)), i1 = num(items.at(4));
             out.push_back({hc / (2.0 * d * std::sin(num(items.at(1)) * 3.1415926535 / 180.0)),
-                           (i0 * i1 > 0.0) ? std::log(i0 / i1) : 1.0});
+                           (i0 * i1 > 0.0) ? NaturalLog::of(i0 / i1) : 1.0});
         }
     }
     Points finite;
