@@ -69,8 +69,10 @@ QString Hdf5Stack::imageName(const QString& file, const QString& dataset, int i)
 
 namespace {
 
-// A chunk cache holding every chunk that one image touches: with chunks
-// several images deep, the next images are read from the cache.
+// With chunks several images deep, a chunk cache holding every chunk that
+// one image touches: the next images are then read from the cache. Chunks of
+// one image each are read once; without a cache HDF5 reads them straight
+// into the image (uncompressed) instead of into the cache and then copying.
 Hdf5Id accessList(hid_t file, const QString& path, const Hdf5Dataset& info)
 {
     Hdf5Id dapl = Hdf5Id::plist(H5Pcreate(H5P_DATASET_ACCESS));
@@ -82,6 +84,10 @@ Hdf5Id accessList(hid_t file, const QString& path, const Hdf5Dataset& info)
     const int rank = H5Pget_chunk(dcpl.get(), 32, chunk);
     if (rank != info.rank())
         return dapl;
+    if (rank == 2 || chunk[0] <= 1) {
+        H5Pset_chunk_cache(dapl.get(), 0, 0, 1.0);
+        return dapl;
+    }
     double chunkBytes = double(info.bytes);
     for (int i = 0; i < rank; ++i)
         chunkBytes *= double(chunk[i]);
@@ -167,8 +173,9 @@ bool Hdf5Stack::read(int i, ImageContent& out, QString* error)
     const hsize_t count3[3] = {1, d->height, d->width};
     const hsize_t* startAt = d->rank == 3 ? start : start + 1;
     const hsize_t* countAt = d->rank == 3 ? count3 : count3 + 1;
-    const hsize_t pixels = hsize_t(d->width) * d->height;
-    const Hdf5Id memSpace = Hdf5Id::space(H5Screate_simple(1, &pixels, nullptr));
+    // The memory space has the selection's shape: HDF5 then copies whole
+    // rows instead of mapping element by element.
+    const Hdf5Id memSpace = Hdf5Id::space(H5Screate_simple(d->rank, countAt, nullptr));
     if (H5Sselect_hyperslab(d->fileSpace.get(), H5S_SELECT_SET, startAt, nullptr, countAt, nullptr) < 0
         || H5Dread(d->set.get(), Hdf5Read::memoryType(d->pixelType), memSpace.get(), d->fileSpace.get(), H5P_DEFAULT,
                    content.samples.get())
