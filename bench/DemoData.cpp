@@ -140,7 +140,8 @@ void fractionErrors(const Truth& truth, const QVector<Analyzed2DRes*>& fractionM
     fractionErrors(truth, [&](int k, int x, int y) { return fractionMaps[k]->value(x, y); }, mae, p95);
 }
 
-bool savedFractionError(const QString& dir, int width, int height, int* mapsSaved, double* mae, QString* error)
+bool savedFractionError(const QString& dir, int width, int height, int* mapsSaved, double* mae, QString* error,
+                        const QString& prefix)
 {
     Truth truth;
     if (!truth.read(dir, width, height)) {
@@ -151,7 +152,7 @@ bool savedFractionError(const QString& dir, int width, int height, int* mapsSave
     *mapsSaved = 0;
     std::vector<std::vector<double>> saved(compoundCount, std::vector<double>(truth.thickness.size(), std::nan("")));
     for (int k = 0; k < compoundCount; ++k) {
-        const QString stem = QStringLiteral("results/fraction_%1-%2").arg(QLatin1String(compounds[k])).arg(k);
+        const QString stem = QStringLiteral("results/%1fraction_%2-%3").arg(prefix).arg(QLatin1String(compounds[k])).arg(k);
         if (QFile::exists(d.filePath(stem + QStringLiteral(".tif"))))
             ++*mapsSaved;
         TextMapReader::Map map;

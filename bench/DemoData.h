@@ -73,12 +73,12 @@ void fractionErrorsOf(const std::vector<double>& errors, double* mae, double* p9
 void fractionErrors(const Truth& truth, const QVector<Analyzed2DRes*>& fractionMaps, double* mae, double* p95);
 
 // The fraction maps a demo's analysis script saved as text
-// (results/fraction_<compound>-<k>.dat) against the truth, as the
+// (results/<prefix>fraction_<compound>-<k>.dat) against the truth, as the
 // whole-run drivers report them: *mapsSaved counts the TIFF and text maps
 // found, *mae is the mean error over the sample pixels, a pixel missing from
 // a map counting 1. False (with *error) when the truth cannot be read.
 bool savedFractionError(const QString& dir, int width, int height, int* mapsSaved, double* mae,
-                        QString* error);
+                        QString* error, const QString& prefix = QString());
 
 // CPU time of the process so far (all threads), and its peak resident set
 // (VmHWM) in bytes (-1 when unknown).

@@ -12,7 +12,9 @@
 //   exit_status  the program's exit status
 //
 // Options: --program PATH (default: the orvantelle built with this driver),
-// --keep (leave the results of an earlier run in place before running).
+// --keep (leave the results of an earlier run in place before running),
+// --hdf5 (run analysis-hdf5.bat instead, the analysis of the HDF5 form of the
+// measurement written by make-demo --hdf5, and compare its hdf5_ maps).
 // The program's own output goes to stderr.
 
 #include "DemoData.h"
@@ -38,7 +40,7 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: batch-demo DIR [--program PATH] [--keep]\n");
+    std::fprintf(stderr, "usage: batch-demo DIR [--program PATH] [--keep] [--hdf5]\n");
     return 2;
 }
 
@@ -79,11 +81,14 @@ int main(int argc, char** argv)
     QString dir;
     QString program = QStringLiteral(ORV_PROGRAM);
     bool keep = false;
+    bool hdf5 = false;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--program") && i + 1 < args.size())
             program = args[++i];
         else if (args[i] == QLatin1String("--keep"))
             keep = true;
+        else if (args[i] == QLatin1String("--hdf5"))
+            hdf5 = true;
         else if (dir.isEmpty() && !args[i].startsWith(QLatin1String("--")))
             dir = args[i];
         else
@@ -92,16 +97,20 @@ int main(int argc, char** argv)
     if (dir.isEmpty())
         return usage();
     const QDir d(dir);
+    const QString script = hdf5 ? QStringLiteral("analysis-hdf5.bat") : QStringLiteral("analysis.bat");
+    const QString prefix = hdf5 ? QStringLiteral("hdf5_") : QString();
     const int width = param(dir, QStringLiteral("width")).toInt();
     const int height = param(dir, QStringLiteral("height")).toInt();
-    if (width <= 0 || height <= 0 || !d.exists(QStringLiteral("analysis.bat"))) {
-        std::fprintf(stderr, "batch-demo: %s is not a demo measurement (params.txt, analysis.bat)\n", qPrintable(dir));
+    if (width <= 0 || height <= 0 || !d.exists(script)) {
+        std::fprintf(stderr, "batch-demo: %s is not a demo measurement (params.txt, %s)\n", qPrintable(dir),
+                     qPrintable(script));
         return 1;
     }
     QDir results(d.filePath(QStringLiteral("results")));
     if (!keep && results.exists())
         for (const QString& name : results.entryList(QDir::Files))
-            results.remove(name);
+            if (name.startsWith(prefix))
+                results.remove(name);
     d.mkpath(QStringLiteral("results"));
 
     // The run, as a scheduler starts it.
@@ -114,7 +123,7 @@ int main(int argc, char** argv)
     run.setStandardOutputFile(QProcess::nullDevice());
     QElapsedTimer clock;
     clock.start();
-    run.start(program, {QStringLiteral("-e"), QStringLiteral("-b"), QStringLiteral("analysis.bat"), QStringLiteral("-x")});
+    run.start(program, {QStringLiteral("-e"), QStringLiteral("-b"), script, QStringLiteral("-x")});
     if (!run.waitForStarted(30000)) {
         std::fprintf(stderr, "batch-demo: cannot start %s\n", qPrintable(program));
         return 1;
@@ -127,12 +136,12 @@ int main(int argc, char** argv)
     int mapsSaved = 0;
     double mae = 0.0;
     QString error;
-    if (!DemoData::savedFractionError(d.path(), width, height, &mapsSaved, &mae, &error)) {
+    if (!DemoData::savedFractionError(d.path(), width, height, &mapsSaved, &mae, &error, prefix)) {
         std::fprintf(stderr, "batch-demo: %s\n", qPrintable(error));
         return 1;
     }
     std::printf("script_s: %.3f\n", scriptS);
-    std::printf("lines: %d\n", commandLines(d.filePath(QStringLiteral("analysis.bat"))));
+    std::printf("lines: %d\n", commandLines(d.filePath(script)));
     std::printf("maps_saved: %d\n", mapsSaved);
     std::printf("mae_saved: %.4f\n", mae);
     std::printf("exit_status: %d\n", exitStatus);

@@ -7,6 +7,7 @@
 #include "batch/BatchKeywords.h"
 #include "batchwindow/BatchCtrl.h"
 #include "CalibrationController.h"
+#include "DarkController.h"
 #include "RunController.h"
 #include "SaveController.h"
 #include "SeriesController.h"
@@ -118,6 +119,11 @@ bool BatchExecutor::workDone() const
     case BatchWait::ResidualRun:
     case BatchWait::FourierRun:
         return !m_c.runs->isRunning();
+    case BatchWait::Dark:
+        return !m_c.dark->isLoading();
+    case BatchWait::ScanLoad:
+        return m_c.series->loadArrived(true, m_wait.request)
+            && (m_wait.request0 == 0 || m_c.series->loadArrived(false, m_wait.request0)) && !m_c.dark->isLoading();
     }
     return true;
 }
@@ -131,6 +137,7 @@ void BatchExecutor::closeLineIfDone()
         if (!shortfall.isEmpty())
             reportFailure(shortfall);
     }
+    // A scan that did not arrive whole has been cleared and reported.
     m_lineOpen = false;
     m_wait = BatchWait();
     if (!m_failures.isEmpty()) {
@@ -155,6 +162,13 @@ bool BatchExecutor::waitFor(BatchWait::Work work, bool started, const QString& r
     m_wait.work = work;
     // Work that ended within the call has left its completion behind.
     return workDone();
+}
+
+void BatchExecutor::waitForScan(int i1Request, int i0Request)
+{
+    m_wait.work = BatchWait::ScanLoad;
+    m_wait.request = i1Request;
+    m_wait.request0 = i0Request;
 }
 
 void BatchExecutor::waitForLoad(bool i1, int request)

@@ -42,6 +42,9 @@ public:
     bool waitFor(BatchWait::Work work, bool started, const QString& refusal);
     // The line waits for the load of a series with the request number `request`.
     void waitForLoad(bool i1, int request);
+    // The line waits for an HDF5 scan: the two loads (i0Request 0: none)
+    // and the dark.
+    void waitForScan(int i1Request, int i0Request);
 
 signals:
     // The line is done now; relayed as Body::finishBatchExec().

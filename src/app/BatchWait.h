@@ -15,10 +15,14 @@ struct BatchWait {
         LcfRun,
         ElemsRun,
         ResidualRun,
-        FourierRun
+        FourierRun,
+        Dark,         // the dark image being read
+        ScanLoad      // an HDF5 scan: the I1 load `request`, the I0 load
+                      // `request0` (0: none) and the dark
     };
     Work work = None;
     int request = 0;
+    int request0 = 0;
 };
 
 // A series load as the main window sent it to its loader: the request

@@ -8,10 +8,13 @@
 #include "batch/BatchDispatcher.h"
 #include "BatchExecutor.h"
 #include "CalibrationController.h"
+#include "DarkController.h"
+#include "Hdf5Controller.h"
 #include "imageview/CrossSView.h"
 #include "imageview/ImgDispA.h"
 #include "io/LoadTiff.h"
 #include "io/TiffData.h"
+#include "MapsFileController.h"
 #include "NavigationController.h"
 #include "physics/EdgeTable.h"
 #include "ResultMapController.h"
@@ -51,9 +54,6 @@ void Body::buildForm()
     m_c.imageSelect->addButton(ui->ShowResAnalysis, 3);
     ui->HCross->setOrientation(0);
     ui->VCross->setOrientation(1);
-    // "Dark Data" has no action at all: it stays visibly disabled instead of
-    // doing nothing when clicked.
-    ui->SelectDark->setEnabled(false);
 }
 
 void Body::buildControllers()
@@ -70,6 +70,9 @@ void Body::buildControllers()
     m_c.runs = new RunController(m_c);
     m_c.saving = new SaveController(m_c);
     m_c.alignment = new AlignmentController(m_c);
+    m_c.dark = new DarkController(m_c);
+    m_c.hdf5 = new Hdf5Controller(m_c);
+    m_c.mapsFile = new MapsFileController(m_c);
 }
 
 void Body::wireThreads()
@@ -105,6 +108,7 @@ void Body::wireControllers()
     connect(m_c.runs, &RunController::workEnded, this, &Body::finishBatchExec);
     connect(m_c.saving, &SaveController::workEnded, this, &Body::finishBatchExec);
     connect(m_c.alignment, &AlignmentController::workEnded, this, &Body::finishBatchExec);
+    connect(m_c.dark, &DarkController::workEnded, this, &Body::finishBatchExec);
     connect(m_c.batch, &BatchExecutor::lineFinished, this, &Body::batchLineFinished);
     connect(m_c.batch, &BatchExecutor::commandFailed, this, &Body::batchCommandFailed);
     connect(m_c.batch, &BatchExecutor::quitRequested, this, &Body::finishing);
@@ -119,6 +123,7 @@ Body::~Body()
     // loaders and the series are destroyed.
     m_c.series->stopWorkOnSeries();
     m_c.series->cancelLoads();
+    m_c.dark->stopAndWait();
     stopWorkerThreads();
     // The windows go in the order they came; the series with their images last.
     delete m_c.batch;
@@ -128,6 +133,9 @@ Body::~Body()
     delete m_c.runs;
     delete m_c.saving;
     delete m_c.alignment;
+    delete m_c.mapsFile;
+    delete m_c.hdf5;
+    delete m_c.dark;
     delete m_c.navigation;
     delete m_c.series;
     delete ui;

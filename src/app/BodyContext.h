@@ -6,7 +6,10 @@ class BatchCtrl;
 class BatchExecutor;
 class CalibCtrl;
 class CalibrationController;
+class DarkController;
+class Hdf5Controller;
 class ImgProc;
+class MapsFileController;
 class NavigationController;
 class QButtonGroup;
 class QMainWindow;
@@ -49,4 +52,7 @@ struct BodyContext {
     RunController* runs = nullptr;
     SaveController* saving = nullptr;
     AlignmentController* alignment = nullptr;
+    DarkController* dark = nullptr;
+    Hdf5Controller* hdf5 = nullptr;
+    MapsFileController* mapsFile = nullptr;
 };

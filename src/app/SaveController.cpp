@@ -13,6 +13,7 @@
 #include "BatchExecutor.h"
 #include "CalibrationController.h"
 #include "CommandTable.h"
+#include "DarkController.h"
 #include "controls/JobProgressBar.h"
 #include "fileselect/EOFSetup.h"
 #include "fileselect/SelectDataFiles.h"
@@ -121,7 +122,10 @@ SaveProvenance SaveController::provenance() const
     p.programVersion = QStringLiteral(ORV_VERSION);
     p.i1 = Provenance::seriesOf(fileNames(m_c.series->i1()));
     p.i0 = Provenance::seriesOf(fileNames(m_c.series->i0()));
-    p.energyRule = Provenance::energyRuleText(m_c.ui->SelectI1Files->eofSetup()->settings());
+    const TiffData* first = m_c.series->i1().first();
+    p.energyRule = first && first->hasFileEnergy()
+        ? QStringLiteral("from the image file")
+        : Provenance::energyRuleText(m_c.ui->SelectI1Files->eofSetup()->settings());
     p.halfWidth = m_c.spectrum->halfWidth();
     p.halfHeight = m_c.spectrum->halfHeight();
     for (const LCFReference* row : m_c.analyzer->refs())
@@ -130,6 +134,7 @@ SaveProvenance SaveController::provenance() const
     p.shiftMap = calibration->shiftMap().data() ? SaveProvenance::ShiftMap(calibration->shiftMapOrigin())
                                                 : SaveProvenance::NoShiftMap;
     p.shiftMapFile = calibration->shiftMapFile();
+    p.dark = m_c.dark->description();
     p.date = QDateTime::currentDateTime();
     return p;
 }

@@ -30,6 +30,8 @@ public:
     void stopAndWait();
     // Writes the provenance sidecar of a saved file; false (reported) when that fails.
     bool writeProvenance(const QString& savedFile);
+    // Where the current results come from (series, rules, references, dark).
+    SaveProvenance provenance() const;
 
     void saveImage(const QString& fname);
     void saveImageWNum(const QString& fname, const QString& num);
@@ -48,7 +50,6 @@ signals:
     void workEnded();
 
 private:
-    SaveProvenance provenance() const;
     // Starts a file job on the save runner; the batch waits for it.
     void startSaveJob(const std::shared_ptr<SaveFileJob>& job);
     // The 16-bit TIFF of the selected map under fname numbered with ext;

@@ -8,6 +8,7 @@
 #include "BatchExecutor.h"
 #include "CalibrationController.h"
 #include "CommandTable.h"
+#include "DarkController.h"
 #include "fileselect/EOFSetup.h"
 #include "fileselect/SelectDataFiles.h"
 #include "imageproc/ImgProc.h"
@@ -38,6 +39,7 @@ SeriesController::SeriesController(BodyContext& c)
 
     // Images render their display picture when first shown: images that are
     // never looked at hold only their samples.
+    qRegisterMetaType<ImageSourcePtr>("ImageSourcePtr");
     for (bool i1 : {true, false}) {
         auto* loader = new LoadTiff;
         loader->setRenderOnLoad(false);
@@ -121,6 +123,19 @@ void SeriesController::readFiles(bool i1, const QStringList& files, bool newFile
     }
 }
 
+int SeriesController::readSource(bool i1, const ImageSourcePtr& source)
+{
+    clearFiles(i1);
+    SeriesLoadRequest& record = m_lastLoad[i1 ? 0 : 1];
+    record.expected = source->imageNames();
+    record.before = series(i1).size();
+    record.request = (i1 ? m_i1Book : m_i0Book).startRequest();
+    LoadTiff* l = loader(i1);
+    // Queued behind any file list sent before, like the files' signal.
+    QMetaObject::invokeMethod(l, [l, source] { l->loadSource(source); }, Qt::QueuedConnection);
+    return record.request;
+}
+
 void SeriesController::loaderFinished(bool i1)
 {
     SeriesLoadBook& book = i1 ? m_i1Book : m_i0Book;
@@ -133,6 +148,7 @@ void SeriesController::loaderFinished(bool i1)
         refreshAfterI1Images();
     else if (!m_i0.isEmpty())
         m_c.spectrum->show();
+    emit loadFinished(i1, book.finished);
     emit workEnded();
 }
 
@@ -151,7 +167,9 @@ void SeriesController::loadedI1(TiffData* data, int fNo)
         return;
     }
     data->setColorScale(m_c.ui->CBar->scale());
-    data->setEnergy(m_c.ui->SelectI1Files->addFile(data->fileName(), fNo));
+    data->setEnergy(data->hasFileEnergy() ? m_c.ui->SelectI1Files->addFileWithEnergy(data->fileName(), data->energy())
+                                          : m_c.ui->SelectI1Files->addFile(data->fileName(), fNo));
+    m_c.dark->applyTo(data);
     m_i1.append(data);
     if (m_i1Loader->busy() && !m_c.ui->SelectI1Files->showLatest())
         return;
@@ -188,7 +206,9 @@ void SeriesController::loadedI0(TiffData* data, int fNo)
     if (!warning.isEmpty())
         qWarning().noquote() << warning;
     data->setColorScale(m_c.ui->CBar->scale());
-    data->setEnergy(m_c.ui->SelectI0Files->addFile(data->fileName(), fNo));
+    data->setEnergy(data->hasFileEnergy() ? m_c.ui->SelectI0Files->addFileWithEnergy(data->fileName(), data->energy())
+                                          : m_c.ui->SelectI0Files->addFile(data->fileName(), fNo));
+    m_c.dark->applyTo(data);
     m_i0.append(data);
     if (m_i0Loader->busy() && !m_c.ui->SelectI0Files->showLatest())
         return;

@@ -3,6 +3,7 @@
 #include "BatchWait.h"
 #include "BodyContext.h"
 #include "io/ImageSeries.h"
+#include "io/ImageSource.h"
 
 #include <QObject>
 #include <QStringList>
@@ -36,6 +37,9 @@ public:
 
     void clearFiles(bool i1);
     void readFiles(bool i1, const QStringList& files, bool newFile);
+    // The same for the images of a source (an HDF5 stack): the series is
+    // replaced; returns the load's request number.
+    int readSource(bool i1, const ImageSourcePtr& source);
     void loadedI1(TiffData* data, int fNo);
     void loadedI0(TiffData* data, int fNo);
     // Every long job that reads the series ends before a series changes.
@@ -53,6 +57,9 @@ signals:
     void loadI0Files(QStringList files, int skip, int cutFirst, int cutLast);
     // A loader finished its list; relayed as Body::finishBatchExec().
     void workEnded();
+    // The load with request number `request` of a series has ended (just
+    // before workEnded()).
+    void loadFinished(bool i1, int request);
 
 private:
     void loaderFinished(bool i1);

@@ -4,6 +4,7 @@
 #include "Body.h"
 #include "display/ColorTables.h"
 #include "i18n/Translation.h"
+#include "io/Hdf5Library.h"
 #include "StartupBatch.h"
 
 #include <QApplication>
@@ -19,6 +20,8 @@ int main(int argc, char* argv[])
     QLoggingCategory::setFilterRules(QString::fromLatin1(LogCategories::quietRules()));
     ColorTables::init();
     BatchKeywords::init();
+    // Compressed HDF5 scans need the filter plugins; a user sets nothing.
+    Hdf5Library::ensurePluginPath();
 
     QStringList arguments;
     for (int i = 0; i < argc; ++i)

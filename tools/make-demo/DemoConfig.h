@@ -18,4 +18,8 @@ struct DemoConfig {
     bool noise = true;  // false: expected counts, rounded (for checks)
     bool sharpEdge = false; // sharp edge, white line and pre-edge peak (DemoCompound::ironSet)
     int threads = 0;    // 0: one per processor
+    // Also the HDF5 scan file scan.h5 with a dark offset (DemoHdf5), its
+    // images compressed with bitshuffle/LZ4 when hdf5Bitshuffle.
+    bool hdf5 = false;
+    bool hdf5Bitshuffle = false;
 };

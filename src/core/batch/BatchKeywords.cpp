@@ -132,6 +132,10 @@ const std::vector<Keyword> commands = {
 const std::vector<Keyword> extraCommands = {
     {"align_series", AlignSeries},
     {"calib_set_rule", CalibSetRule},
+    {"load_hdf5_scan", LoadHdf5Scan},
+    {"load_dark", LoadDark},
+    {"clear_dark", ClearDark},
+    {"save_all_maps_hdf5", SaveAllMapsHdf5},
 };
 
 // Upper-cased word -> id of its first entry in table order.

@@ -152,6 +152,18 @@ enum ExtraCommand {
     AlignSeries = 200,
     // calib_set_rule 0|1: the calibration rule, half height (0) or fit (1).
     CalibSetRule = 201,
+    // load_hdf5_scan FILE [IMAGES [FLATS [DARKS [ENERGIES [eV|keV]]]]]: an
+    // HDF5 scan as the I1 series (images), the I0 series (flats) and the
+    // dark; a dataset left out is the known layout's, "-" means none.
+    // Completes when all of it has arrived.
+    LoadHdf5Scan = 202,
+    // load_dark FILE...: the dark image, the mean of the image files, or of
+    // the dataset (2nd argument, default the layout's dark) of an HDF5 file.
+    LoadDark = 203,
+    // clear_dark: no dark is subtracted any more.
+    ClearDark = 204,
+    // save_all_maps_hdf5 FILE: every map of the analysis in one HDF5 file.
+    SaveAllMapsHdf5 = 205,
     NoExtraCommand = 299
 };
 

@@ -130,3 +130,21 @@ void LoadTiff::loadTiffs(QStringList files, int skip, int cutFirst, int cutLast)
     m_busy = false;
     emit finishLoadFiles();
 }
+
+void LoadTiff::loadSource(ImageSourcePtr source)
+{
+    const int request = ++m_lastRequest;
+    m_busy = true;
+    const int asked = source ? source->count() : 0;
+    const auto cancelled = [this, request] { return isCancelled(request); };
+    for (int i = 0; i < asked && !isCancelled(request); ++i) {
+        std::unique_ptr<TiffData> data = source->read(i, m_renderOnLoad.load(), cancelled);
+        if (isCancelled(request))
+            break;
+        if (data)
+            emit loaded(data.release(), i);
+        emit progress(i + 1, asked);
+    }
+    m_busy = false;
+    emit finishLoadFiles();
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/ImageSource.h"
+
 #include <QObject>
 #include <QStringList>
 #include <atomic>
@@ -64,6 +66,10 @@ public slots:
     // below 1 counts as 1 and negative cuts as 0. Files that fail to read are
     // skipped (the reader has said why).
     void loadTiffs(QStringList files, int skip, int cutFirst, int cutLast);
+    // The same request for the images of a source (an HDF5 stack) instead
+    // of files: image i of its count() with fNo = i, numbered, cancelled,
+    // reported and finished like a file list.
+    void loadSource(ImageSourcePtr source);
 
 private:
     bool isCancelled(int request) const { return request <= m_cancelledUpTo.load(); }

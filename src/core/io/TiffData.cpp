@@ -4,6 +4,7 @@
 #include "base/LogCategories.h"
 #include "display/ColorScale.h"
 #include "display/ColorTables.h"
+#include "io/DarkField.h"
 #include "io/ImageReaders.h"
 
 #include <QDebug>
@@ -181,6 +182,26 @@ bool TiffData::read(const QString& fileName, bool render)
     take(content, fileName);
     if (render)
         genImage();
+    return true;
+}
+
+bool TiffData::adopt(ImageContent& content, const QString& fileName, bool render)
+{
+    if (content.width == 0 || content.height == 0 || !content.samples) {
+        ImageReaders::reportNoPixels(content.height, content.width, fileName);
+        return false;
+    }
+    take(content, fileName);
+    if (render)
+        genImage();
+    return true;
+}
+
+bool TiffData::setDark(std::shared_ptr<const DarkField> dark)
+{
+    if (dark && (dark->width() != m_width || dark->height() != m_height))
+        return false;
+    m_dark = std::move(dark);
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 
 class ColorScale;
+class DarkField;
 
 // One detector image: its samples (16-bit, 32-bit or float, one contiguous
 // buffer), value range, energy, alignment shift and the 8-bit display image
@@ -30,6 +31,11 @@ public:
     // that are never shown hold no picture.
     bool read(const QString& fileName, bool render = true);
 
+    // Takes over image content read elsewhere (an image of an HDF5 stack, an
+    // average) under the name `fileName`; false, with the reader's "no
+    // pixels" message, when it has none (the record is then left as it was).
+    bool adopt(ImageContent& content, const QString& fileName, bool render = true);
+
     // Renders the display image through the colour scale.
     void genImage();
 
@@ -46,6 +52,20 @@ public:
 
     double energy() const { return m_energy; }
     void setEnergy(double e) { m_energy = e; }
+    // An energy the file itself records for the image (an HDF5 scan's
+    // energy list): the series panel takes it instead of its energy rule.
+    bool hasFileEnergy() const { return m_hasFileEnergy; }
+    void setFileEnergy(double e)
+    {
+        m_energy = e;
+        m_hasFileEnergy = true;
+    }
+
+    // The detector's dark image, subtracted from every block sum of this
+    // image (null: none). Only a dark of the image's size is taken; setDark
+    // returns whether it was (a null dark always is).
+    const DarkField* dark() const { return m_dark.get(); }
+    bool setDark(std::shared_ptr<const DarkField> dark);
 
     int shiftX() const { return m_shiftX; }
     int shiftY() const { return m_shiftY; }
@@ -146,6 +166,8 @@ private:
     int m_shiftX = 0;
     int m_shiftY = 0;
     int m_pixelType = NoPixels;
+    bool m_hasFileEnergy = false;
+    std::shared_ptr<const DarkField> m_dark;
 
     // Typed views of m_samples; exactly one is set when there are samples.
     const quint16* m_u16 = nullptr;

@@ -66,26 +66,53 @@ QString sidecarPath(const QString& savedFile)
     return savedFile + QStringLiteral(".provenance.txt");
 }
 
+namespace {
+
+struct Entry {
+    QString label;   // as the sidecar writes it, padded
+    QString key;
+    QString value;
+};
+
+QVector<Entry> entries(const SaveProvenance& p, const QString& savedFile)
+{
+    QVector<Entry> e;
+    e.append({QStringLiteral("Saved file       "), QStringLiteral("saved_file"), QFileInfo(savedFile).fileName()});
+    e.append({QStringLiteral("Program version  "), QStringLiteral("program_version"), p.programVersion});
+    e.append({QStringLiteral("I1 series        "), QStringLiteral("i1_series"), seriesLine(p.i1)});
+    e.append({QStringLiteral("I0 series        "), QStringLiteral("i0_series"), seriesLine(p.i0)});
+    e.append({QStringLiteral("Energy rule      "), QStringLiteral("energy_rule"), p.energyRule});
+    e.append({QStringLiteral("Bin half width, height "), QStringLiteral("bin_half_width_height"),
+              QStringLiteral("%1 %2").arg(QString::number(p.halfWidth), QString::number(p.halfHeight))});
+    if (p.references.isEmpty())
+        e.append({QStringLiteral("References       "), QStringLiteral("references"), QStringLiteral("none")});
+    for (int i = 0; i < p.references.size(); ++i)
+        e.append({QStringLiteral("Reference %1      ").arg(i + 1), QStringLiteral("reference_%1").arg(i + 1),
+                  QStringLiteral("\"%1\" dE %2")
+                      .arg(p.references.at(i).file, QString::number(p.references.at(i).dE, 'g', 6))});
+    e.append({QStringLiteral("Shift map        "), QStringLiteral("shift_map"), shiftMapLine(p)});
+    e.append({QStringLiteral("Dark             "), QStringLiteral("dark"),
+              p.dark.isEmpty() ? QStringLiteral("none") : p.dark});
+    e.append({QStringLiteral("Date             "), QStringLiteral("date"), p.date.toString(Qt::ISODate)});
+    return e;
+}
+
+} // namespace
+
 QByteArray text(const SaveProvenance& p, const QString& savedFile)
 {
-    QString t;
-    t += QStringLiteral("# Orvantelle provenance 1.0\n");
-    t += QStringLiteral("Saved file       : %1\n").arg(QFileInfo(savedFile).fileName());
-    t += QStringLiteral("Program version  : %1\n").arg(p.programVersion);
-    t += QStringLiteral("I1 series        : %1\n").arg(seriesLine(p.i1));
-    t += QStringLiteral("I0 series        : %1\n").arg(seriesLine(p.i0));
-    t += QStringLiteral("Energy rule      : %1\n").arg(p.energyRule);
-    t += QStringLiteral("Bin half width, height : %1 %2\n")
-             .arg(QString::number(p.halfWidth), QString::number(p.halfHeight));
-    if (p.references.isEmpty())
-        t += QStringLiteral("References       : none\n");
-    for (int i = 0; i < p.references.size(); ++i)
-        t += QStringLiteral("Reference %1      : \"%2\" dE %3\n")
-                 .arg(QString::number(i + 1), p.references.at(i).file,
-                      QString::number(p.references.at(i).dE, 'g', 6));
-    t += QStringLiteral("Shift map        : %1\n").arg(shiftMapLine(p));
-    t += QStringLiteral("Date             : %1\n").arg(p.date.toString(Qt::ISODate));
+    QString t = QStringLiteral("# Orvantelle provenance 1.0\n");
+    for (const Entry& e : entries(p, savedFile))
+        t += e.label + QStringLiteral(": ") + e.value + QLatin1Char('\n');
     return t.toUtf8();
+}
+
+QVector<QPair<QString, QString>> fields(const SaveProvenance& p, const QString& savedFile)
+{
+    QVector<QPair<QString, QString>> out;
+    for (const Entry& e : entries(p, savedFile))
+        out.append({e.key, e.value});
+    return out;
 }
 
 bool write(const SaveProvenance& p, const QString& savedFile, QString* error)

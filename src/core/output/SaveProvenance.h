@@ -31,6 +31,8 @@ struct SaveProvenance {
     ShiftMap shiftMap = NoShiftMap;
     // The energy-map file, for a loaded shift map.
     QString shiftMapFile;
+    // The dark image in force (DarkField::description()), empty for none.
+    QString dark;
     QDateTime date;
 };
 
@@ -48,6 +50,10 @@ SaveProvenance::Series seriesOf(const QStringList& files);
 // "<savedFile>.provenance.txt"
 QString sidecarPath(const QString& savedFile);
 QByteArray text(const SaveProvenance& p, const QString& savedFile);
+// The same entries as (key, value) pairs with keys in snake case
+// ("program_version", "i1_series", ..., "date"), for files that keep them as
+// attributes.
+QVector<QPair<QString, QString>> fields(const SaveProvenance& p, const QString& savedFile);
 // Writes the sidecar of `savedFile` (atomically); false with a message
 // naming it when that fails.
 bool write(const SaveProvenance& p, const QString& savedFile, QString* error);

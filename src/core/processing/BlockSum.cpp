@@ -1,5 +1,6 @@
 #include "processing/BlockSum.h"
 
+#include "io/DarkField.h"
 #include "io/TiffData.h"
 
 #include <cstdlib>
@@ -33,12 +34,14 @@ double BlockSum::of(const TiffData& image, int x, int y, int xw, int yw)
     if (cols.isEmpty() || rows.isEmpty())
         return 0.0;
     double sum = 0.0;
-    image.withSamples([&](const auto* samples) {
+    const bool has = image.withSamples([&](const auto* samples) {
         using T = std::decay_t<decltype(*samples)>;
         if constexpr (std::is_same_v<T, float>)
             sum = BlockSum::sumFloat(samples, w, cols, rows);
         else
             sum = sumInteger(samples, w, cols, rows);
     });
+    if (has)
+        sum = minusDark(image, sum, cols, rows);
     return sum;
 }

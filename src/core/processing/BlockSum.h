@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QtGlobal>
+#include "io/DarkField.h"
+#include "io/TiffData.h"
 
-class TiffData;
+#include <QtGlobal>
 
 // Sum of the samples of one image over a pixel block, with the image's
 // alignment shift applied: the block (x +- xw, y +- yw) of the shifted image
@@ -12,7 +13,9 @@ class TiffData;
 //
 // Integer samples are summed exactly (64-bit) and converted once; float samples
 // are summed in double, row after row, left to right, so every caller that sums
-// a float block gets the same rounding.
+// a float block gets the same rounding. An image with a dark set gives its sum
+// minus the dark's over the same source pixels (minusDark), the same on
+// every path.
 class BlockSum
 {
 public:
@@ -34,6 +37,14 @@ public:
     // The block sum of `image` at (x, y); the signs of xw and yw are ignored.
     // 0 for an image without samples or a block outside it.
     static double of(const TiffData& image, int x, int y, int xw, int yw);
+
+    // `sum` of the source ranges less the image's dark over them (no dark:
+    // `sum` itself). Every block sum goes through here.
+    static double minusDark(const TiffData& image, double sum, const Range& cols, const Range& rows)
+    {
+        const DarkField* dark = image.dark();
+        return dark ? sum - dark->sum(cols.first, cols.last, rows.first, rows.last) : sum;
+    }
 
     // Sum of float samples (row stride `width`) over the given source ranges,
     // row after row, left to right, in double. Both ranges must be non-empty.

@@ -91,8 +91,14 @@ void GridBlockSums::row(int j, double* out)
         else
             integerRow(samples, rows, out);
     });
-    if (!has)
+    if (!has) {
         std::fill(out, out + n, 0.0);
+        return;
+    }
+    if (m_image->dark())
+        for (int i = 0; i < n; ++i)
+            if (!m_columns[std::size_t(i)].isEmpty())
+                out[i] = BlockSum::minusDark(*m_image, out[i], m_columns[std::size_t(i)], rows);
 }
 
 template <class T>

@@ -13,7 +13,8 @@ struct BlockGrid;
 // overlap, each source row is turned into running sums once and a block's part
 // of the row is the difference of two of them; otherwise each block's part is
 // summed directly. Float samples are summed block by block in BlockSum's order.
-// Either way every sum is exactly what BlockSum::of gives at the centre. Holds its scratch buffers,
+// Either way every sum is exactly what BlockSum::of gives at the centre, the
+// image's dark subtracted the same way. Holds its scratch buffers,
 // so one instance per thread walks many images without allocating.
 class GridBlockSums
 {

@@ -5,6 +5,7 @@
 #include "base/StartupOptions.h"
 #include "fileselect/EOFSetup.h"
 #include "io/EnergyOfFiles.h"
+#include "io/Hdf5Catalog.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -40,6 +41,7 @@ SelectDataFiles::SelectDataFiles(QWidget* parent)
     setAcceptDrops(true);
 
     connect(ui->Select, &QPushButton::clicked, this, &SelectDataFiles::showFileDialog);
+    connect(ui->SelectHdf5, &QPushButton::clicked, this, &SelectDataFiles::showHdf5Dialog);
     connect(ui->Clear, &QPushButton::clicked, this, &SelectDataFiles::clear);
     connect(ui->EngOfFilesSetup, &QPushButton::clicked, this, &SelectDataFiles::showEOFSetup);
     connect(ui->Selected, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
@@ -54,7 +56,11 @@ SelectDataFiles::~SelectDataFiles()
 
 double SelectDataFiles::addFile(const QString& path, int fileNo)
 {
-    const double energy = m_eofSetup->energyOf(path, fileNo);
+    return addFileWithEnergy(path, m_eofSetup->energyOf(path, fileNo));
+}
+
+double SelectDataFiles::addFileWithEnergy(const QString& path, double energy)
+{
     ui->Selected->addItem(path, energy);
     ui->Count->setText(QString::number(ui->Selected->count()));
     return energy;
@@ -238,7 +244,11 @@ void SelectDataFiles::dropEvent(QDropEvent* event)
     if (files.isEmpty())
         return;
     event->acceptProposedAction();
-    filesChosen(files);
+    // One scan file dropped: it opens like "HDF5...".
+    if (files.size() == 1 && Hdf5Catalog::isHdf5(files.first()))
+        emit hdf5FileChosen(files.first());
+    else
+        filesChosen(files);
 }
 
 void SelectDataFiles::showFileDialog()
@@ -253,6 +263,20 @@ void SelectDataFiles::showFileDialog()
         connect(m_dialog, &QFileDialog::filesSelected, this, &SelectDataFiles::filesChosen);
     }
     m_dialog->show();
+}
+
+void SelectDataFiles::showHdf5Dialog()
+{
+    if (!m_hdf5Dialog) {
+        m_hdf5Dialog = new QFileDialog(this);
+        m_hdf5Dialog->setObjectName(QStringLiteral("Hdf5FileDialog"));
+        m_hdf5Dialog->setFileMode(QFileDialog::ExistingFile);
+        m_hdf5Dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        m_hdf5Dialog->setNameFilters({tr("HDF5 Files (*.h5 *.hdf5 *.hdf *.nxs)"), tr("Any Files (* *.*)")});
+        m_hdf5Dialog->setDirectory(AppPaths::dataRoot());
+        connect(m_hdf5Dialog, &QFileDialog::fileSelected, this, &SelectDataFiles::hdf5FileChosen);
+    }
+    m_hdf5Dialog->show();
 }
 
 void SelectDataFiles::showEOFSetup()

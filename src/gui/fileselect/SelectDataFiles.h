@@ -24,6 +24,9 @@ public:
     // Energy of the image from the energy-of-files dialog; appends an entry
     // (text = path, data = energy), updates the count, returns the energy.
     double addFile(const QString& path, int fileNo);
+    // The same for an image whose file gives its energy (an HDF5 scan): the
+    // energy rule is not asked.
+    double addFileWithEnergy(const QString& path, double energy);
 
     // The loading options as typed (text that is not a number reads as 0).
     int skip() const;
@@ -76,6 +79,8 @@ signals:
     // than being added to it.
     void filesSelected(QStringList files, bool newFile);
     void clear();
+    // An HDF5 scan file was chosen ("HDF5..." or dropped on the panel).
+    void hdf5FileChosen(QString file);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -83,10 +88,12 @@ protected:
 
 private:
     void showFileDialog();
+    void showHdf5Dialog();
     void showEOFSetup();
 
     Ui::SelectDataFiles* ui;
     // A window of its own; deleted with the panel.
     EOFSetup* m_eofSetup;
     QFileDialog* m_dialog = nullptr;
+    QFileDialog* m_hdf5Dialog = nullptr;
 };

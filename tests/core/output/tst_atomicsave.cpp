@@ -324,6 +324,7 @@ void TestAtomicSave::provenance()
         "Reference 1      : \"/r/fe.dat\" dE 1.5",
         "Reference 2      : \"/r/fe2o3.dat\" dE -0.25",
         "Shift map        : loaded \"/c/shift.emp\"",
+        "Dark             : none",
         "Date             : 2024-05-06T07:08:09Z",
         ""};
     QCOMPARE(text.split('\n'), expected);

@@ -1,0 +1,334 @@
+// load-hdf5 DIR-or-FILE: loading an HDF5 scan (images, flats, dark frames,
+// energies) through the main window's scan load, offscreen, against a bare
+// HDF5 read of the same datasets, and the effect of the dark correction.
+//
+// Given a demo folder (tools/make-demo), it writes the folder's HDF5 form
+// inside it when missing (scan.h5, uncompressed, and scan-bslz4.h5, its
+// images compressed with bitshuffle/LZ4; both with the demo's dark offset)
+// and measures both; given an HDF5 scan file in one of the known layouts, it
+// measures that file. One "name: value" line per figure:
+//   images             images loaded (I1 + I0)
+//   load_s             the scan load of the program: from the batch line to
+//                      both series and the dark having arrived
+//   hdf5_plain_s       a bare HDF5 C read of the same datasets, image by
+//                      image into one reused buffer (best of two)
+//   load_ratio         load_s / hdf5_plain_s
+//   hdf5_held_s        the bare read into a new buffer per image, all kept, as
+//                      a loader that holds the images must (first touch of
+//                      fresh memory included)
+//   bytes_per_pixel    resident memory the loaded images added, per pixel
+//   held_bytes_per_pixel  samples the images hold, per pixel
+//   ..._bslz4          the same for the bitshuffle/LZ4 file
+//   mae_dark           fraction MAE of an LCF of every pixel (true shift map
+//                      and drift applied) against the truth, dark subtracted
+//   mae_nodark         the same without the dark
+
+#include "DemoData.h"
+#include "GuiDriver.h"
+
+#include "analysis/AnalysisSnapshots.h"
+#include "analysis/LcfRunJob.h"
+#include "batch/BatchDispatcher.h"
+#include "batchwindow/BatchCtrl.h"
+#include "Body.h"
+#include "DemoConfig.h"
+#include "DemoHdf5.h"
+#include "DemoModel.h"
+#include "display/ColorTables.h"
+#include "grid/Analyzed2DRes.h"
+#include "io/Hdf5Catalog.h"
+#include "io/Hdf5Library.h"
+#include "io/Hdf5Scan.h"
+#include "io/TiffData.h"
+
+#include <hdf5.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTextStream>
+#include <QThread>
+#include <cstdio>
+#include <malloc.h>
+#include <memory>
+#include <vector>
+
+namespace {
+
+qint64 residentKiB()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    return 0;
+}
+
+// Reads every image of the datasets with HDF5 alone into one buffer, or,
+// with `keep`, into a new buffer per image kept until the end.
+double bareRead(const QString& file, const QStringList& datasets, bool keep = false)
+{
+    std::vector<std::unique_ptr<quint16[]>> kept;
+    QElapsedTimer clock;
+    clock.start();
+    const hid_t f = H5Fopen(QFile::encodeName(file).constData(), H5F_ACC_RDONLY, H5P_DEFAULT);
+    if (f < 0)
+        return -1.0;
+    std::vector<quint16> buffer;
+    for (const QString& path : datasets) {
+        const hid_t set = H5Dopen2(f, path.toUtf8().constData(), H5P_DEFAULT);
+        if (set < 0)
+            continue;
+        const hid_t space = H5Dget_space(set);
+        hsize_t dims[3] = {0, 0, 0};
+        if (H5Sget_simple_extent_ndims(space) == 3) {
+            H5Sget_simple_extent_dims(space, dims, nullptr);
+            buffer.resize(size_t(dims[1] * dims[2]));
+            const hsize_t count[3] = {1, dims[1], dims[2]};
+            const hid_t mem = H5Screate_simple(3, count, nullptr);
+            for (hsize_t i = 0; i < dims[0]; ++i) {
+                // new[] without initialising: the read is the first touch.
+                if (keep)
+                    kept.emplace_back(new quint16[buffer.size()]);
+                quint16* into = keep ? kept.back().get() : buffer.data();
+                const hsize_t start[3] = {i, 0, 0};
+                H5Sselect_hyperslab(space, H5S_SELECT_SET, start, nullptr, count, nullptr);
+                H5Dread(set, H5T_NATIVE_UINT16, mem, space, H5P_DEFAULT, into);
+            }
+            H5Sclose(mem);
+        }
+        H5Sclose(space);
+        H5Dclose(set);
+    }
+    H5Fclose(f);
+    return clock.nsecsElapsed() * 1e-9;
+}
+
+// Runs a batch script in the main window; false when a line failed.
+bool runScript(Body& body, const QString& script)
+{
+    bool ended = false;
+    QString failure;
+    const auto a = QObject::connect(body.batchDispatcher(), &BatchDispatcher::runEnded, &body, [&](bool) { ended = true; });
+    const auto b = QObject::connect(body.batchDispatcher(), &BatchDispatcher::runFailed, &body,
+                                    [&](const QString& m) { failure = m; });
+    body.batchCtrl()->findChild<QPlainTextEdit*>(QStringLiteral("BatchCmds"))->setPlainText(script);
+    body.batchCtrl()->execCmdsSlot();
+    GuiDriver::waitUntil([&] { return ended; });
+    QObject::disconnect(a);
+    QObject::disconnect(b);
+    if (!failure.isEmpty())
+        std::fprintf(stderr, "load-hdf5: %s\n", qPrintable(failure));
+    return failure.isEmpty();
+}
+
+struct LoadFigures {
+    int images = 0;
+    double loadS = 0.0;
+    double plainS = 0.0;
+    double heldS = 0.0;
+    double bytesPerPixel = 0.0;
+    double heldPerPixel = 0.0;
+};
+
+bool measure(Body& body, const QString& file, LoadFigures* out)
+{
+    QVector<Hdf5Dataset> sets;
+    QString error;
+    Hdf5Scan scan;
+    if (!Hdf5Catalog::list(file, &sets, &error) || !Hdf5Layouts::recognise(sets, &scan)) {
+        std::fprintf(stderr, "load-hdf5: %s is no HDF5 scan in a known layout %s\n", qPrintable(file), qPrintable(error));
+        return false;
+    }
+    QStringList datasets;
+    for (const QString& p : {scan.images, scan.flats, scan.darks})
+        if (!p.isEmpty())
+            datasets << p;
+    // The bare read first: both then find the file in the page cache.
+    const double plain1 = bareRead(file, datasets);
+    runScript(body, QStringLiteral("clear_I1_files\nclear_I0_files\nclear_dark"));
+    // Hand what the last load freed back to the system, so that this load's
+    // images show in the resident memory instead of reusing it.
+    malloc_trim(0);
+    const qint64 rssBefore = residentKiB();
+    QElapsedTimer clock;
+    clock.start();
+    if (!runScript(body, QStringLiteral("show_latest_i0 0\nshow_latest_i1 0\nload_hdf5_scan \"%1\"").arg(file)))
+        return false;
+    out->loadS = clock.nsecsElapsed() * 1e-9;
+    const qint64 rssAfter = residentKiB();
+    out->plainS = std::min(plain1, bareRead(file, datasets));
+    out->heldS = bareRead(file, datasets, true);
+    double pixels = 0.0, held = 0.0;
+    out->images = 0;
+    for (const ImageSeries* s : {&body.i1Series(), &body.i0Series()})
+        for (const TiffData* t : s->images()) {
+            const double n = double(t->width()) * t->height();
+            pixels += n;
+            held += n * (t->is16Bit() ? 2.0 : 4.0);
+            ++out->images;
+        }
+    out->bytesPerPixel = pixels > 0 ? (rssAfter - rssBefore) * 1024.0 / pixels : 0.0;
+    out->heldPerPixel = pixels > 0 ? held / pixels : 0.0;
+    return true;
+}
+
+void print(const LoadFigures& f, const char* suffix)
+{
+    std::printf("images%s: %d\n", suffix, f.images);
+    std::printf("load_s%s: %.3f\n", suffix, f.loadS);
+    std::printf("hdf5_plain_s%s: %.3f\n", suffix, f.plainS);
+    std::printf("load_ratio%s: %.2f\n", suffix, f.plainS > 0 ? f.loadS / f.plainS : 0.0);
+    std::printf("hdf5_held_s%s: %.3f\n", suffix, f.heldS);
+    std::printf("bytes_per_pixel%s: %.2f\n", suffix, f.bytesPerPixel);
+    std::printf("held_bytes_per_pixel%s: %.2f\n", suffix, f.heldPerPixel);
+    std::fflush(stdout);
+}
+
+// The demo folder's parameters as make-demo took them.
+bool demoConfig(const QDir& dir, DemoConfig* c)
+{
+    QFile f(dir.filePath(QStringLiteral("params.txt")));
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    QTextStream in(&f);
+    QString line;
+    c->outDir = dir.path();
+    while (in.readLineInto(&line)) {
+        const QString key = line.section(QLatin1Char('='), 0, 0).trimmed();
+        const QString value = line.section(QLatin1Char('='), 1).trimmed();
+        if (key == QLatin1String("seed"))
+            c->seed = value.toULongLong();
+        else if (key == QLatin1String("width"))
+            c->width = value.toInt();
+        else if (key == QLatin1String("height"))
+            c->height = value.toInt();
+        else if (key == QLatin1String("energies"))
+            c->energies = value.toInt();
+        else if (key == QLatin1String("noise"))
+            c->noise = value == QLatin1String("poisson");
+        else if (key == QLatin1String("edge_model"))
+            c->sharpEdge = value == QLatin1String("sharp");
+    }
+    return c->width > 0 && c->height > 0;
+}
+
+// LCF of every pixel on the loaded series with the true shift map and drift;
+// the mean fraction error over the sample.
+double lcfError(Body& body, const QDir& dir, const std::vector<double>& shift, const DemoData::Truth& truth)
+{
+    const int w = truth.width, h = truth.height;
+    QVector<ReferenceSnapshot> refs;
+    for (int k = 0; k < DemoData::compoundCount; ++k) {
+        ReferenceSnapshot r;
+        if (!r.spectrum.load(dir.filePath(QStringLiteral("refs/%1.dat").arg(DemoData::compounds[k]))))
+            return -1.0;
+        r.spectrum.setOffset(0.0, true);
+        r.spectrum.setVictoreen(false);
+        r.spectrum.normalize(false);
+        r.use = r.fileChosen = true;
+        refs.append(r);
+    }
+    ScanGrid grid;
+    grid.setup(w, h, 0, 0, QRectF(0, 0, w, h), -1, -1);
+    AreaRunInput input;
+    input.i1 = body.i1Series().constImages();
+    input.i0 = body.i0Series().constImages();
+    input.grid = grid;
+    input.shift.data = shift.data();
+    input.shift.width = w;
+    input.shift.height = h;
+    std::vector<std::unique_ptr<Analyzed2DRes>> owned;
+    LcfRunSetup setup;
+    setup.references = refs;
+    for (int i = 0; i < 2 * DemoData::compoundCount; ++i) {
+        owned.push_back(std::make_unique<Analyzed2DRes>());
+        owned.back()->setup(grid);
+        setup.maps.rows.append(owned.back().get());
+    }
+    LcfRunJob job(input, setup);
+    job.runAllHere();
+    double mae = 0.0, p95 = 0.0;
+    DemoData::fractionErrors(truth, setup.maps.rows.mid(DemoData::compoundCount), &mae, &p95);
+    return mae;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    ColorTables::init();
+    Hdf5Library::ensurePluginPath();
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: load-hdf5 DIR-or-FILE\n");
+        return 2;
+    }
+    qInstallMessageHandler([](QtMsgType t, const QMessageLogContext&, const QString& m) {
+        if (t >= QtWarningMsg && !m.contains(QLatin1String("propagateSizeHints")))
+            std::fprintf(stderr, "%s\n", qPrintable(m));
+    });
+    const QString arg = QString::fromLocal8Bit(argv[1]);
+    const bool folder = QFileInfo(arg).isDir();
+    const QDir dir(arg);
+    QString plainFile = arg, packedFile;
+    if (folder) {
+        DemoConfig config;
+        if (!demoConfig(dir, &config)) {
+            std::fprintf(stderr, "load-hdf5: %s has no params.txt of a demo measurement\n", qPrintable(arg));
+            return 1;
+        }
+        plainFile = dir.filePath(QStringLiteral("scan.h5"));
+        packedFile = dir.filePath(QStringLiteral("scan-bslz4.h5"));
+        std::unique_ptr<DemoModel> model;
+        for (const auto& [file, packed] : {std::pair<QString, bool>{plainFile, false}, {packedFile, true}}) {
+            if (QFile::exists(file))
+                continue;
+            if (!model)
+                model = std::make_unique<DemoModel>(config);
+            QString error;
+            std::fprintf(stderr, "load-hdf5: writing %s\n", qPrintable(file));
+            if (!DemoHdf5::write(*model, config.noise, file, packed, QThread::idealThreadCount(), &error)) {
+                std::fprintf(stderr, "load-hdf5: %s\n", qPrintable(error));
+                return 1;
+            }
+        }
+    }
+
+    Body body;
+    body.show();
+    LoadFigures plain, packed;
+    if (!packedFile.isEmpty()) {
+        if (!measure(body, packedFile, &packed))
+            return 1;
+    }
+    if (!measure(body, plainFile, &plain))
+        return 1;
+    print(plain, "");
+    if (!packedFile.isEmpty())
+        print(packed, "_bslz4");
+    if (!folder)
+        return 0;
+
+    DemoData::Truth truth;
+    std::vector<double> shift;
+    const int w = int(body.i1Series().first()->width()), h = int(body.i1Series().first()->height());
+    if (!truth.read(dir.path(), w, h) || !DemoData::readF32(dir.filePath("truth/shift.f32"), w, h, &shift)) {
+        std::fprintf(stderr, "load-hdf5: cannot read the truth maps\n");
+        return 1;
+    }
+    std::vector<TiffData*> all;
+    for (const ImageSeries* s : {&body.i1Series(), &body.i0Series()})
+        all.insert(all.end(), s->images().begin(), s->images().end());
+    DemoData::applyTrueDrift(dir.filePath("truth/drift.txt"), body.i1Series().images());
+    std::printf("mae_dark: %.4f\n", lcfError(body, dir, shift, truth));
+    for (TiffData* t : all)
+        t->setDark(nullptr);
+    std::printf("mae_nodark: %.4f\n", lcfError(body, dir, shift, truth));
+    return 0;
+}

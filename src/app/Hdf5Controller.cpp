@@ -1,0 +1,106 @@
+#include "Hdf5Controller.h"
+
+#include "ui_Body.h"
+
+#include "batch/BatchKeywords.h"
+#include "BatchExecutor.h"
+#include "CommandTable.h"
+#include "DarkController.h"
+#include "fileselect/Hdf5StackDialog.h"
+#include "fileselect/SelectDataFiles.h"
+#include "io/Hdf5Catalog.h"
+#include "io/Hdf5StackSource.h"
+#include "SeriesController.h"
+
+using namespace BatchKeywords;
+
+Hdf5Controller::Hdf5Controller(BodyContext& c)
+    : m_c(c)
+{
+    m_dialog = new Hdf5StackDialog(m_c.window);
+    m_dialog->setObjectName(QStringLiteral("Hdf5ScanDialog"));
+    for (SelectDataFiles* panel : {m_c.ui->SelectI1Files, m_c.ui->SelectI0Files})
+        connect(panel, &SelectDataFiles::hdf5FileChosen, this, &Hdf5Controller::chooseScan);
+    connect(m_dialog, &Hdf5StackDialog::scanChosen, this, [this](const Hdf5Scan& scan) { loadScan(scan); });
+    connect(m_c.series, &SeriesController::loadFinished, this, &Hdf5Controller::loadEnded);
+    addCommands(m_c.batch->table());
+}
+
+Hdf5Controller::~Hdf5Controller() = default;
+
+void Hdf5Controller::chooseScan(const QString& file)
+{
+    QVector<Hdf5Dataset> sets;
+    QString error;
+    if (!Hdf5Catalog::list(file, &sets, &error)) {
+        m_c.batch->reportFailure(error);
+        return;
+    }
+    Hdf5Scan known;
+    Hdf5Layouts::recognise(sets, &known);
+    m_dialog->setCatalog(file, sets, known, Hdf5StackDialog::ScanMode);
+    m_dialog->show();
+    m_dialog->raise();
+}
+
+bool Hdf5Controller::loadScan(const Hdf5Scan& scan)
+{
+    Hdf5ScanPlan plan;
+    QString error;
+    if (!Hdf5ScanCheck::check(scan, &plan, &error)) {
+        m_c.batch->reportFailure(error);
+        return false;
+    }
+    const Hdf5ScanSources sources = Hdf5ScanSources::of(scan, plan);
+    m_file = scan.file;
+    m_i1Request = m_c.series->readSource(true, sources.images);
+    m_i0Request = sources.flats ? m_c.series->readSource(false, sources.flats) : 0;
+    m_withFlats = bool(sources.flats);
+    if (sources.darks)
+        m_c.dark->load(sources.darks, sources.darkOrigin);
+    return true;
+}
+
+void Hdf5Controller::loadEnded(bool i1, int request)
+{
+    if (request != (i1 ? m_i1Request : m_i0Request) || request == 0)
+        return;
+    const QString shortfall = m_c.series->loadShortfall(i1);
+    (i1 ? m_i1Request : m_i0Request) = 0;
+    if (shortfall.isEmpty())
+        return;
+    // Half a scan is no measurement: neither series keeps any of it.
+    m_c.series->clearFiles(true);
+    if (m_withFlats)
+        m_c.series->clearFiles(false);
+    m_i1Request = m_i0Request = 0;
+    m_c.batch->reportFailure(QStringLiteral("%1 did not load whole, so none of it was kept: %2").arg(m_file, shortfall));
+}
+
+bool Hdf5Controller::loadByScript(const QStringList& args)
+{
+    Hdf5Scan scan;
+    scan.file = args.value(0);
+    QVector<Hdf5Dataset> sets;
+    QString error;
+    if (scan.file.isEmpty() || !Hdf5Catalog::list(scan.file, &sets, &error)) {
+        m_c.batch->reportFailure(scan.file.isEmpty() ? QStringLiteral("No HDF5 file named") : error);
+        return true;
+    }
+    Hdf5Layouts::recognise(sets, &scan);
+    // A dataset given replaces the layout's; "-" means none.
+    QString* paths[] = {&scan.images, &scan.flats, &scan.darks, &scan.energies};
+    for (int i = 0; i < 4 && i + 1 < args.size(); ++i)
+        *paths[i] = args.at(i + 1) == QLatin1String("-") ? QString() : args.at(i + 1);
+    if (args.size() > 5)
+        scan.unit = Hdf5Layouts::unitFromText(args.at(5));
+    if (!loadScan(scan))
+        return true;
+    m_c.batch->waitForScan(m_i1Request, m_i0Request);
+    return false;
+}
+
+void Hdf5Controller::addCommands(CommandTable& t)
+{
+    t.addLong(LoadHdf5Scan, [this](const CmdLine&, BatchArgReader& a) { return loadByScript(a.from(0)); });
+}

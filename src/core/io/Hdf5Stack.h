@@ -1,0 +1,46 @@
+#pragma once
+
+#include "io/ImageContent.h"
+
+#include <QString>
+#include <memory>
+
+// The images of one dataset of an HDF5 file, read one at a time into image
+// contents: a 3-D dataset (images x height x width) or a 2-D one (a single
+// image). Chunked and compressed datasets are read through a chunk cache
+// large enough for the chunks one image touches, so that each chunk is
+// decompressed once however many images it spans; only one image is in
+// memory at a time besides that cache.
+class Hdf5Stack
+{
+public:
+    Hdf5Stack();
+    ~Hdf5Stack();
+    Hdf5Stack(const Hdf5Stack&) = delete;
+    Hdf5Stack& operator=(const Hdf5Stack&) = delete;
+
+    // Opens `dataset` of `file`. False, with a message naming both, when
+    // the file is no HDF5 file, the dataset is missing, has another rank,
+    // holds no numbers, has images of no pixels or larger than any reader
+    // takes, or needs a filter this program cannot apply.
+    bool open(const QString& file, const QString& dataset, QString* error);
+    void close();
+    bool isOpen() const;
+
+    int count() const;
+    quint32 width() const;
+    quint32 height() const;
+    // Pixel type of the contents read (16-bit, 32-bit unsigned or float).
+    int pixelType() const;
+
+    // Reads image i (0 <= i < count()) into `out`, with its value range.
+    // False, with a message naming the file, the dataset and the image.
+    bool read(int i, ImageContent& out, QString* error);
+
+    // "<file>::<dataset>[i]", the name an image of the stack goes by.
+    static QString imageName(const QString& file, const QString& dataset, int i);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};

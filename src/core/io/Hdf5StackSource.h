@@ -1,0 +1,43 @@
+#pragma once
+
+#include "io/Hdf5Scan.h"
+#include "io/Hdf5Stack.h"
+#include "io/ImageSource.h"
+
+#include <vector>
+
+// The images of one HDF5 dataset as a series load reads them: image i is
+// named "<file>::<dataset>[i]" and, when energies are given (one per image,
+// eV), carries energies[i] as its file energy. The dataset is opened at the
+// first read, in the loader's thread, and closed with the source.
+class Hdf5StackSource : public ImageSource
+{
+public:
+    Hdf5StackSource(const QString& file, const QString& dataset, int count, std::vector<double> energies = {});
+
+    int count() const override { return m_count; }
+    QString imageName(int i) const override;
+    std::unique_ptr<TiffData> read(int i, bool render, const Cancelled& cancelled) override;
+    QString lastError() const override { return m_error; }
+
+private:
+    QString m_file;
+    QString m_dataset;
+    int m_count = 0;
+    std::vector<double> m_energies;
+    Hdf5Stack m_stack;
+    QString m_error;
+};
+
+// The loads of a checked scan: the images become the I1 series with the
+// file's energies; a flat stack with one image per energy becomes the I0
+// series with the same energies, a flat stack of another count one averaged
+// flat used at every energy; the dark frames are averaged into the dark.
+struct Hdf5ScanSources {
+    ImageSourcePtr images;
+    ImageSourcePtr flats;    // null without flats
+    ImageSourcePtr darks;    // the dark frames, null without darks
+    QString darkOrigin;      // "scan.h5::/img_dark"
+
+    static Hdf5ScanSources of(const Hdf5Scan& scan, const Hdf5ScanPlan& plan);
+};
