@@ -44,6 +44,7 @@ private slots:
     void cttrHeader_data();
     void cttrHeader();
     void cttrMissingLinesReadAsZero();
+    void cttrLyingHeader_data();
     void cttrLyingHeader();
     void cttrUnrepresentableValues_data();
     void cttrUnrepresentableValues();
@@ -245,10 +246,14 @@ void TestImageReaders::tiffHugeSizeRefused_data()
     QTest::addColumn<uint>("width");
     QTest::addColumn<uint>("height");
     QTest::addColumn<int>("compression");
-    // Uncompressed: more than the file holds. Deflate: above the sane bound.
-    QTest::newRow("uncompressed 100000 x 100000") << 100000u << 100000u << int(COMPRESSION_NONE);
-    QTest::newRow("uncompressed 64 x 64, 8 KiB short") << 64u << 64u << int(COMPRESSION_NONE);
-    QTest::newRow("deflate 20000 x 20000") << 20000u << 20000u << int(COMPRESSION_ADOBE_DEFLATE);
+    QTest::addColumn<bool>("beyondBound");   // larger than any image read, or merely short
+    // Beyond the sane bound, whatever the file holds; it used to be called a
+    // size that "does not fit the file".
+    QTest::newRow("uncompressed 100000 x 100000") << 100000u << 100000u << int(COMPRESSION_NONE) << true;
+    QTest::newRow("uncompressed 30000 x 30000") << 30000u << 30000u << int(COMPRESSION_NONE) << true;
+    QTest::newRow("deflate 20000 x 20000") << 20000u << 20000u << int(COMPRESSION_ADOBE_DEFLATE) << true;
+    // Uncompressed: more than the file holds.
+    QTest::newRow("uncompressed 64 x 64, 8 KiB short") << 64u << 64u << int(COMPRESSION_NONE) << false;
 }
 
 void TestImageReaders::tiffHugeSizeRefused()
@@ -256,12 +261,16 @@ void TestImageReaders::tiffHugeSizeRefused()
     QFETCH(uint, width);
     QFETCH(uint, height);
     QFETCH(int, compression);
+    QFETCH(bool, beyondBound);
     const QString file = path("huge.tif");
     QVERIFY(writeFile(file, craftedTiff(width, height, uint16_t(compression), 64)));
     MessageCatcher catcher;
     TiffData d;
     QVERIFY(!d.read(file));
-    QVERIFY(catcher.contains(QString("Image size does not fit the file. (h,w) = %1 %2 %3").arg(height).arg(width).arg(file)));
+    const QString expected = beyondBound
+        ? QString("Image of %1 x %2 pixels is larger than the 268435456 pixels an image may have : %3")
+        : QString("Image size does not fit the file. (h,w) = %1 %2 %3");
+    QVERIFY2(catcher.contains(expected.arg(height).arg(width).arg(file)), qPrintable(catcher.messages().join('|')));
     // libtiff's own complaints about the file reach the debug output too,
     // each naming the file.
     for (const QString& line : catcher.messages())
@@ -591,14 +600,33 @@ void TestImageReaders::cttrMissingLinesReadAsZero()
     QCOMPARE(d.sample(1, 1), 0.0);
 }
 
+void TestImageReaders::cttrLyingHeader_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");   // %1 stands for the file
+    const QByteArray header = "#CTTR-CTImg\n# RANGE_X1 = 1000\n# RANGE_Y1 = 1000\n";
+    QTest::newRow("100000 x 100000")
+        << QByteArray("#CTTR-CTImg\n# RANGE_X1 = 100000\n# RANGE_Y1 = 100000\n0 0 1\n")
+        << "Image of 100000 x 100000 pixels is larger than the 268435456 pixels an image may have : %1";
+    // Blank lines used to count as pixel lines: a megabyte of them made a
+    // blank image of a million pixels (and 16384 x 16384 over 268 MB of them
+    // took 25 s and 1.3 GB before it failed).
+    QTest::newRow("1000 x 1000 over blank lines")
+        << header + QByteArray(1500000, '\n') << "Image size does not fit the file. (h,w) = 1000 1000 %1";
+    QTest::newRow("1000 x 1000, one value line")
+        << header + "0 0 1\n" << "Image size does not fit the file. (h,w) = 1000 1000 %1";
+}
+
 void TestImageReaders::cttrLyingHeader()
 {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
     const QString file = path("lying.dat");
-    QVERIFY(writeFile(file, "#CTTR-CTImg\n# RANGE_X1 = 100000\n# RANGE_Y1 = 100000\n0 0 1\n"));
+    QVERIFY(writeFile(file, content));
     MessageCatcher catcher;
     TiffData d;
     QVERIFY(!d.read(file));
-    QVERIFY(catcher.contains("Image size does not fit the file. (h,w) = 100000 100000 " + file));
+    QVERIFY2(catcher.contains(message.arg(file)), qPrintable(catcher.messages().join('|')));
     QCOMPARE(d.pixelType(), 4);
 }
 
