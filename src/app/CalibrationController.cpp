@@ -205,7 +205,7 @@ void CalibrationController::addCommands(CommandTable& t)
             XafsSpectrum probe;
             QString why;
             probe.load(cmd.arg(0), &why);
-            m_c.batch->reportFailure(QStringLiteral("Can't read the standard %1").arg(why.isEmpty() ? cmd.arg(0) : why));
+            m_c.batch->reportFailure(QStringLiteral("Can't read the standard %1: %2").arg(cmd.arg(0), why));
         }
     });
     t.add(CalibSetEdgeEV, [calib](const CmdLine& cmd, BatchArgReader&) { calib->setEdgeEV(cmd.arg(0)); });

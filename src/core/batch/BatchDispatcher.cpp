@@ -18,6 +18,9 @@ void BatchDispatcher::execNextLineSlot()
 {
     const BatchInterpreter::Step step = m_interpreter.executeNextLine();
     if (!step.failure.isEmpty()) {
+        // As the window reports a failed line, with only its start.
+        const QString& line = m_interpreter.lines().value(m_interpreter.lastSentLineNo() - 1);
+        emit Log(QStringLiteral("Err: %1...\n").arg(printable(line.left(60))));
         commandFailed(step.failure);
         return;
     }

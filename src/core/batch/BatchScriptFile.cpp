@@ -27,7 +27,8 @@ bool read(const QString& fileName, QString* text, QString* error)
     if (QFileInfo(fileName).size() > maxBytes)
         return fail(QStringLiteral("file too large"));
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    // Not in text mode: that drops every CR, and a CR alone ends a line.
+    if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
     QTextStream in(&file);
     in.setCodec("UTF-8");

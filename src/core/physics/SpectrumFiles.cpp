@@ -148,7 +148,7 @@ bool read9809Lines(LineReader& in, const Line* first, PointSink& sink, const QSt
                     const QString text = QStringLiteral("Unusable lattice spacing D= %1 in 9809 file").arg(dText);
                     say(text, path);
                     if (why)
-                        *why = text + QStringLiteral(" : ") + path;
+                        *why = text;
                     return false;
                 }
             }
@@ -173,7 +173,7 @@ bool read9809Lines(LineReader& in, const Line* first, PointSink& sink, const QSt
     if (header) {
         say(QStringLiteral("No Offset line in 9809 file"), path);
         if (why)
-            *why = QStringLiteral("No Offset line in 9809 file : ") + path;
+            *why = QStringLiteral("No Offset line in 9809 file");
         return false;
     }
     return true;
@@ -234,14 +234,13 @@ bool readSpectrumFile(const QString& path, Spectrum& s, Format format, bool stri
     const auto refuse = [&](const QString& text) {
         say(text, path);
         if (why)
-            *why = text + QStringLiteral(" : ") + path;
+            *why = text;
         s.clear();
         return false;
     };
     if (refuseNonRegularFile(path)) {
         if (why)
-            *why = QStringLiteral("Not a regular file (%1) : %2")
-                       .arg(FileCheck::describe(FileCheck::kindOf(path)), path);
+            *why = QStringLiteral("Not a regular file (%1)").arg(FileCheck::describe(FileCheck::kindOf(path)));
         return false;
     }
     QFile f(path);

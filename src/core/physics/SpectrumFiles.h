@@ -37,7 +37,7 @@ bool is9809(const QString& path);
 // them); fewer than 4 points ("Only N points ...") are refused, and so are
 // energies in no order or all at one energy. Energies in decreasing order are
 // turned round, with a debug line saying so. *why (when given) receives the
-// reason of a refusal, naming the file.
+// reason of a refusal (the debug line without the file name).
 bool readSpectrum(const QString& path, Spectrum& s, QString* why = nullptr);
 
 // Clears `s` and adds (field 0, field 1) of every line with at least two

@@ -99,7 +99,6 @@ void BatchCtrl::load(QString fname)
 void BatchCtrl::Log(QString LogMsg)
 {
     QTextCursor cursor = ui->BatchLogs->textCursor();
-    cursor.movePosition(QTextCursor::End);
     // Echoes add no line feed: a long run of them would make one endless
     // line, which the line limit cannot shorten.
     if (cursor.block().length() > maxLogLineLength)

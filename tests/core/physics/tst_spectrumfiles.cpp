@@ -191,7 +191,7 @@ void TestSpectrumFiles::loadFailures()
         expected << m + " : " + path;
     QCOMPARE(DebugCapture::lines(), expected);
     // The caller gets the reason (the last line) to show.
-    QCOMPARE(why, expected.last());
+    QCOMPARE(why + " : " + path, expected.last());
 }
 
 void TestSpectrumFiles::nonFinitePointsLeftOut_data()
