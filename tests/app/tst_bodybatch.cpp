@@ -238,6 +238,10 @@ private slots:
         QVERIFY(comma.open(QIODevice::WriteOnly));
         comma.write("7100,5 0,25\n7101,5 0,5\n7102,5 0,75\n7103,5 1,0\n");
         comma.close();
+        QFile oneAngle(m_dir.filePath("one-angle.txt"));
+        QVERIFY(oneAngle.open(QIODevice::WriteOnly));
+        oneAngle.write("# Bragg angles\n16.3\n");
+        oneAngle.close();
         QFile angles(m_dir.filePath("angles.txt"));
         QVERIFY(angles.open(QIODevice::WriteOnly | QIODevice::Text));
         angles.write("# Bragg angles\n");
@@ -325,6 +329,9 @@ private slots:
             << "Line 12: The LCF run can't start: the area x 100 ... 120, y 100 ... 120 lies outside the images";
         QTest::newRow("standard that is no spectrum") << "calib_load_std %D/comma.dat\nset_band_w 2"
                                                       << "Line 1: Can't read the standard %D/comma.dat: No numeric data lines";
+        QTest::newRow("reference list of one angle")
+            << "eng_by_ref_i1 %D/one-angle.txt\nset_band_w 2"
+            << "Line 1: Can't read the reference energy file %D/one-angle.txt: 1 angles; a series needs at least 2";
         QTest::newRow("line too long") << "set_band_w 1\n" + QString(70000, 'x') + "\nset_band_w 2"
                                        << "Line 2: the line is longer than 65536 characters";
         // A NUL byte used to cut the message short on stderr.
