@@ -1,10 +1,16 @@
 #include "core/io/TestImageFiles.h"
 #include "io/TiffData.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
+#include <atomic>
 #include <cfloat>
 #include <cmath>
+#include <fcntl.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace TestImageFiles;
 
@@ -24,6 +30,7 @@ private slots:
     void tiffOtherLayoutsRejected_data();
     void tiffOtherLayoutsRejected();
     void tiffTruncated();
+    void tiffShrinksWhileRead();
     void tiffHugeSizeRefused_data();
     void tiffHugeSizeRefused();
     void tiffRefused_data();
@@ -239,6 +246,48 @@ void TestImageReaders::tiffTruncated()
     QCOMPARE(d.pixelType(), 4);
     QCOMPARE(d.height(), 0u);
     QVERIFY(catcher.messages().contains("Error on reading scanline 0 " + file));
+}
+
+// Files at beamlines are often still being written: one that shrinks while it
+// is read is a failed (or a complete) read, never a SIGBUS, which a reader
+// that maps the file gets when the mapped pages vanish (it ended the
+// program in 4 to 7 of 10 tries).
+void TestImageReaders::tiffShrinksWhileRead()
+{
+    const QString file = path("shrinking.tif");
+    const int side = 1024;   // 2 MiB of samples
+    QVERIFY(writeTiff16(file, side, side, QVector<quint16>(side * side, 1234)));
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray whole = f.readAll();
+    f.close();
+
+    std::atomic<bool> done{false};
+    std::atomic<int> reads{0};
+    std::thread reader([&] {
+        while (!done.load()) {
+            TiffData d;
+            d.read(file, false);
+            ++reads;
+        }
+    });
+    // The writer cuts the file short and writes it again in place, as a
+    // detector program rewriting a file does.
+    QElapsedTimer clock;
+    clock.start();
+    const QByteArray name = QFile::encodeName(file);
+    while (clock.elapsed() < 300) {
+        const int fd = ::open(name.constData(), O_WRONLY);
+        QVERIFY(fd >= 0);
+        QVERIFY(::ftruncate(fd, 8192) == 0);
+        QThread::usleep(50);
+        QCOMPARE(::pwrite(fd, whole.constData(), size_t(whole.size()), 0), ssize_t(whole.size()));
+        ::close(fd);
+        QThread::usleep(300);
+    }
+    done = true;
+    reader.join();
+    QVERIFY(reads.load() > 10);
 }
 
 void TestImageReaders::tiffHugeSizeRefused_data()
