@@ -13,10 +13,13 @@
 #include "SeriesController.h"
 #include "StartupBatch.h"
 
+#include "base/TextItems.h"
+
 #include <QDebug>
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QStatusBar>
+#include <new>
 
 using namespace BatchKeywords;
 
@@ -51,8 +54,9 @@ BatchExecutor::~BatchExecutor()
     delete m_c.batchCtrl;
 }
 
-void BatchExecutor::reportFailure(const QString& message)
+void BatchExecutor::reportFailure(const QString& text)
 {
+    const QString message = printable(text);
     qWarning().noquote() << message;
     m_lastFailure = message;
     m_c.window->statusBar()->showMessage(message);
@@ -95,7 +99,15 @@ bool BatchExecutor::executeCommand(const CmdLine& cmd)
         return true;
     }
     BatchArgReader args(cmd);
-    const bool now = m_table.run(id, cmd, args, [this](const QString& m) { reportFailure(m); });
+    bool now = true;
+    try {
+        now = m_table.run(id, cmd, args, [this](const QString& m) { reportFailure(m); });
+    } catch (const std::bad_alloc&) {
+        // The line fails; what it allocated has been given back, and the
+        // program goes on.
+        reportFailure(QStringLiteral("Not enough memory for \"%1\"").arg(cmd.cmd));
+        now = true;
+    }
     logArgumentNotes(args.notes());
     return now;
 }

@@ -98,18 +98,22 @@ void CalibrationController::execCalibration()
     setup.method = CalibrationMethod::of(m_c.calib->calibrationRule(), m_hasStandard ? &m_standard : nullptr,
                                          targetVictoreen());
     auto job = std::make_shared<CalibrationJob>(setup, &m_shiftMap);
-    job->setOnFinished([this](const CalibrationStats& stats, bool stopped) {
+    const double edge = m_hasStandard ? EdgeCalibration::halfHeightEdge(m_standard) : 0.0;
+    const CalibrationJob* raw = job.get();   // the job owns the callback
+    job->setOnFinished([this, edge, raw](const CalibrationStats& stats, bool stopped) {
         m_c.calib->showStatistics(stats);
         m_shiftMapOrigin = SaveProvenance::CalibratedShiftMap;
         m_shiftMapFile.clear();
+        m_mapEdgeEnergy = edge;
         mapChanged();
-        if (!stopped) {
-            emit workEnded();
-        } else if (m_c.batch->waitsFor() == BatchWait::Calibration) {
-            // A script waiting for it must not wait forever.
+        const bool waiting = m_c.batch->waitsFor() == BatchWait::Calibration;
+        if (!raw->failure().isEmpty())
+            m_c.batch->reportFailure(QStringLiteral("The calibration failed: %1").arg(raw->failure()));
+        else if (stopped && waiting)
             m_c.batch->reportFailure(QStringLiteral("The calibration was stopped"));
+        // A script waiting for a stopped calibration must not wait forever.
+        if (!stopped || waiting)
             emit workEnded();
-        }
     });
     m_runner->start(job);
 }
@@ -126,14 +130,18 @@ void CalibrationController::clearShiftMap()
 
 void CalibrationController::saveEMap(const QString& fname)
 {
-    const double eStd = m_hasStandard ? EdgeCalibration::halfHeightEdge(m_standard) : 0.0;
-    const QString path = EnergyMapFile::completeName(fname);
+    // The standard's edge when one is loaded; otherwise the edge energy the
+    // map was made or loaded at, so that a loaded map saved again keeps its
+    // offsets (the file refuses a map without any).
+    const double eStd = m_hasStandard ? EdgeCalibration::halfHeightEdge(m_standard) : m_mapEdgeEnergy;
+    QString error;
     if (!EnergyMapFile::write(fname, EnergyMapFile::sourceOf(m_shiftMap, eStd, m_c.calib->spacing(),
-                                                             m_c.calib->stdFileName()))) {
-        m_c.batch->reportFailure(QStringLiteral("Can't write the energy map %1").arg(path));
+                                                             m_c.calib->stdFileName()),
+                              &error)) {
+        m_c.batch->reportFailure(error);
         return;
     }
-    m_c.saving->writeProvenance(path);
+    m_c.saving->writeProvenance(EnergyMapFile::completeName(fname));
 }
 
 void CalibrationController::loadEMap(const QString& fname)
@@ -142,13 +150,17 @@ void CalibrationController::loadEMap(const QString& fname)
     m_c.runs->stopAndWait();
     int width = m_c.series->imageWidth();
     int height = m_c.series->imageHeight();
-    const bool loaded = EnergyMapFile::load(fname, &width, &height, m_c.calib->edgeEnergy(), &m_shiftMap);
+    double edge = 0.0;
+    QString error;
+    const bool loaded =
+        EnergyMapFile::load(fname, &width, &height, m_c.calib->edgeEnergy(), &m_shiftMap, &edge, &error);
     // A map read without an image size known gives the size of its file.
     m_c.series->setImageSize(width, height);
     if (!loaded) {
-        m_c.batch->reportFailure(QStringLiteral("Can't load the energy map %1").arg(fname));
+        m_c.batch->reportFailure(QStringLiteral("Can't load the energy map %1").arg(error));
         return;
     }
+    m_mapEdgeEnergy = edge;
     m_shiftMapOrigin = SaveProvenance::LoadedShiftMap;
     m_shiftMapFile = fname;
     mapChanged();
@@ -188,8 +200,13 @@ void CalibrationController::addCommands(CommandTable& t)
     t.add(CalibShowWindow, [calib](const CmdLine&, BatchArgReader&) { calib->show(); });
     t.add(CalibLoadStd, [this, calib](const CmdLine& cmd, BatchArgReader&) {
         calib->loadStd(cmd.arg(0));
-        if (!calib->standard())
-            m_c.batch->reportFailure(QStringLiteral("Can't read the standard %1").arg(cmd.arg(0)));
+        if (!calib->standard()) {
+            // The window keeps no reason; a second read gives it.
+            XafsSpectrum probe;
+            QString why;
+            probe.load(cmd.arg(0), &why);
+            m_c.batch->reportFailure(QStringLiteral("Can't read the standard %1: %2").arg(cmd.arg(0), why));
+        }
     });
     t.add(CalibSetEdgeEV, [calib](const CmdLine& cmd, BatchArgReader&) { calib->setEdgeEV(cmd.arg(0)); });
     t.addLong(CalibExec, [this](const CmdLine&, BatchArgReader&) {

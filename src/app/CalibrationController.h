@@ -57,4 +57,6 @@ private:
     Analyzed2DRes m_shiftMap;
     int m_shiftMapOrigin = 0;   // SaveProvenance::ShiftMap
     QString m_shiftMapFile;
+    // The standard edge energy the map's shifts refer to (0: none).
+    double m_mapEdgeEnergy = 0.0;
 };

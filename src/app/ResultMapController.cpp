@@ -135,8 +135,13 @@ void ResultMapController::addCommands(CommandTable& t)
             m_c.batch->reportFailure(QStringLiteral("There is no reference row %1").arg(row));
         } else if (!fname.isEmpty()) {
             const XafsFileSelect* chooser = an->refs().at(row)->fileSelect();
-            if (!chooser->isFileChosen() || chooser->fileName() != fname)
-                m_c.batch->reportFailure(QStringLiteral("Can't read the reference %1").arg(fname));
+            if (!chooser->isFileChosen() || chooser->fileName() != fname) {
+                // The row keeps no reason; a second read gives it.
+                XafsSpectrum probe;
+                QString why;
+                probe.load(fname, &why);
+                m_c.batch->reportFailure(QStringLiteral("Can't read the reference %1: %2").arg(fname, why));
+            }
         }
     });
     t.add(AnalyzerSetLCFMode, [an](C, A a) { an->setLCFMode(a.flag(0) ? 1 : 0); });

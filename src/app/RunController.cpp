@@ -90,7 +90,7 @@ void RunController::startLCF2DAnalysis()
         stop2DAnalysis();
         return;
     }
-    if (m_c.series->i1().isEmpty() || m_runner->isRunning())
+    if (m_c.series->i1().isEmpty() || m_runner->isRunning() || refuseRun(RunKind::Lcf, QStringLiteral("LCF")))
         return;
     Analyzer* an = m_c.analyzer;
     m_running2D = true;
@@ -155,7 +155,8 @@ void RunController::startElems2DAnalysis()
         stopElems2DAnalysis();
         return;
     }
-    if (m_c.series->i1().isEmpty() || m_runner->isRunning())
+    if (m_c.series->i1().isEmpty() || m_runner->isRunning()
+        || refuseRun(RunKind::Elements, QStringLiteral("element")))
         return;
     Analyzer* an = m_c.analyzer;
     m_running2D = true;
@@ -225,7 +226,8 @@ void RunController::generateElemsResImages()
 
 void RunController::startRA2DAnalysis()
 {
-    if (m_c.series->i1().isEmpty() || m_runner->isRunning())
+    if (m_c.series->i1().isEmpty() || m_runner->isRunning()
+        || refuseRun(RunKind::Residual, QStringLiteral("residual")))
         return;
     Analyzer* an = m_c.analyzer;
     const AreaRunInput in = runInput();
@@ -254,7 +256,8 @@ void RunController::generateRAResImage()
 
 void RunController::execFourierA()
 {
-    if (m_c.series->i1().isEmpty() || m_runner->isRunning())
+    if (m_c.series->i1().isEmpty() || m_runner->isRunning()
+        || refuseRun(RunKind::Fourier, QStringLiteral("Fourier")))
         return;
     logWithTime(QStringLiteral("2da FA 1:"));
     m_running2D = true;
@@ -264,15 +267,40 @@ void RunController::execFourierA()
 
 void RunController::runnerFinished(bool stopped)
 {
+    // A run that could not do its work (no memory for its block values)
+    // fails its line, before its end closes the line.
+    const QString failure = m_runner->lastFailure();
+    if (!failure.isEmpty())
+        m_c.batch->reportFailure(QStringLiteral("The analysis run failed: %1").arg(failure));
     endRun(stopped);
     // A stopped run ends nothing by itself; a script waiting for it must not
     // wait forever.
     const BatchWait::Work w = m_c.batch->waitsFor();
     if (stopped && (w == BatchWait::LcfRun || w == BatchWait::ElemsRun || w == BatchWait::ResidualRun
                     || w == BatchWait::FourierRun)) {
-        m_c.batch->reportFailure(QStringLiteral("The analysis run was stopped"));
+        if (failure.isEmpty())
+            m_c.batch->reportFailure(QStringLiteral("The analysis run was stopped"));
         emit workEnded();
     }
+}
+
+QString RunController::refusal(RunKind kind) const
+{
+    const QString area = AreaRunJob::refusal(runInput());
+    if (!area.isEmpty() || kind != RunKind::Lcf)
+        return area;
+    LcfRunSetup setup;
+    setup.references = m_c.analyzer->referenceSnapshots();
+    return LcfRunJob::refusal(setup);
+}
+
+bool RunController::refuseRun(RunKind kind, const QString& run)
+{
+    const QString why = refusal(kind);
+    if (why.isEmpty())
+        return false;
+    m_c.batch->reportFailure(QStringLiteral("The %1 run can't start: %2").arg(run, why));
+    return true;
 }
 
 void RunController::endRun(bool stopped)
@@ -327,6 +355,11 @@ bool RunController::startBatchRun(int id)
         m_c.batch->reportFailure(QStringLiteral("The %1 run can't start: a run is in progress").arg(run));
         return true;
     }
+    const RunKind kind = id == AnalyzerExecLCF     ? RunKind::Lcf
+                         : id == AnalyzerExecElems ? RunKind::Elements
+                                                   : RunKind::Residual;
+    if (refuseRun(kind, run))
+        return true;
     BatchWait::Work work = BatchWait::LcfRun;
     if (id == AnalyzerExecLCF) {
         startLCF2DAnalysis();

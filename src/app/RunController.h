@@ -51,6 +51,10 @@ private:
     // What a run reads: the series, its grid over the selected area (else
     // the whole image) with the form's half sizes, the shift map, the mask.
     AreaRunInput runInput() const;
+    // Why a run of this kind cannot start on the current area and rows
+    // (empty: it can), and the same reported as "The <run> run can't start".
+    QString refusal(RunKind kind) const;
+    bool refuseRun(RunKind kind, const QString& run);
     void runnerFinished(bool stopped);
     void endRun(bool stopped);
     void addCommands(CommandTable& t);

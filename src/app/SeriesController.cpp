@@ -306,7 +306,8 @@ void SeriesController::addCommands(CommandTable& t)
         const QString fname = a.text(0);
         p->setEngByRef(fname);
         QVector<double> probe;
-        if (!fname.isEmpty() && !EnergyOfFiles::readRefFile(fname, p->eofSetup()->settings().d, probe))
-            m_c.batch->reportFailure(QStringLiteral("Can't read the reference energy file %1").arg(fname));
+        QString why;
+        if (!fname.isEmpty() && !EnergyOfFiles::readRefFile(fname, p->eofSetup()->settings().d, probe, &why))
+            m_c.batch->reportFailure(QStringLiteral("Can't read the reference energy file %1: %2").arg(fname, why));
     });
 }

@@ -234,6 +234,14 @@ private slots:
         QCOMPARE(BodyScript::writeStack(m_dir.filePath("i0"), "i0", 12, 20, 14, 30000.0).size(), 12);
         QVERIFY(BodyScript::writeSpectrum(m_dir.filePath("ref.dat"), 7110.0));
         QVERIFY(BodyScript::writeSpectrum(m_dir.filePath("ref2.dat"), 7116.0));
+        QFile comma(m_dir.filePath("comma.dat"));
+        QVERIFY(comma.open(QIODevice::WriteOnly));
+        comma.write("7100,5 0,25\n7101,5 0,5\n7102,5 0,75\n7103,5 1,0\n");
+        comma.close();
+        QFile oneAngle(m_dir.filePath("one-angle.txt"));
+        QVERIFY(oneAngle.open(QIODevice::WriteOnly));
+        oneAngle.write("# Bragg angles\n16.3\n");
+        oneAngle.close();
         QFile angles(m_dir.filePath("angles.txt"));
         QVERIFY(angles.open(QIODevice::WriteOnly | QIODevice::Text));
         angles.write("# Bragg angles\n");
@@ -308,6 +316,27 @@ private slots:
                                           << "Line 1: Can't load the energy map %D/none.emp";
         QTest::newRow("align without images") << "align_series\nset_band_w 2"
                                               << "Line 1: Can't align: the I1 series has no image 0";
+        // These used to end with status 0: a hidden "./.emp", an empty 0 x 0
+        // map, maps of nothing but background.
+        QTest::newRow("map saved without a name") << "calib_save_map\nset_band_w 2"
+                                                  << "Line 1: Can not write an energy map: no file name given";
+        QTest::newRow("map saved before any calibration") << "calib_save_map %D/out/m.emp\nset_band_w 2"
+                                                          << "Line 1: Can not write %D/out/m.emp: there is no energy-shift map";
+        QTest::newRow("LCF without reference rows") << LOAD "analyzer_exec_LCF\nset_band_w 2"
+                                                    << "Line 9: The LCF run can't start: no reference row is in use";
+        QTest::newRow("run outside the images")
+            << LOAD REFS "select_region 100 100 120 120\nanalyzer_exec_LCF\nset_band_w 2"
+            << "Line 12: The LCF run can't start: the area x 100 ... 120, y 100 ... 120 lies outside the images";
+        QTest::newRow("standard that is no spectrum") << "calib_load_std %D/comma.dat\nset_band_w 2"
+                                                      << "Line 1: Can't read the standard %D/comma.dat: No numeric data lines";
+        QTest::newRow("reference list of one angle")
+            << "eng_by_ref_i1 %D/one-angle.txt\nset_band_w 2"
+            << "Line 1: Can't read the reference energy file %D/one-angle.txt: 1 angles; a series needs at least 2";
+        QTest::newRow("line too long") << "set_band_w 1\n" + QString(70000, 'x') + "\nset_band_w 2"
+                                       << "Line 2: the line is longer than 65536 characters";
+        // A NUL byte used to cut the message short on stderr.
+        QTest::newRow("NUL in a word") << QString("set_band_w 1\nab") + QChar(0) + "cd 3\nset_band_w 2"
+                                       << "Line 2: unknown command \"ab\\0cd\"";
     }
     void failuresEndTheRun()
     {
@@ -483,6 +512,38 @@ private slots:
         QVERIFY(body.lastFailure().contains("dir.png"));
         body.saveImage(target);
         QCOMPARE(QImage(target).size(), QSize(20, 14));
+    }
+
+    // A map loaded and saved again without a standard keeps its offsets and
+    // edge energy (it used to be written with all offsets 0 and edge 0).
+    void resavedMapKeepsItsOffsets()
+    {
+        {
+            Body body;
+            const BodyScript::Outcome out = BodyScript::run(
+                body, script(LOAD "calib_load_std %D/ref.dat\nset_band_w 1\ncalib_exec\ncalib_save_map %D/out/first"));
+            QVERIFY2(out.failure.isEmpty(), qPrintable(out.failure));
+        }
+        Body fresh;
+        const BodyScript::Outcome out =
+            BodyScript::run(fresh, script("calib_load_map %D/out/first.emp\ncalib_save_map %D/out/again"));
+        QVERIFY2(out.failure.isEmpty(), qPrintable(out.failure));
+        const auto part = [this](const char* name, bool body) {
+            const QList<QByteArray> lines = readFile(m_dir.filePath(QString("out/%1.emp").arg(name))).split('\n');
+            QList<QByteArray> out;
+            bool inBody = false;
+            for (const QByteArray& l : lines) {
+                if (body ? inBody : l.startsWith("Std Edge Energy"))
+                    out << l;
+                inBody = inBody || l.startsWith("##---");
+            }
+            return out;
+        };
+        QCOMPARE(part("again", false), part("first", false));
+        const QList<QByteArray> first = part("first", true);
+        QCOMPARE(part("again", true), first);
+        QVERIFY(first.size() >= 14);
+        QVERIFY2(first.at(3).split(' ').count("0") < first.at(3).split(' ').size() - 2, first.at(3).constData());
     }
 
     // The save dialogs in Japanese.

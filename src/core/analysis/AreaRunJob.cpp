@@ -22,6 +22,15 @@ void AreaRunJob::planSlices(const BlockBands& bands, qint64 perBlock, qint64 per
     planSlices(&bands.walk(), bands.rowsForBudget(m_input.budgetBytes, perBlock, perThread), bands.images());
 }
 
+QString AreaRunJob::refusal(const AreaRunInput& input)
+{
+    const ScanGrid& g = input.grid;
+    if (!AreaWalk::of(g, g.imageWidth, g.imageHeight).isEmpty())
+        return QString();
+    return QStringLiteral("the area x %1 ... %2, y %3 ... %4 lies outside the images (%5 x %6)")
+        .arg(g.x0).arg(g.x1).arg(g.y0).arg(g.y1).arg(g.imageWidth).arg(g.imageHeight);
+}
+
 bool AreaRunJob::computeBand(const Band& band, const std::atomic<bool>& stop)
 {
     const bool ok = analyzeRows(band.first, band.count, stop);

@@ -14,6 +14,11 @@ class BlockBands;
 class AreaRunJob : public BandedJob
 {
 public:
+    // Why a run over `input` would analyse nothing (empty: it would not):
+    // no block of its grid reaches into the images, so every map would hold
+    // only its background.
+    static QString refusal(const AreaRunInput& input);
+
     void setBandHook(RunBandHook hook) { m_hook = std::move(hook); }
 
     // Grid rows of a slice, and the rows a band may have under the budget.

@@ -78,13 +78,14 @@ struct AccumulateInput {
     int* hints;            // `used` walk positions per sample point
 };
 
-// The message the engine writes before it evaluates a reference at a NaN
-// energy, once for each such energy.
+// The engine notes every evaluation of a reference at a NaN energy
+// (NanEnergies: written once per run with the count).
 Q_NEVER_INLINE void reportNanEnergies(const double* energies, int count)
 {
+    qint64 nans = 0;
     for (int j = 0; j < count; ++j)
-        if (std::isnan(energies[j]))
-            qCDebug(lcAnalysis).noquote() << "nan EeV in XafsSpectrum::doubleNormalizedPreBase";
+        nans += std::isnan(energies[j]) ? 1 : 0;
+    NanEnergies::note(nans);
 }
 
 // The sample's energy of point i corrected as the engine corrects it. A

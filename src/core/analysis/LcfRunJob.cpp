@@ -24,6 +24,17 @@ LcfRunJob::LcfRunJob(const AreaRunInput& input, const LcfRunSetup& setup)
     planSlices(&m_pipeline.walk(), m_pipeline.bandRows(), int(input.i1.size()));
 }
 
+QString LcfRunJob::refusal(const LcfRunSetup& setup)
+{
+    BlockFitter::Plan plan;
+    BlockFitter::makePlan(setup.mlcf, setup.references, &plan);
+    if (plan.used() == 0)
+        return QStringLiteral("no reference row is in use (a row needs its use box checked and a spectrum loaded)");
+    if (!(plan.lo <= plan.hi))
+        return QStringLiteral("the reference spectra in use share no energy range");
+    return QString();
+}
+
 bool LcfRunJob::analyzeRows(int first, int count, const std::atomic<bool>& stop)
 {
     return m_pipeline.analyzeRows(first, count, &stop);

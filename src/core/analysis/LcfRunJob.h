@@ -23,6 +23,11 @@ class LcfRunJob : public AreaRunJob
 public:
     LcfRunJob(const AreaRunInput& input, const LcfRunSetup& setup);
 
+    // Why the rows of `setup` give nothing to fit (empty: they do): no row
+    // is in use (its use box checked and a spectrum loaded), or the spectra
+    // in use share no energy range.
+    static QString refusal(const LcfRunSetup& setup);
+
     // False when the rows give no fit at all (fewer than two rows): the run
     // records nothing.
     bool hasFit() const { return m_hasFit; }

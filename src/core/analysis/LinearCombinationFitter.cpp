@@ -9,11 +9,11 @@
 
 namespace {
 
-// The reference evaluation of LCF and of the fitted curve reports a NaN
+// The reference evaluation of LCF and of the fitted curve notes a NaN
 // energy as XafsSpectrum::doubleNormalizedPreBase does, then evaluates it.
 void reportNaN()
 {
-    qCDebug(lcAnalysis).noquote() << "nan EeV in XafsSpectrum::doubleNormalizedPreBase";
+    NanEnergies::note();
 }
 
 void silent() {}

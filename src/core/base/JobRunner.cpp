@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <QThread>
+#include <new>
 
 JobRunner::JobRunner(QObject* parent)
     : QObject(parent)
@@ -39,6 +40,7 @@ bool JobRunner::start(std::shared_ptr<SlicedJob> job)
     m_stop = std::make_shared<std::atomic<bool>>(false);
     ++m_generation;
     m_nextSlice = 0;
+    m_lastFailure.clear();
     m_progress = JobProgress();
     m_progress.total = m_job->totalItems();
     m_clock.start();
@@ -55,6 +57,7 @@ void JobRunner::runNextSlice()
         std::shared_ptr<SlicedJob> job = std::move(m_job);
         m_job.reset();
         job->finish(false);
+        m_lastFailure = job->failure();
         emit finished(false);
         return;
     }
@@ -64,11 +67,22 @@ void JobRunner::runNextSlice()
     std::shared_ptr<std::atomic<bool>> stop = m_stop;
     QMetaObject::invokeMethod(m_worker, [this, job, stop, generation, index] {
         qint64 items = 0;
+        QString failure;
         {
             QMutexLocker lock(&m_sliceLock);
             if (stop->load())
                 return;
-            items = job->runSlice(index, *stop);
+            // A slice that runs out of memory ends the job, not the program.
+            try {
+                items = job->runSlice(index, *stop);
+            } catch (const std::bad_alloc&) {
+                failure = QStringLiteral("not enough memory");
+            }
+        }
+        if (!failure.isEmpty()) {
+            QMetaObject::invokeMethod(this, [this, generation, failure] { sliceFailed(generation, failure); },
+                                      Qt::QueuedConnection);
+            return;
         }
         QMetaObject::invokeMethod(this, [this, generation, index, items] {
             sliceDone(generation, index, items);
@@ -81,7 +95,12 @@ void JobRunner::sliceDone(quint64 generation, int index, qint64 items)
     // A slice of a stopped (or since replaced) job comes back: drop it.
     if (!m_job || generation != m_generation)
         return;
-    m_job->deliverSlice(index);
+    try {
+        m_job->deliverSlice(index);
+    } catch (const std::bad_alloc&) {
+        sliceFailed(generation, QStringLiteral("not enough memory"));
+        return;
+    }
     m_progress.done += items;
     const double seconds = m_clock.nsecsElapsed() * 1e-9;
     m_progress.itemsPerSecond = seconds > 0.0 ? double(m_progress.done) / seconds : 0.0;
@@ -90,6 +109,14 @@ void JobRunner::sliceDone(quint64 generation, int index, qint64 items)
         : -1.0;
     emit progress(m_progress);
     runNextSlice();
+}
+
+void JobRunner::sliceFailed(quint64 generation, const QString& why)
+{
+    if (!m_job || generation != m_generation)
+        return;
+    m_job->setFailure(why);
+    stop();
 }
 
 void JobRunner::stop()
@@ -101,6 +128,7 @@ void JobRunner::stop()
     std::shared_ptr<SlicedJob> job = std::move(m_job);
     m_job.reset();
     job->finish(true);
+    m_lastFailure = job->failure();
     emit finished(true);
 }
 

@@ -44,6 +44,10 @@ public:
     bool start(std::shared_ptr<SlicedJob> job);
     bool isRunning() const { return bool(m_job); }
     JobProgress lastProgress() const { return m_progress; }
+    // Why the last job did not do all of its work: its own failure(), or
+    // "not enough memory" when a slice ran out of memory (the job is then
+    // stopped: finished(true)). Empty when it did; cleared by start().
+    const QString& lastFailure() const { return m_lastFailure; }
 
     // Stops the running job (if any) and blocks until the worker has left
     // the slice it may still be computing. Call it before destroying or
@@ -63,6 +67,7 @@ signals:
 private:
     void runNextSlice();
     void sliceDone(quint64 generation, int index, qint64 items);
+    void sliceFailed(quint64 generation, const QString& why);
 
     QThread* m_thread = nullptr;
     QObject* m_worker = nullptr;
@@ -71,6 +76,7 @@ private:
     quint64 m_generation = 0;
     int m_nextSlice = 0;
     JobProgress m_progress;
+    QString m_lastFailure;
     QElapsedTimer m_clock;
     // Held by the worker while it computes a slice.
     QMutex m_sliceLock;

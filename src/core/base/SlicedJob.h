@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 #include <atomic>
 
@@ -26,6 +27,16 @@ public:
     // job was stopped (stopped true; undelivered slices are dropped).
     virtual void finish(bool stopped) { Q_UNUSED(stopped); }
 
+    // Why the job could not do all of its work ("not enough memory for ..."),
+    // empty while it could. The first reason given is kept. A job that fails
+    // still finishes; its owner reads this afterwards and fails the action.
+    const QString& failure() const { return m_failure; }
+    void setFailure(const QString& why)
+    {
+        if (m_failure.isEmpty())
+            m_failure = why;
+    }
+
     // Every slice on the calling thread, each delivered before the next one
     // runs, then finish(false): for drivers and tests without an event loop.
     void runAllHere()
@@ -37,4 +48,7 @@ public:
         }
         finish(false);
     }
+
+private:
+    QString m_failure;
 };

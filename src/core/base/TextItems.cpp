@@ -33,3 +33,18 @@ QString nextItem(const QString& line, QString& item)
         qCDebug(lcBase).noquote() << QString("In a line [%1] item is started from not quote but ended by quote").arg(line);
     return end < n ? line.mid(end) : QString();
 }
+
+QString printable(const QString& text)
+{
+    QString out;
+    for (const QChar c : text) {
+        const ushort u = c.unicode();
+        if (u == 0)
+            out += QStringLiteral("\\0");
+        else if ((u < 0x20 && u != '\t') || u == 0x7f || (u >= 0x80 && u < 0xa0))
+            out += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}

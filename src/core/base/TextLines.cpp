@@ -170,9 +170,15 @@ void Fields::split(const Line& line, QTextCodec* codec)
 double Fields::number(int i) const
 {
     bool ok = false;
-    const double v = m_ascii ? (i < kept ? toDouble(m_ptr[i], m_len[i], &ok) : text(i).toDouble(&ok))
-                             : m_decoded.at(i).toDouble(&ok);
-    return ok ? v : 0.0;
+    return number(i, &ok);
+}
+
+double Fields::number(int i, bool* ok) const
+{
+    *ok = false;
+    const double v = m_ascii ? (i < kept ? toDouble(m_ptr[i], m_len[i], ok) : text(i).toDouble(ok))
+                             : m_decoded.at(i).toDouble(ok);
+    return *ok ? v : 0.0;
 }
 
 bool Fields::startsWith(int i, char c) const

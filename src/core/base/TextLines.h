@@ -69,6 +69,8 @@ public:
     // Field i (< kept) read as a decimal number like QString::toDouble(&ok):
     // text that is not a number, out-of-range values included, reads as 0.
     double number(int i) const;
+    // The same, with *ok false (and 0) for text that is not a number.
+    double number(int i, bool* ok) const;
     bool startsWith(int i, char c) const;
     // Field i as text (any i < count()).
     QString text(int i) const;

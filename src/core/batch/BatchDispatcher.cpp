@@ -1,5 +1,7 @@
-#include "base/LogCategories.h"
 #include "batch/BatchDispatcher.h"
+
+#include "base/LogCategories.h"
+#include "base/TextItems.h"
 
 #include <QDebug>
 
@@ -15,6 +17,13 @@ BatchDispatcher::BatchDispatcher(QObject* parent)
 void BatchDispatcher::execNextLineSlot()
 {
     const BatchInterpreter::Step step = m_interpreter.executeNextLine();
+    if (!step.failure.isEmpty()) {
+        // As the window reports a failed line, with only its start.
+        const QString& line = m_interpreter.lines().value(m_interpreter.lastSentLineNo() - 1);
+        emit Log(QStringLiteral("Err: %1...\n").arg(printable(line.left(60))));
+        commandFailed(step.failure);
+        return;
+    }
     for (const QString& text : step.logs)
         emit Log(text);
     if (step.sent)
@@ -43,6 +52,8 @@ void BatchDispatcher::finishBatchExec()
 
 void BatchDispatcher::commandFailed(QString message)
 {
+    // File names and words from a script may hold anything.
+    message = printable(message);
     const QString text = QStringLiteral("Line %1: %2")
                              .arg(QString::number(m_interpreter.lastSentLineNo()), message);
     if (!m_interpreter.running() || m_interpreter.hasEnded()) {

@@ -48,6 +48,8 @@ QString BatchInterpreter::assembleLine()
             break;   // a backslash on the last line is simply dropped
         ++m_lineIndex;
         text += m_lines.at(m_lineIndex);
+        if (text.size() > maxLineLength)
+            break;   // refused by the caller; no need to join the rest
     }
     return text;
 }
@@ -66,7 +68,14 @@ BatchInterpreter::Step BatchInterpreter::executeNextLine()
     }
 
     const int firstLine = m_lineIndex;
-    step.cmd.parse(assembleLine());
+    const QString text = assembleLine();
+    if (text.size() > maxLineLength) {
+        step.failure = QStringLiteral("the line is longer than %1 characters").arg(maxLineLength);
+        m_lastSentLineNo = firstLine + 1;
+        m_lineIndex = int(m_lines.size());
+        return step;
+    }
+    step.cmd.parse(text);
     step.cmd.lineNo = firstLine + 1;
     CmdLine& cmd = step.cmd;
 

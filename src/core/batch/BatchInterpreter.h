@@ -18,6 +18,10 @@ public:
     // of loops whose values contain their own tokens would otherwise multiply
     // an argument's length with every loop.
     static constexpr int maxArgumentLength = 1 << 20;
+    // A logical line (continuation lines joined) longer than this fails: a
+    // script line is a command and a few file names, and a line of megabytes
+    // would take seconds and gigabytes to split.
+    static constexpr int maxLineLength = 1 << 16;
 
     // What one call of executeNextLine() did.
     struct Step {
@@ -30,6 +34,9 @@ public:
         // The run ended with this call: the index passed the last line, or
         // ":end" was reached. Reported once per run.
         bool ended = false;
+        // The line cannot be executed (it is too long): nothing is sent, and
+        // the run is to fail with this message at lastSentLineNo().
+        QString failure;
     };
 
     // Starts a run over `lines` (one entry per physical line): running,

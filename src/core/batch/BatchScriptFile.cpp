@@ -1,10 +1,11 @@
 #include "batch/BatchScriptFile.h"
 
+#include "base/AtomicFile.h"
 #include "base/FileCheck.h"
+#include "batch/BatchInterpreter.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextStream>
 
 namespace BatchScriptFile {
@@ -26,36 +27,44 @@ bool read(const QString& fileName, QString* text, QString* error)
     if (QFileInfo(fileName).size() > maxBytes)
         return fail(QStringLiteral("file too large"));
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    // Not in text mode: that drops every CR, and a CR alone ends a line.
+    if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
     QTextStream in(&file);
     in.setCodec("UTF-8");
-    QString all;
-    QString line;
-    while (in.readLineInto(&line)) {
-        all += line;
-        all += QLatin1Char('\n');
-        if (all.size() > maxBytes)
-            return fail(QStringLiteral("file too large"));
-    }
+    QString all = in.readAll();
     if (file.error() != QFileDevice::NoError)
         return fail(file.errorString());
+    if (all.size() > maxBytes)
+        return fail(QStringLiteral("file too large"));
+    // Lines end at LF, CR LF or a CR alone (old Mac files), as in the
+    // spectrum files; the editor and the interpreter see LF only.
+    all.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    all.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (!all.isEmpty() && !all.endsWith(QLatin1Char('\n')))
+        all += QLatin1Char('\n');
+    // A line the interpreter would refuse is refused here, before the
+    // editor has to lay out megabytes of one line.
+    int lineNo = 1;
+    for (int from = 0; from < all.size(); ++lineNo) {
+        const int end = all.indexOf(QLatin1Char('\n'), from);
+        if (end - from > BatchInterpreter::maxLineLength) {
+            return fail(QStringLiteral("line %1 is longer than %2 characters")
+                            .arg(lineNo)
+                            .arg(BatchInterpreter::maxLineLength));
+        }
+        from = end + 1;
+    }
     *text = all;
     return true;
 }
 
 bool write(const QString& fileName, const QString& text, QString* error)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+    QString why;
+    if (!AtomicFile::writeBytes(fileName, text.toUtf8(), &why)) {
         if (error)
-            *error = QStringLiteral("Can not save %1: %2").arg(fileName, file.errorString());
-        return false;
-    }
-    file.write(text.toUtf8());
-    if (!file.commit()) {
-        if (error)
-            *error = QStringLiteral("Can not save %1: %2").arg(fileName, file.errorString());
+            *error = QStringLiteral("Can not save %1 (%2)").arg(fileName, why);
         return false;
     }
     return true;

@@ -9,8 +9,10 @@ namespace BatchScriptFile {
 constexpr qint64 maxBytes = qint64(32) << 20;
 
 // Reads a script as UTF-8 text: every line of the file followed by a line
-// feed. Only regular files are read (a named pipe or a device would block or
-// never end). False, with a message naming the file, otherwise.
+// feed; a line ends at LF, CR LF or a CR alone. Only regular files are read
+// (a named pipe or a device would block or never end), and no line may be
+// longer than BatchInterpreter::maxLineLength. False, with a message naming
+// the file (and the line), otherwise.
 bool read(const QString& fileName, QString* text, QString* error);
 // Writes `text` through a temporary file that replaces the target only when
 // complete. False, with a message naming the file, when that fails.

@@ -15,6 +15,9 @@
 
 namespace {
 
+// The shortest line that carries a pixel value: "0 0 0" and a line feed.
+constexpr quint64 minLineBytes = 6;
+
 // A header value: a number truncated to an integer, 0 when it is none.
 qint64 headerValue(const QString& text)
 {
@@ -86,12 +89,23 @@ bool ImageReaders::readCttr(const QString& fileName, ImageContent& out)
         return false;
     }
 
-    // Every present pixel line takes at least one byte, so an image with more
-    // pixels than the file has bytes is a lying header.
+    // A pixel's line holds three items, the value the third: at least
+    // "0 0 0" and its line end, six bytes. A file too small to hold half of
+    // its pixels that way is a lying header (a few lines claiming 16384 x
+    // 16384, or megabytes of blank lines), refused before anything is read
+    // or allocated; a file that merely lacks some lines at its end is read,
+    // the missing values being 0.
     const quint64 pixels = quint64(width) * quint64(height);
-    if (width > 0xffffffffLL || height > 0xffffffffLL || pixels > quint64(file.size())
-        || !out.allocate(quint32(width), quint32(height), 3)) {
+    if (width > 0xffffffffLL || height > 0xffffffffLL || pixels > ImageContent::maxPixels) {
+        ImageReaders::reportTooLarge(height, width, fileName);
+        return false;
+    }
+    if (pixels * minLineBytes / 2 > quint64(file.size())) {
         qCDebug(lcIo).noquote() << "Image size does not fit the file. (h,w) =" << height << width << fileName;
+        return false;
+    }
+    if (!out.allocate(quint32(width), quint32(height), 3)) {
+        ImageReaders::reportNoMemory(height, width, fileName);
         return false;
     }
 

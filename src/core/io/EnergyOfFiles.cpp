@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
+#include <cmath>
 
 double EnergyOfFiles::energyOf(const QString& path, int fileNo) const
 {
@@ -91,13 +92,21 @@ double EnergyOfFiles::factorOfPattern(const QString& pattern)
     return 1.0;
 }
 
-bool EnergyOfFiles::readRefFile(const QString& fname, double d, QVector<double>& energies)
+bool EnergyOfFiles::readRefFile(const QString& fname, double d, QVector<double>& energies, QString* error)
 {
+    const auto refuse = [&](const QString& why) {
+        qCDebug(lcIo).noquote() << QStringLiteral("Can't use ref file %1 : %2").arg(fname, why);
+        if (error)
+            *error = why;
+        return false;
+    };
     QFile file(fname);
     // Only a regular file can be a list of angles: a named pipe or a device
     // is refused by name before anything opens it.
     if (refuseNonRegularFile(fname) || !file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         qCDebug(lcIo).noquote() << "Can't open ref file" << fname;
+        if (error)
+            *error = QStringLiteral("can not open it");
         return false;
     }
     QTextStream in(&file);
@@ -110,11 +119,15 @@ bool EnergyOfFiles::readRefFile(const QString& fname, double d, QVector<double>&
     const int angleField = is9809 ? 1 : 0;
 
     qCDebug(lcIo) << "reading simple";
-    energies.clear();
-
+    QVector<double> read;
+    qint64 lineNo = 1;
+    qint64 notAngles = 0;
+    QString firstNotAngle;
+    bool commaDecimal = false;
     bool inData = !is9809;
     while (!in.atEnd()) {
         const QString line = in.readLine().simplified();
+        ++lineNo;
         if (!inData) {
             inData = line.startsWith(QLatin1String("Offset"));
             continue;
@@ -126,10 +139,36 @@ bool EnergyOfFiles::readRefFile(const QString& fname, double d, QVector<double>&
             continue;
         bool ok = false;
         const double theta = fields[angleField].toDouble(&ok);
-        // A word where the angle belongs would give an infinite energy.
-        if (!ok)
+        // A word where the angle belongs is no angle; a few such lines
+        // (notes) are passed over, a file of them is refused below.
+        if (!ok) {
+            if (notAngles++ == 0) {
+                const QString& field = fields[angleField];
+                firstNotAngle = QStringLiteral("line %1: \"%2\"").arg(lineNo).arg(field.left(40));
+                bool dotted = false;
+                QString(field).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&dotted);
+                commaDecimal = dotted;
+            }
             continue;
-        energies.append(Units::energyOfAngle(theta, d));
+        }
+        const double e = Units::energyOfAngle(theta, d);
+        if (!(std::isfinite(e) && e > 0.0))
+            return refuse(QStringLiteral("the angle %1 at line %2 gives no energy").arg(theta).arg(lineNo));
+        read.append(e);
     }
+    if (file.error() != QFileDevice::NoError)
+        return refuse(QStringLiteral("error on reading it: %1").arg(file.errorString()));
+    if (is9809 && !inData)
+        return refuse(QStringLiteral("no Offset line in the 9809 file"));
+    // A list that gives every image the same energy, or one that is mostly
+    // not numbers (binary data, decimal commas), would give maps of NaN.
+    const QString comma = commaDecimal ? QStringLiteral(" (decimal commas are not read)") : QString();
+    if (notAngles > read.size()) {
+        return refuse(QStringLiteral("%1 of %2 lines hold no angle, the first at %3%4")
+                          .arg(notAngles).arg(notAngles + read.size()).arg(firstNotAngle, comma));
+    }
+    if (read.size() < 2)
+        return refuse(QStringLiteral("%1 angles; a series needs at least 2").arg(read.size()));
+    energies = read;
     return true;
 }

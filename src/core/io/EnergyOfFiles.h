@@ -54,7 +54,12 @@ public:
 
     // Reads a reference file of Bragg angles (a plain list, one angle per
     // line in field 0, or the "9809" format with the angle in field 1 after
-    // the "Offset" line) into `energies` (eV, lattice spacing d). Returns
-    // false and leaves `energies` as it was when the file cannot be opened.
-    static bool readRefFile(const QString& fname, double d, QVector<double>& energies);
+    // the "Offset" line) into `energies` (eV, lattice spacing d). A line whose
+    // field is no number is passed over, but a file of more such lines than
+    // angles is refused (binary data, decimal commas), and so are a list of
+    // fewer than 2 angles, an angle that gives no finite positive energy and a
+    // 9809 file without its Offset line. Returns false, leaving `energies` as
+    // it was and the reason in *error, when the file cannot be opened or is
+    // refused.
+    static bool readRefFile(const QString& fname, double d, QVector<double>& energies, QString* error = nullptr);
 };

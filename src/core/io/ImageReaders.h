@@ -23,6 +23,11 @@ QString unknownContent(const char* head, int size);
 
 // "Image has no pixels. (h,w) = <h> <w> <file>": a width or height below 1.
 void reportNoPixels(qint64 height, qint64 width, const QString& fileName);
+// "Image of <h> x <w> pixels is larger than the 268435456 pixels an image may
+// have : <file>".
+void reportTooLarge(qint64 height, qint64 width, const QString& fileName);
+// "Not enough memory for an image of <h> x <w> pixels : <file>".
+void reportNoMemory(qint64 height, qint64 width, const QString& fileName);
 
 // Baseline TIFF, single-sample 16-bit unsigned only (pixel type 0).
 bool readTiff(const QString& fileName, ImageContent& out);

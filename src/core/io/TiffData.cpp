@@ -10,6 +10,7 @@
 #include <QDebug>
 #include <QFile>
 #include <cstring>
+#include <new>
 #include <vector>
 
 ImageReaders::Format ImageReaders::recognise(const char* head, int size)
@@ -56,6 +57,18 @@ void ImageReaders::reportNoPixels(qint64 height, qint64 width, const QString& fi
     qCDebug(lcIo).noquote() << "Image has no pixels. (h,w) =" << height << width << fileName;
 }
 
+void ImageReaders::reportTooLarge(qint64 height, qint64 width, const QString& fileName)
+{
+    qCDebug(lcIo).noquote() << QStringLiteral("Image of %1 x %2 pixels is larger than the %3 pixels an image may have : %4")
+                                   .arg(height).arg(width).arg(ImageContent::maxPixels).arg(fileName);
+}
+
+void ImageReaders::reportNoMemory(qint64 height, qint64 width, const QString& fileName)
+{
+    qCDebug(lcIo).noquote() << QStringLiteral("Not enough memory for an image of %1 x %2 pixels : %3")
+                                   .arg(height).arg(width).arg(fileName);
+}
+
 namespace {
 
 // Normalises a value with the image's range and maps it through the scale.
@@ -98,7 +111,7 @@ void renderRows(const T* samples, quint32 w, quint32 h, int sx, int sy, uchar* d
 
 TiffData::~TiffData() = default;
 
-void TiffData::genImage()
+bool TiffData::genImage()
 {
     const size_t stride = size_t(ColorTables::bytesPerLine(int(m_width), m_displayFormat));
     const size_t size = stride * m_height;
@@ -108,8 +121,14 @@ void TiffData::genImage()
         m_displayImage.reset();
         m_displayBuffer.reset();
         if (size == 0 || m_width == 0)
-            return;
-        m_displayBuffer.reset(new uchar[size]);
+            return true;
+        // Without the memory the image has no picture, and says so once.
+        m_displayBuffer.reset(new (std::nothrow) uchar[size]);
+        if (!m_displayBuffer) {
+            qCDebug(lcIo).noquote() << QStringLiteral("Not enough memory for the picture of %1 x %2 pixels : %3")
+                                           .arg(m_height).arg(m_width).arg(m_fileName);
+            return false;
+        }
         m_displayImage.reset(new QImage(ColorTables::imageOver(m_displayBuffer.get(), int(m_width), int(m_height), m_displayFormat)));
     }
 
@@ -124,7 +143,9 @@ void TiffData::genImage()
         // computing each. The samples all lie in [minimum, maximum].
         const quint32 first = quint32(m_minimum);
         const quint32 last = quint32(m_maximum);
-        std::unique_ptr<uchar[]> table(new uchar[last + 1]);
+        std::unique_ptr<uchar[]> table(new (std::nothrow) uchar[last + 1]);
+        if (!table)
+            return false;
         for (quint32 v = first; v <= last; ++v)
             table[v] = grey(v);
         const uchar* lut = table.get();
@@ -137,6 +158,7 @@ void TiffData::genImage()
     } else if (m_f32) {
         renderRows(m_f32, m_width, m_height, m_shiftX, m_shiftY, dst, stride, grey, grey(0.0));
     }
+    return true;
 }
 
 bool TiffData::read(const QString& fileName, bool render)
@@ -180,8 +202,11 @@ bool TiffData::read(const QString& fileName, bool render)
         return false;
     }
     take(content, fileName);
-    if (render)
-        genImage();
+    // A picture there is no memory for fails the read, as the samples would.
+    if (render && !genImage()) {
+        clearPixels();
+        return false;
+    }
     return true;
 }
 
@@ -221,6 +246,19 @@ void TiffData::take(ImageContent& content, const QString& fileName)
     m_u16 = is16Bit() ? reinterpret_cast<const quint16*>(p) : nullptr;
     m_u32 = m_pixelType == ImU32 ? reinterpret_cast<const quint32*>(p) : nullptr;
     m_f32 = m_pixelType == CttrFloat ? reinterpret_cast<const float*>(p) : nullptr;
+}
+
+void TiffData::clearPixels()
+{
+    m_displayImage.reset();
+    m_displayBuffer.reset();
+    m_samples.reset();
+    m_u16 = nullptr;
+    m_u32 = nullptr;
+    m_f32 = nullptr;
+    m_width = 0;
+    m_height = 0;
+    m_pixelType = NoPixels;
 }
 
 bool TiffData::layerRange(double& lo, double& hi) const

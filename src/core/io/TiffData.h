@@ -25,7 +25,9 @@ public:
     TiffData& operator=(const TiffData&) = delete;
 
     // Recognises the format by the first bytes (TIFF, IM or CTTR text) and
-    // reads the file. On failure the record is left as it was.
+    // reads the file. On failure the record is left as it was, except when
+    // the memory for the picture is missing after the samples were taken:
+    // it then holds no pixels.
     // With render false the display image is left to the first genImage()
     // (an image view renders an image when it is first shown), so images
     // that are never shown hold no picture.
@@ -36,8 +38,9 @@ public:
     // pixels" message, when it has none (the record is then left as it was).
     bool adopt(ImageContent& content, const QString& fileName, bool render = true);
 
-    // Renders the display image through the colour scale.
-    void genImage();
+    // Renders the display image through the colour scale. False, with no
+    // picture and a debug line, when there is no memory for it.
+    bool genImage();
 
     int displayFormat() const { return m_displayFormat; }
     const QString& fileName() const { return m_fileName; }
@@ -149,6 +152,9 @@ private:
         return m_f32[i];
     }
     void take(ImageContent& content, const QString& fileName);
+    // Back to a record without pixels (a read that found no memory for the
+    // picture after it took the samples).
+    void clearPixels();
 
     int m_displayFormat = QImage::Format_Grayscale8;
     QString m_fileName;

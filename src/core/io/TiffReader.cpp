@@ -46,7 +46,10 @@ TIFF* openTiff(const QString& fileName, const QString* context)
     TIFFOpenOptionsSetErrorHandlerExtR(options, tiffError, const_cast<QString*>(context));
     TIFFOpenOptionsSetWarningHandlerExtR(options, tiffWarning, const_cast<QString*>(context));
     // The file system's own encoding, so that names outside Latin-1 open too.
-    TIFF* tif = TIFFOpenExt(QFile::encodeName(fileName).constData(), "r", options);
+    // "m": read, never map the file: a file that shrinks while it is read
+    // (still being written at a beamline) is then a failed read, where a
+    // mapped one would end the program with SIGBUS.
+    TIFF* tif = TIFFOpenExt(QFile::encodeName(fileName).constData(), "rm", options);
     TIFFOpenOptionsFree(options);
     return tif;
 }
@@ -99,10 +102,16 @@ bool ImageReaders::readTiff(const QString& fileName, ImageContent& out)
     // Refuse sizes the file cannot hold before allocating: uncompressed data
     // must be in the file, compressed data must stay below the sane bound.
     const quint64 pixels = quint64(width) * height;
-    const bool tooLarge = pixels > ImageContent::maxPixels
-        || (compression == COMPRESSION_NONE && pixels * 2 > quint64(QFileInfo(fileName).size()));
-    if (tooLarge || !out.allocate(width, height, 0)) {
+    if (pixels > ImageContent::maxPixels) {
+        ImageReaders::reportTooLarge(height, width, fileName);
+        return false;
+    }
+    if (compression == COMPRESSION_NONE && pixels * 2 > quint64(QFileInfo(fileName).size())) {
         qCDebug(lcIo).noquote() << "Image size does not fit the file. (h,w) =" << height << width << fileName;
+        return false;
+    }
+    if (!out.allocate(width, height, 0)) {
+        ImageReaders::reportNoMemory(height, width, fileName);
         return false;
     }
 

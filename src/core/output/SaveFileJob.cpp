@@ -1,16 +1,18 @@
-#include "base/LogCategories.h"
 #include "output/SaveFileJob.h"
 
+#include "base/AtomicFile.h"
+#include "base/LogCategories.h"
+
 #include <QDebug>
-#include <QSaveFile>
 
 SaveFileJob::SaveFileJob(const QString& path)
-    : m_file(std::make_unique<QSaveFile>(path))
+    : m_file(std::make_unique<AtomicWriter>(path))
 {
     m_result.path = path;
-    if (!m_file->open(QIODevice::WriteOnly)) {
+    QString error;
+    if (!m_file->open(&error)) {
         qCDebug(lcOutput).noquote() << "Can't open" << path;
-        fail(QStringLiteral("Can't open %1: %2").arg(path, m_file->errorString()));
+        fail(error);
         m_file.reset();
     }
 }
@@ -18,7 +20,7 @@ SaveFileJob::SaveFileJob(const QString& path)
 SaveFileJob::~SaveFileJob()
 {
     if (m_file)
-        m_file->cancelWriting();
+        m_file->cancel();
 }
 
 bool SaveFileJob::isOpen() const
@@ -36,7 +38,7 @@ void SaveFileJob::refuse(const QString& message)
 {
     fail(message);
     if (m_file) {
-        m_file->cancelWriting();
+        m_file->cancel();
         m_file.reset();
     }
     m_slices.clear();
@@ -52,8 +54,8 @@ void SaveFileJob::writeNow(const QByteArray& bytes)
 {
     if (!m_file || m_failed.load())
         return;
-    if (m_file->write(bytes) != bytes.size())
-        fail(QStringLiteral("Can't write %1: %2").arg(m_result.path, m_file->errorString()));
+    if (!m_file->write(bytes))
+        fail(m_file->writeError());
 }
 
 void SaveFileJob::deliverSlice(int index)
@@ -71,11 +73,11 @@ void SaveFileJob::finish(bool stopped)
     m_finished = true;
     m_result.stopped = stopped;
     if (m_file) {
-        if (stopped || m_failed.load()) {
-            m_file->cancelWriting();
-        } else if (!m_file->commit()) {
-            fail(QStringLiteral("Can't write %1: %2").arg(m_result.path, m_file->errorString()));
-        }
+        QString error;
+        if (stopped || m_failed.load())
+            m_file->cancel();
+        else if (!m_file->commit(&error))
+            fail(error);
         m_file.reset();
     }
     m_result.ok = !stopped && !m_failed.load();

@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-class QSaveFile;
+class AtomicWriter;
 
 // A text file written slice by slice: each slice's text is made in the
 // worker (runSlice of a subclass) and appended on the GUI thread in slice
@@ -66,7 +66,7 @@ protected:
 private:
     void fail(const QString& message);
 
-    std::unique_ptr<QSaveFile> m_file;
+    std::unique_ptr<AtomicWriter> m_file;
     std::vector<QByteArray> m_slices;
     Result m_result;
     std::optional<SaveProvenance> m_provenance;

@@ -28,9 +28,17 @@ constexpr double default9809D = 3.13553;
 // simplified, starts with "9809".
 bool is9809(const QString& path);
 
-// Reads the file with the "9809" reader when its first line says so and with
-// the plain-text reader otherwise; the file is opened once.
-bool readSpectrum(const QString& path, Spectrum& s);
+// Reads a spectrum to be used (a reference, a standard, an extra spectrum):
+// the "9809" reader when the first line says so, the plain-text reader
+// otherwise; the file is opened once. Stricter than the format readers below:
+// a line whose numbers are not numbers is a title line while no point has
+// been read and refuses the file afterwards ("Not a number at line N: ..."; a
+// file of title lines only says so, and names decimal commas when it sees
+// them); fewer than 4 points ("Only N points ...") are refused, and so are
+// energies in no order or all at one energy. Energies in decreasing order are
+// turned round, with a debug line saying so. *why (when given) receives the
+// reason of a refusal (the debug line without the file name).
+bool readSpectrum(const QString& path, Spectrum& s, QString* why = nullptr);
 
 // Clears `s` and adds (field 0, field 1) of every line with at least two
 // fields whose first field does not start with "#"; text that is not a number
@@ -46,8 +54,10 @@ bool read9809(const QString& path, Spectrum& s);
 
 // Writes the spectrum text file: two header lines, then per point the energy
 // (minus dE when energyCorrected), the double-normalised pre-base value, mu
-// and the pre- and post-edge line values, TAB separated. False when the file
-// cannot be opened for writing.
-bool writeXafsSpectrum(const QString& path, const XafsSpectrum& s, bool energyCorrected);
+// and the pre- and post-edge line values, TAB separated. Through a temporary
+// file that replaces the target only when complete: a failed save (a full
+// disk, a killed program) leaves an earlier file as it was. False, with
+// *error naming the file, when the file cannot be written.
+bool writeXafsSpectrum(const QString& path, const XafsSpectrum& s, bool energyCorrected, QString* error = nullptr);
 
 } // namespace SpectrumFiles

@@ -4,6 +4,7 @@
 #include "physics/SpectrumFiles.h"
 
 #include <QDebug>
+#include <atomic>
 #include <cmath>
 
 XafsSpectrum::XafsSpectrum(const Spectrum& mu, bool victoreen, double dE)
@@ -79,9 +80,9 @@ double XafsSpectrum::findE0(double eh) const
     return found > 0 ? sum / found : 0.0;
 }
 
-bool XafsSpectrum::load(const QString& path)
+bool XafsSpectrum::load(const QString& path, QString* why)
 {
-    return SpectrumFiles::readSpectrum(path, *this);
+    return SpectrumFiles::readSpectrum(path, *this, why);
 }
 
 bool XafsSpectrum::save(const QString& path, bool energyCorrected) const
@@ -92,8 +93,31 @@ bool XafsSpectrum::save(const QString& path, bool energyCorrected) const
 double XafsSpectrum::doubleNormalizedPreBase(double e) const
 {
     if (std::isnan(e))
-        qCDebug(lcPhysics).noquote() << "nan EeV in XafsSpectrum::doubleNormalizedPreBase";
+        NanEnergies::note();
     return m_doubleNormalizedPreBase.valueAt(e);
+}
+
+namespace NanEnergies {
+
+namespace {
+std::atomic<qint64> noted{0};
+const char* const message = "nan EeV in XafsSpectrum::doubleNormalizedPreBase";
+}
+
+void note(qint64 count)
+{
+    if (count > 0 && noted.fetch_add(count) == 0)
+        qCDebug(lcPhysics).noquote() << message;
+}
+
+qint64 endRun()
+{
+    const qint64 n = noted.exchange(0);
+    if (n > 1)
+        qCDebug(lcPhysics).noquote() << QStringLiteral("%1 : %2 evaluations in this run").arg(QLatin1String(message)).arg(n);
+    return n;
+}
+
 }
 
 void registerSpectrumMetaTypes()

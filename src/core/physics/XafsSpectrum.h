@@ -24,14 +24,15 @@ public:
     void normalize(bool victoreen);
 
     // Reads a "9809" file or a plain two-column text file, chosen by the first
-    // line; the lines and derived spectra are left as they were. A failure
-    // says why on the debug output (see SpectrumFiles).
-    bool load(const QString& path);
+    // line; the lines and derived spectra are left as they were. What cannot
+    // be a usable spectrum is refused (SpectrumFiles::readSpectrum); a failure
+    // says why on the debug output and in *why (when given).
+    bool load(const QString& path, QString* why = nullptr);
     // Writes the spectrum text file; x is reduced by dE when energyCorrected.
     bool save(const QString& path, bool energyCorrected) const;
 
     // The double-normalised pre-base spectrum interpolated at energy e; a NaN
-    // energy is reported on the debug output and then evaluated as usual.
+    // energy is noted (NanEnergies) and then evaluated as usual.
     double doubleNormalizedPreBase(double e) const;
 
     double e0() const { return m_e0; }
@@ -93,3 +94,15 @@ Q_DECLARE_METATYPE(XafsSpectrum*)
 // Registers "XafsSpectrum" and "XafsSpectrum*" with the meta-type system so
 // both can travel through queued connections. Safe to call more than once.
 void registerSpectrumMetaTypes();
+
+// Reference spectra evaluated at a NaN energy ("nan EeV in
+// XafsSpectrum::doubleNormalizedPreBase"), which a whole-area run can meet
+// once per point and evaluation: the first of a run is written at once, the
+// others only counted, and the end of the run writes their number.
+namespace NanEnergies {
+// Notes `count` evaluations at a NaN energy; thread-safe.
+void note(qint64 count = 1);
+// The end of a run: writes the count when more than one was noted, and
+// starts counting again. Returns the count.
+qint64 endRun();
+}

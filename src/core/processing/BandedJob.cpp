@@ -1,5 +1,7 @@
 #include "processing/BandedJob.h"
 
+#include "physics/XafsSpectrum.h"
+
 void BandedJob::planBands(int rows, int columns, int rowsPerBand, bool keepOneBand)
 {
     m_rows = qMax(0, rows);
@@ -36,8 +38,13 @@ qint64 BandedJob::runSlice(int index, const std::atomic<bool>& stop)
 
 void BandedJob::deliverSlice(int index)
 {
-    if (!m_finished)
-        recordBand(band(index), m_computed);
+    if (m_finished)
+        return;
+    // The band is recorded as far as it goes, but the run did not do its
+    // work: whoever waits for it must learn so.
+    if (!m_computed)
+        setFailure(QStringLiteral("not enough memory for the block values"));
+    recordBand(band(index), m_computed);
 }
 
 void BandedJob::finish(bool stopped)
@@ -46,4 +53,5 @@ void BandedJob::finish(bool stopped)
         return;
     m_finished = true;
     finished(stopped);
+    NanEnergies::endRun();
 }

@@ -4,15 +4,17 @@
 #include "grid/Analyzed2DRes.h"
 #include "processing/EdgeCalibration.h"
 
-#include <QDateTime>
-#include <QDebug>
-#include <QFile>
+#include "base/AtomicFile.h"
 #include "base/FileCheck.h"
 #include "base/LogCategories.h"
 
+#include <QDateTime>
+#include <QDebug>
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextStream>
+#include <cmath>
+#include <new>
 
 void registerEMPHeaderMetaType()
 {
@@ -96,42 +98,6 @@ EMPHeader readHeaderLines(Lines& lines)
     return h;
 }
 
-// Blank-separated numbers of the body, line after line.
-class Numbers
-{
-public:
-    explicit Numbers(Lines& lines) : m_lines(lines) {}
-
-    enum Result { Value, End, Bad };
-    Result next(double* v, QString* token)
-    {
-        for (;;) {
-            while (m_pos < m_line.size() && m_line.at(m_pos).isSpace())
-                ++m_pos;
-            if (m_pos < m_line.size())
-                break;
-            if (!m_lines.next(&m_line))
-                return End;
-            m_pos = 0;
-        }
-        const int start = m_pos;
-        while (m_pos < m_line.size() && !m_line.at(m_pos).isSpace())
-            ++m_pos;
-        const QStringRef t = m_line.midRef(start, m_pos - start);
-        bool ok = false;
-        *v = t.toDouble(&ok);
-        if (ok)
-            return Value;
-        *token = t.toString();
-        return Bad;
-    }
-
-private:
-    Lines& m_lines;
-    QString m_line;
-    int m_pos = 0;
-};
-
 } // namespace
 
 QString label(const char* words)
@@ -160,15 +126,72 @@ Source sourceOf(const Analyzed2DRes& map, double eStd, double spacing, const QSt
     return s;
 }
 
-bool write(const QString& fname, const Source& source)
+namespace {
+
+// The edge energy is usable when the crystal reflects it: a positive energy
+// whose Bragg angle exists.
+bool reachable(double eV, double d)
 {
-    const QString name = completeName(fname);
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qCDebug(lcProcessing).noquote() << "Can not open" << name;
+    return std::isfinite(eV) && eV > 0.0 && EdgeCalibration::braggAngle(eV, d) > 0.0;
+}
+
+QString sayWhy(QString* error, const QString& text)
+{
+    qCDebug(lcProcessing).noquote() << text;
+    if (error)
+        *error = text;
+    return text;
+}
+
+} // namespace
+
+bool write(const QString& fname, const Source& source, QString* error)
+{
+    if (fname.trimmed().isEmpty()) {
+        sayWhy(error, QStringLiteral("Can not write an energy map: no file name given"));
         return false;
     }
-    const int w = qMax(0, source.mapWidth), h = qMax(0, source.mapHeight);
+    const QString name = completeName(fname);
+    const int w = source.mapWidth, h = source.mapHeight;
+    // A map that lost its content is never written: not an empty one, and
+    // not one whose offsets would all come out of a missing edge energy.
+    if (!source.map || w <= 0 || h <= 0) {
+        sayWhy(error, QStringLiteral("Can not write %1: there is no energy-shift map "
+                                     "(calibrate or load one first)").arg(name));
+        return false;
+    }
+    if (!(std::isfinite(source.spacing) && source.spacing > 0.0)) {
+        sayWhy(error, QStringLiteral("Can not write %1: crystal spacing %2 is not a length")
+                          .arg(name).arg(source.spacing));
+        return false;
+    }
+    if (!reachable(source.eStd, source.spacing)) {
+        sayWhy(error, QStringLiteral("Can not write %1: no usable standard edge energy (%2 eV); load the "
+                                     "standard, or the map at its edge energy")
+                          .arg(name).arg(source.eStd));
+        return false;
+    }
+    const double theta0 = EdgeCalibration::braggAngle(source.eStd, source.spacing);
+    std::vector<double> offsets(std::size_t(qint64(w) * h));
+    for (qint64 p = 0; p < qint64(w) * h; ++p) {
+        const double shift = source.map[p];
+        const double e = source.eStd - shift;
+        if (!reachable(e, source.spacing)) {
+            sayWhy(error, QStringLiteral("Can not write %1: the shift %2 eV at pixel (%3, %4) gives no Bragg "
+                                         "angle at %5 eV")
+                              .arg(name).arg(shift).arg(p % w).arg(p / w).arg(source.eStd));
+            return false;
+        }
+        offsets[std::size_t(p)] = EdgeCalibration::braggAngle(e, source.spacing) - theta0;
+    }
+
+    AtomicWriter file(name);
+    QString openError;
+    if (!file.open(&openError)) {
+        qCDebug(lcProcessing).noquote() << "Can not open" << name;
+        sayWhy(error, openError);
+        return false;
+    }
     const ScanGrid& g = source.grid;
     QByteArray head;
     auto line = [&head](const char* words, const QString& value) {
@@ -186,7 +209,10 @@ bool write(const QString& fname, const Source& source)
     line("Area X1", QString::number(g.x1));
     line("Area Y0", QString::number(g.y0));
     line("Area Y1", QString::number(g.y1));
-    line("Std File Name", source.stdFileName);
+    // One line of text: a line feed in the name would end the header line.
+    QString stdName = source.stdFileName;
+    stdName.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+    line("Std File Name", stdName);
     line("Shift Map Height", QString::number(h));
     for (int r = 0; r < h; ++r)
         line("Shift Map Width", QStringLiteral("%1 %2").arg(r).arg(w));
@@ -194,23 +220,22 @@ bool write(const QString& fname, const Source& source)
     file.write(head);
 
     logWithTime(QStringLiteral("EMap Write Start : "));
-    const double theta0 = EdgeCalibration::braggAngle(source.eStd, source.spacing);
     QByteArray row;
-    for (int r = 0; r < h; ++r) {
+    for (int r = 0; r < h && !file.failed(); ++r) {
         row.clear();
         for (int i = 0; i < w; ++i) {
-            const double s = source.map ? source.map[qint64(r) * w + i] : 0.0;
-            const double offset = EdgeCalibration::braggAngle(source.eStd - s, source.spacing) - theta0;
-            row += QByteArray::number(offset, 'g', 6);
+            row += QByteArray::number(offsets[std::size_t(qint64(r) * w + i)], 'g', 6);
             row += ' ';
         }
         row += '\n';
-        if (file.write(row) != row.size())
-            break;
+        file.write(row);
     }
     logWithTime(QStringLiteral("EMap Write End   : "));
-    if (!file.commit()) {
-        qCDebug(lcProcessing).noquote() << "Can not write" << name << ":" << file.errorString();
+    QString commitError;
+    if (!file.commit(&commitError)) {
+        qCDebug(lcProcessing).noquote() << "Can not write" << name << ":" << commitError;
+        if (error)
+            *error = commitError;
         return false;
     }
     return true;
@@ -222,13 +247,29 @@ EMPHeader readHeader(QTextStream& in)
     return readHeaderLines(lines);
 }
 
-bool read(const QString& fname, int* width, int* height, double edgeEV, Content* out)
+bool read(const QString& fname, int* width, int* height, double edgeEV, Content* out, QString* error)
 {
-    if (refuseNonRegularFile(fname))
+    // Every refusal: the fixed debug line, then where, and the same as one
+    // message for the caller.
+    const auto refuse = [&](const QString& what, qint64 line) {
+        qCDebug(lcProcessing).noquote() << what;
+        whereFailed(fname, line);
+        if (error)
+            *error = line > 0 ? QStringLiteral("%1, line %2: %3").arg(fname).arg(line).arg(what)
+                              : QStringLiteral("%1: %2").arg(fname, what);
         return false;
+    };
+    if (refuseNonRegularFile(fname)) {
+        if (error)
+            *error = QStringLiteral("%1: not a regular file (%2)")
+                         .arg(fname, FileCheck::describe(FileCheck::kindOf(fname)));
+        return false;
+    }
     QFile file(fname);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         qCDebug(lcProcessing).noquote() << "Can not open" << fname;
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(fname, file.errorString());
         return false;
     }
     QTextStream in(&file);
@@ -236,69 +277,110 @@ bool read(const QString& fname, int* width, int* height, double edgeEV, Content*
     const EMPHeader h = readHeaderLines(lines);
     if (!h.valid) {
         qCDebug(lcProcessing).noquote() << "Invalid Energy Map Data File : " + fname;
-        whereFailed(fname, qMax<qint64>(1, lines.number));
-        return false;
+        return refuse(QStringLiteral("not an energy-map file (the magic line or the width, height, edge "
+                                     "energy or spacing line is missing)"),
+                      qMax<qint64>(1, lines.number));
     }
     const bool adopt = *width < 0 && *height < 0;
     if (!adopt && (h.width != *width || h.height != *height)) {
-        qCDebug(lcProcessing).noquote() << QStringLiteral("Loading Energy Map size : %1 x %2 : is not matched to the current "
-                                             "image size : %3 x %4")
-                                  .arg(h.width).arg(h.height).arg(*width).arg(*height);
-        whereFailed(fname, lines.number);
-        return false;
+        return refuse(QStringLiteral("Loading Energy Map size : %1 x %2 : is not matched to the current "
+                                     "image size : %3 x %4")
+                          .arg(h.width).arg(h.height).arg(*width).arg(*height),
+                      lines.number);
     }
     const qint64 pixels = qint64(h.width) * qint64(h.height);
-    if (h.width <= 0 || h.height <= 0 || pixels > Analyzed2DRes::maxPixels) {
-        qCDebug(lcProcessing).noquote() << QStringLiteral("Energy map size %1 x %2 is out of range").arg(h.width).arg(h.height);
-        whereFailed(fname, lines.number);
-        return false;
-    }
+    if (h.width <= 0 || h.height <= 0 || pixels > Analyzed2DRes::maxPixels)
+        return refuse(QStringLiteral("Energy map size %1 x %2 is out of range").arg(h.width).arg(h.height),
+                      lines.number);
     // With no image size to hold it to, the header's size must fit the file:
     // every value takes at least a digit and a separator. A few bytes must
     // not claim a map of millions of pixels.
     if (adopt && pixels > file.size() / 2) {
-        qCDebug(lcProcessing).noquote() << QStringLiteral("Energy map size %1 x %2 does not fit the file (%3 bytes)")
-                                  .arg(h.width).arg(h.height).arg(file.size());
-        whereFailed(fname, lines.number);
-        return false;
+        return refuse(QStringLiteral("Energy map size %1 x %2 does not fit the file (%3 bytes)")
+                          .arg(h.width).arg(h.height).arg(file.size()),
+                      lines.number);
     }
-    const double e = edgeEV > 0.0 ? edgeEV : h.stdEdgeEnergy;
+    // The offsets are angles: they mean nothing without a crystal spacing
+    // and an edge energy the crystal reflects.
+    if (!(std::isfinite(h.spacing) && h.spacing > 0.0))
+        return refuse(QStringLiteral("Crystal spacing %1 is not a length").arg(h.spacing), lines.number);
+    if (!reachable(h.stdEdgeEnergy, h.spacing)) {
+        return refuse(QStringLiteral("Standard edge energy %1 eV is not an energy the crystal (d = %2) reflects")
+                          .arg(h.stdEdgeEnergy).arg(h.spacing),
+                      lines.number);
+    }
+    const bool ownEdge = std::isfinite(edgeEV) && edgeEV > 0.0;
+    const double e = ownEdge ? edgeEV : h.stdEdgeEnergy;
     const double d = h.spacing;
+    if (!reachable(e, d)) {
+        return refuse(QStringLiteral("Edge energy %1 eV is not an energy the crystal (d = %2) reflects")
+                          .arg(e).arg(d),
+                      lines.number);
+    }
     const double theta0 = EdgeCalibration::braggAngle(e, d);
 
     logWithTime(QStringLiteral("Start Reading EMP file "));
-    std::vector<double> shifts(std::size_t(pixels), 0.0);
-    Numbers numbers(lines);
-    qint64 missing = 0;
-    for (qint64 p = 0; p < pixels; ++p) {
-        double v = 0.0;
-        QString token;
-        switch (numbers.next(&v, &token)) {
-        case Numbers::Bad:
-            qCDebug(lcProcessing).noquote() << QStringLiteral("Not a number : \"%1\"").arg(token);
-            whereFailed(fname, lines.number);
-            return false;
-        case Numbers::End:
-            qCDebug(lcProcessing).noquote() << "run out!";
-            ++missing;
-            v = 0.0;
-            break;
-        case Numbers::Value:
-            break;
+    std::vector<double> shifts;
+    try {
+        shifts.assign(std::size_t(pixels), 0.0);
+    } catch (const std::bad_alloc&) {
+        return refuse(QStringLiteral("Not enough memory for an energy map of %1 x %2").arg(h.width).arg(h.height),
+                      lines.number);
+    }
+    // One body line per map row, each with one value per column: a row of
+    // another length would shift every later pixel.
+    QString line;
+    for (int r = 0; r < h.height; ++r) {
+        if (!lines.next(&line)) {
+            return refuse(QStringLiteral("The map ends after %1 of %2 rows").arg(r).arg(h.height),
+                          lines.number + 1);
         }
-        shifts[std::size_t(p)] = e - EdgeCalibration::braggEnergy(v + theta0, d);
+        int pos = 0;
+        int column = 0;
+        const int n = line.size();
+        for (;;) {
+            while (pos < n && line.at(pos).isSpace())
+                ++pos;
+            if (pos >= n)
+                break;
+            const int start = pos;
+            while (pos < n && !line.at(pos).isSpace())
+                ++pos;
+            if (column >= h.width)
+                return refuse(QStringLiteral("Row %1 holds more than %2 values").arg(r).arg(h.width), lines.number);
+            const QStringRef t = line.midRef(start, pos - start);
+            bool ok = false;
+            const double v = t.toDouble(&ok);
+            if (!ok)
+                return refuse(QStringLiteral("Not a number : \"%1\"").arg(t.toString().left(40)), lines.number);
+            const double shift = e - EdgeCalibration::braggEnergy(v + theta0, d);
+            if (!std::isfinite(shift) || !(v + theta0 > 0.0 && v + theta0 < 180.0)) {
+                return refuse(QStringLiteral("The angle offset %1 in row %2, column %3 gives no energy")
+                                  .arg(t.toString().left(40)).arg(r).arg(column),
+                              lines.number);
+            }
+            shifts[std::size_t(qint64(r) * h.width + column)] = shift;
+            ++column;
+        }
+        if (column != h.width) {
+            return refuse(QStringLiteral("Row %1 holds %2 values instead of %3").arg(r).arg(column).arg(h.width),
+                          lines.number);
+        }
     }
-    if (missing > 0) {
-        qCDebug(lcProcessing).noquote() << QStringLiteral("%1 of %2 values missing").arg(missing).arg(pixels);
-        whereFailed(fname, lines.number + 1);
+    // Blank lines may follow the last row; values may not.
+    while (lines.next(&line)) {
+        if (!line.trimmed().isEmpty())
+            return refuse(QStringLiteral("More than %1 rows in the map").arg(h.height), lines.number);
     }
+    if (in.status() != QTextStream::Ok || file.error() != QFileDevice::NoError)
+        return refuse(QStringLiteral("Error on reading the file: %1").arg(file.errorString()), lines.number);
     if (adopt) {
         *width = h.width;
         *height = h.height;
     }
     out->header = h;
     out->shifts = std::move(shifts);
-    out->missing = missing;
+    out->edgeEnergy = e;
     out->sizeAdopted = adopt;
     return true;
 }
@@ -323,11 +405,14 @@ void apply(const Content& content, Analyzed2DRes* map)
             map->setData(i, r, 0, 0, content.shifts[std::size_t(qint64(r) * w + i)]);
 }
 
-bool load(const QString& fname, int* width, int* height, double edgeEV, Analyzed2DRes* map)
+bool load(const QString& fname, int* width, int* height, double edgeEV, Analyzed2DRes* map, double* edgeUsed,
+          QString* error)
 {
     Content content;
-    if (!read(fname, width, height, edgeEV, &content))
+    if (!read(fname, width, height, edgeEV, &content, error))
         return false;
+    if (edgeUsed)
+        *edgeUsed = content.edgeEnergy;
     apply(content, map);
     map->genImg();
     logWithTime(QStringLiteral("End Reading EMP file   "));

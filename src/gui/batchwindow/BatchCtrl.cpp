@@ -9,6 +9,7 @@
 
 #include <QDebug>
 #include <QFileDialog>
+#include <QTextBlock>
 #include <QTextCursor>
 
 BatchCtrl::BatchCtrl(QWidget* parent)
@@ -16,6 +17,10 @@ BatchCtrl::BatchCtrl(QWidget* parent)
     , ui(new Ui::BatchCtrl)
 {
     ui->setupUi(this);
+    // A script of a million lines must not keep a million log lines (nor
+    // their undo steps): the oldest go.
+    ui->BatchLogs->setMaximumBlockCount(maxLogLines);
+    ui->BatchLogs->setUndoRedoEnabled(false);
     m_saveDialog = makeDialog(true);
     m_openDialog = makeDialog(false);
     connect(m_saveDialog, &QFileDialog::fileSelected, this, &BatchCtrl::save);
@@ -94,6 +99,10 @@ void BatchCtrl::load(QString fname)
 void BatchCtrl::Log(QString LogMsg)
 {
     QTextCursor cursor = ui->BatchLogs->textCursor();
+    // Echoes add no line feed: a long run of them would make one endless
+    // line, which the line limit cannot shorten.
+    if (cursor.block().length() > maxLogLineLength)
+        cursor.insertText(QStringLiteral("\n"));
     cursor.insertText(LogMsg);
     cursor.movePosition(QTextCursor::End);
     ui->BatchLogs->setTextCursor(cursor);

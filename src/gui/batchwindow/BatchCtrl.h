@@ -22,6 +22,11 @@ public:
     explicit BatchCtrl(QWidget* parent = nullptr);
     ~BatchCtrl() override;
 
+    // The progress log keeps its last maxLogLines lines; a line that grows
+    // beyond maxLogLineLength characters (echoes add no line feed) is ended.
+    static constexpr int maxLogLines = 10000;
+    static constexpr int maxLogLineLength = 4096;
+
     // Stores the dispatcher and connects Stop, doDispatchCmds and its Log.
     void setDispatcher(BatchDispatcher* dispatcher);
     BatchDispatcher* dispatcher() const { return m_dispatcher; }

@@ -7,6 +7,7 @@
 #include "batch/BatchScriptFile.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 #include <QtTest>
 
 // Every folder tests/batch/<case>/ holds a script (script.bat), the progress
@@ -26,6 +27,8 @@ private slots:
     void backslashOnTheLastLine();
     void substitutionIsBounded();
     void loopFrom01To100KeepsTwoDigitsUntil100();
+    void longLinesFail_data();
+    void longLinesFail();
     void fuzzCorpus_data();
     void fuzzCorpus();
 };
@@ -187,6 +190,53 @@ void TestBatchScripts::loopFrom01To100KeepsTwoDigitsUntil100()
     sent << "4 1 []";
     QCOMPARE(executor.log, log);
     QCOMPARE(executor.sent, sent);
+}
+
+// A line of megabytes used to take seconds and gigabytes to split: the file
+// reader refuses it, and so does the interpreter (lines typed or pasted into
+// the editor, or joined by continuation marks).
+void TestBatchScripts::longLinesFail_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<bool>("fails");
+    const int max = BatchInterpreter::maxLineLength;
+    const QString word = QStringLiteral("seek_image ");
+    QTest::newRow("at the limit") << QStringList{"set_band_w 1", word + QString(max - word.size(), '1')} << false;
+    QTest::newRow("one beyond") << QStringList{"set_band_w 1", word + QString(max - word.size() + 1, '1')} << true;
+    QTest::newRow("ten megabytes") << QStringList{"set_band_w 1", QString(10 << 20, 'x')} << true;
+    QTest::newRow("joined by continuation marks")
+        << QStringList{"set_band_w 1", word + "\\", QString(max / 2, '2') + "\\", QString(max / 2, '3')} << true;
+}
+
+void TestBatchScripts::longLinesFail()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(bool, fails);
+    QTemporaryDir dir;
+    QFile f(dir.filePath("long.bat"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(lines.join('\n').toUtf8());
+    f.close();
+    QString text, error;
+    const bool read = BatchScriptFile::read(f.fileName(), &text, &error);
+    // The file reader sees physical lines: continuation marks are joined later.
+    const bool physicalTooLong = fails && !lines.last().startsWith('3');
+    QCOMPARE(read, !physicalTooLong);
+    if (physicalTooLong)
+        QCOMPARE(error, QStringLiteral("Can not load %1: line 2 is longer than %2 characters")
+                            .arg(f.fileName()).arg(BatchInterpreter::maxLineLength));
+
+    BatchDispatcher dispatcher;
+    FakeExecutor executor(&dispatcher);
+    executor.attach();
+    dispatcher.doDispatchCmds(lines);
+    QVERIFY(runToEnd(executor));
+    QCOMPARE(executor.sent.size(), fails ? 1 : 2);
+    QCOMPARE(executor.failures,
+             fails ? QStringList{QStringLiteral("Line 2: the line is longer than %1 characters")
+                                     .arg(BatchInterpreter::maxLineLength)}
+                   : QStringList());
+    QCOMPARE(executor.ends, QList<bool>{fails});
 }
 
 // Every script the batch fuzzer keeps, run through the interpreter with each

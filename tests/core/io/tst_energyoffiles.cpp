@@ -67,6 +67,8 @@ private slots:
     void rangeBookkeeping();
     void readRefFile_data();
     void readRefFile();
+    void refFileRefused_data();
+    void refFileRefused();
     void unreadableRefFileKeepsList_data();
     void unreadableRefFileKeepsList();
 };
@@ -175,12 +177,10 @@ void TestEnergyOfFiles::readRefFile_data()
 
     QTest::newRow("plain, first line is a title")
         << QByteArray("angles\n14.0\n# note\n13.5\n\n  13.0  extra\nword\n") << d0 << QVector<double>{14.0, 13.5, 13.0};
-    QTest::newRow("plain, other d") << QByteArray("t\n20\n") << 2.0 << QVector<double>{20.0};
+    QTest::newRow("plain, other d") << QByteArray("t\n20\n19.5\n") << 2.0 << QVector<double>{20.0, 19.5};
     QTest::newRow("9809")
         << QByteArray("9809  Fe K  D= 3.1355\nsample\n Offset  1 2\n1 14.25 3\n#c\n2 13.75 3\n3\n")
         << d0 << QVector<double>{14.25, 13.75};
-    QTest::newRow("9809 without Offset line") << QByteArray("9809\n1 14.25 3\n") << d0 << QVector<double>{};
-    QTest::newRow("empty file") << QByteArray() << d0 << QVector<double>{};
 }
 
 void TestEnergyOfFiles::readRefFile()
@@ -202,6 +202,46 @@ void TestEnergyOfFiles::readRefFile()
     QCOMPARE(energies.size(), angles.size());
     for (int i = 0; i < angles.size(); ++i)
         QVERIFY(std::fabs(energies[i] / energyOfDegrees(angles[i], d) - 1.0) < 1e-9);
+}
+
+// Lists that give no usable energies used to be accepted and made every map
+// NaN (an empty list made the energies 8000 + file number).
+void TestEnergyOfFiles::refFileRefused_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("empty file") << QByteArray() << "0 angles; a series needs at least 2";
+    QTest::newRow("title only") << QByteArray("Bragg angles\n") << "0 angles; a series needs at least 2";
+    QTest::newRow("one entry") << QByteArray("angles\n14.25\n") << "1 angles; a series needs at least 2";
+    QTest::newRow("9809 without Offset line") << QByteArray("9809\n1 14.25 3\n2 14.2 3\n")
+                                              << "no Offset line in the 9809 file";
+    QTest::newRow("decimal commas") << QByteArray("angles\n14,25\n14,20\n14,15\n")
+                                    << "3 of 3 lines hold no angle, the first at line 2: \"14,25\" "
+                                       "(decimal commas are not read)";
+    QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR\n\x7f\x01 2\n3.5\n", 26)
+                            << "3 of 4 lines hold no angle, the first at line 2: \"\x1a\"";
+    QTest::newRow("angle 0") << QByteArray("angles\n14.25\n0\n") << "the angle 0 at line 3 gives no energy";
+    QTest::newRow("negative angle") << QByteArray("angles\n-14.25\n14\n") << "the angle -14.25 at line 2 gives no energy";
+}
+
+void TestEnergyOfFiles::refFileRefused()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, why);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ref.dat");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(content);
+    f.close();
+    const QVector<double> before{7000.0, 7001.0};
+    QVector<double> energies = before;
+    QString error;
+    DebugCapture capture;
+    QVERIFY(!EnergyOfFiles::readRefFile(path, d0, energies, &error));
+    QCOMPARE(error, why);
+    QVERIFY(DebugCapture::lines().contains(QStringLiteral("Can't use ref file %1 : %2").arg(path, why)));
+    QCOMPARE(energies, before);
 }
 
 void TestEnergyOfFiles::unreadableRefFileKeepsList_data()

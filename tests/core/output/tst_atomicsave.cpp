@@ -1,4 +1,5 @@
 #include "base/AtomicFile.h"
+#include "batch/BatchScriptFile.h"
 #include "display/ViewWindow.h"
 #include "grid/Analyzed2DRes.h"
 #include "io/TiffData.h"
@@ -6,6 +7,9 @@
 #include "output/SaveProvenance.h"
 #include "output/TextMapWriter.h"
 #include "output/TiffWriter.h"
+#include "physics/SpectrumFiles.h"
+#include "physics/XafsSpectrum.h"
+#include "processing/EnergyMapFile.h"
 
 #include <QDir>
 #include <QImage>
@@ -31,7 +35,9 @@ private slots:
     void failedWriteKeepsTheOldFile();
     void readOnlyDirectory();
     void missingDirectoryNamesTheFile();
-    void tiffKeepsPermissionsAndFollowsLinks();
+    void savesReplaceLinks_data();
+    void savesReplaceLinks();
+    void tiffKeepsPermissions();
     void imageSuffixWithoutWriter();
     void cropToView_data();
     void cropToView();
@@ -82,52 +88,99 @@ void TestAtomicSave::initTestCase()
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
-void TestAtomicSave::failedWriteKeepsTheOldFile_data()
+namespace {
+
+// Everything the writers below write, large enough to pass a 64 KiB limit.
+struct Payload {
+    static constexpr int side = 512;   // 512 KB of TIFF, 1.5 MB of text, a noisy PNG
+    std::vector<quint16> pixels = std::vector<quint16>(std::size_t(side) * side);
+    std::vector<double> map = std::vector<double>(pixels.size());
+    QImage picture = QImage(side, side, QImage::Format_RGB32);
+    ScanGrid grid;
+    XafsSpectrum spectrum;
+
+    Payload()
+    {
+        for (int i = 0; i < side * side; ++i) {
+            // A scrambled hash: noise that no compression makes small.
+            quint32 v = quint32(i) * 2654435761u;
+            v ^= v >> 13;
+            v *= 0x5bd1e995u;
+            v ^= v >> 15;
+            pixels[std::size_t(i)] = quint16(v >> 16);
+            map[std::size_t(i)] = std::sin(i * 0.37) * 1e-2;
+            picture.setPixel(i % side, i / side, v);
+        }
+        grid.setup(side, side, 0, 0, QRectF(0, 0, side, side), -1, -1);
+        for (int i = 0; i < 4000; ++i)
+            spectrum.add(6900.0 + 0.25 * i, i < 800 ? 0.1 : 1.1);
+        spectrum.normalize(false);
+    }
+
+    // Writes with the writer named `writer` to `path`.
+    bool write(const QString& writer, const QString& path, QString* error) const
+    {
+        if (writer == "bytes")
+            return AtomicFile::writeBytes(path, QByteArray(1 << 20, 'x'), error);
+        if (writer == "tiff")
+            return writeTiff16(path, pixels.data(), side, side, error);
+        if (writer == "text")
+            return TextMapWriter::write(path, map.data(), side, side, grid, {true, true}, error);
+        if (writer == "png")
+            return AtomicFile::saveImage(picture, path, error);
+        if (writer == "spectrum")
+            return SpectrumFiles::writeXafsSpectrum(path, spectrum, false, error);
+        if (writer == "script")
+            return BatchScriptFile::write(path, QString(1 << 20, 'b'), error);
+        EnergyMapFile::Source emp;
+        emp.map = map.data();
+        emp.mapWidth = emp.mapHeight = side;
+        emp.grid = grid;
+        emp.eStd = 7112.0;
+        emp.spacing = 3.1355316;
+        return EnergyMapFile::write(path, emp, error);
+    }
+};
+
+void addWriterRows()
 {
     QTest::addColumn<QString>("writer");
     QTest::newRow("bytes") << "bytes";
     QTest::newRow("tiff") << "tiff";
     QTest::newRow("text map") << "text";
     QTest::newRow("picture") << "png";
+    // The spectrum view's files used to be truncated and written in place.
+    QTest::newRow("spectrum file") << "spectrum";
+    QTest::newRow("energy map") << "emp";
+    QTest::newRow("batch script") << "script";
+}
+
+QString targetName(const QString& writer)
+{
+    return "target." + QString(writer == "png" ? "png" : writer == "emp" ? "emp" : "dat");
+}
+
+} // namespace
+
+void TestAtomicSave::failedWriteKeepsTheOldFile_data()
+{
+    addWriterRows();
 }
 
 void TestAtomicSave::failedWriteKeepsTheOldFile()
 {
     QFETCH(QString, writer);
     QTemporaryDir dir;
-    const QString path = dir.filePath("target." + QString(writer == "png" ? "png" : "dat"));
+    const QString path = dir.filePath(targetName(writer));
     const QByteArray old("the good old contents\n");
     writeFile(path, old);
-
-    const int side = 512;   // 512 KB of TIFF, 1.5 MB of text, a noisy PNG
-    std::vector<quint16> pixels(std::size_t(side) * side);
-    std::vector<double> map(pixels.size());
-    QImage picture(side, side, QImage::Format_RGB32);
-    for (int i = 0; i < side * side; ++i) {
-        // A scrambled hash: noise that no compression makes small.
-        quint32 v = quint32(i) * 2654435761u;
-        v ^= v >> 13;
-        v *= 0x5bd1e995u;
-        v ^= v >> 15;
-        pixels[std::size_t(i)] = quint16(v >> 16);
-        map[std::size_t(i)] = std::sin(i * 0.37) * 1e4;
-        picture.setPixel(i % side, i / side, v);
-    }
-    ScanGrid grid;
-    grid.setup(side, side, 0, 0, QRectF(0, 0, side, side), -1, -1);
+    const Payload payload;
 
     bool ok = true;
     QString error;
     {
         SizeLimit limit(64 * 1024);
-        if (writer == "bytes")
-            ok = AtomicFile::writeBytes(path, QByteArray(1 << 20, 'x'), &error);
-        else if (writer == "tiff")
-            ok = writeTiff16(path, pixels.data(), side, side, &error);
-        else if (writer == "text")
-            ok = TextMapWriter::write(path, map.data(), side, side, grid, {true, true}, &error);
-        else
-            ok = AtomicFile::saveImage(picture, path, &error);
+        ok = payload.write(writer, path, &error);
     }
     QVERIFY(!ok);
     QVERIFY2(error.contains(path), qPrintable(error));
@@ -135,13 +188,45 @@ void TestAtomicSave::failedWriteKeepsTheOldFile()
     QCOMPARE(filesIn(dir.path()), QStringList{QFileInfo(path).fileName()});
 
     // Without the limit the same write replaces the file.
+    QVERIFY2(payload.write(writer, path, &error), qPrintable(error));
+    QVERIFY(bytesOf(path) != old);
+    QCOMPARE(filesIn(dir.path()), QStringList{QFileInfo(path).fileName()});
     if (writer == "tiff") {
-        QVERIFY(writeTiff16(path, pixels.data(), side, side, &error));
         TiffData t;
         QVERIFY(t.read(path));
-        QCOMPARE(t.sample16(5, 7), pixels[7 * side + 5]);
-        QCOMPARE(filesIn(dir.path()), QStringList{QFileInfo(path).fileName()});
+        QCOMPARE(t.sample16(5, 7), payload.pixels[7 * Payload::side + 5]);
     }
+}
+
+// A save through a symbolic link replaces the link with the new file and
+// leaves the file it pointed to alone: a data folder from elsewhere cannot
+// make a save overwrite a file outside it.
+void TestAtomicSave::savesReplaceLinks_data()
+{
+    addWriterRows();
+}
+
+void TestAtomicSave::savesReplaceLinks()
+{
+    QFETCH(QString, writer);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("elsewhere"));
+    const QString real = dir.filePath("elsewhere/precious.txt");
+    writeFile(real, "precious\n");
+    const QString link = dir.filePath(targetName(writer));
+    QVERIFY(QFile::link(real, link));
+    QString error;
+    QVERIFY2(Payload().write(writer, link, &error), qPrintable(error));
+    QCOMPARE(bytesOf(real), QByteArray("precious\n"));
+    QVERIFY(!QFileInfo(link).isSymLink());
+    QVERIFY(QFileInfo(link).isFile());
+    QVERIFY(bytesOf(link).size() > 1000);
+    // A dangling link is replaced as well, and nothing appears where it pointed.
+    const QString dangling = dir.filePath("dangling." + QFileInfo(link).suffix());
+    QVERIFY(QFile::link(dir.filePath("elsewhere/new.txt"), dangling));
+    QVERIFY2(Payload().write(writer, dangling, &error), qPrintable(error));
+    QVERIFY(!QFileInfo(dangling).isSymLink());
+    QVERIFY(!QFileInfo::exists(dir.filePath("elsewhere/new.txt")));
 }
 
 void TestAtomicSave::readOnlyDirectory()
@@ -172,22 +257,19 @@ void TestAtomicSave::missingDirectoryNamesTheFile()
     QVERIFY2(error.startsWith("Can't open " + path), qPrintable(error));
 }
 
-void TestAtomicSave::tiffKeepsPermissionsAndFollowsLinks()
+void TestAtomicSave::tiffKeepsPermissions()
 {
     QTemporaryDir dir;
-    const QString real = dir.filePath("real.tif");
-    const QString link = dir.filePath("link.tif");
-    writeFile(real, "old");
+    const QString path = dir.filePath("real.tif");
+    writeFile(path, "old");
     const QFile::Permissions perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
-    QVERIFY(QFile::setPermissions(real, perms));
-    QVERIFY(QFile::link(real, link));
+    QVERIFY(QFile::setPermissions(path, perms));
     const quint16 pixels[6] = {1, 2, 3, 4, 5, 6};
-    QVERIFY(writeTiff16(link, pixels, 3, 2));
-    QVERIFY(QFileInfo(link).isSymLink());
+    QVERIFY(writeTiff16(path, pixels, 3, 2));
     // Owner, group and other bits (the "user" bits mirror the owner's).
-    QCOMPARE(QFile::permissions(real) & 0x7077, perms);
+    QCOMPARE(QFile::permissions(path) & 0x7077, perms);
     TiffData t;
-    QVERIFY(t.read(real));
+    QVERIFY(t.read(path));
     QCOMPARE(t.width(), 3u);
     QCOMPARE(t.sample16(2, 1), quint16(6));
 }

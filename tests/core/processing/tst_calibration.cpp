@@ -55,6 +55,19 @@ QString empText(const QString& body = "0 0 \n0 0 \n", const QString& magic = "##
     return t + body;
 }
 
+// A 1 x 1 map with a standard, all a file needs.
+EnergyMapFile::Source smallMap()
+{
+    static const double value = 0.25;
+    EnergyMapFile::Source s;
+    s.map = &value;
+    s.mapWidth = s.mapHeight = 1;
+    s.grid.setup(1, 1, 0, 0, QRectF(0, 0, 1, 1), -1, -1);
+    s.eStd = 7112.0;
+    s.spacing = 3.1355316;
+    return s;
+}
+
 } // namespace
 
 class TestCalibration : public QObject
@@ -75,6 +88,8 @@ private slots:
     void stopRecordsNothingMore();
     void empReader_data();
     void empReader();
+    void empWriterRefuses_data();
+    void empWriterRefuses();
     void completeName_data();
     void completeName();
     void failedSaveKeepsOldFile();
@@ -226,7 +241,7 @@ void TestCalibration::calibrateSaveAndReload()
     QCOMPARE(hd.areaY1, 18);
     QCOMPARE(hd.spacing, 3.13553);
     QVERIFY(std::fabs(hd.stdEdgeEnergy - eStd) < 0.01);
-    QCOMPARE(content.missing, qint64(0));
+    QCOMPARE(content.edgeEnergy, hd.stdEdgeEnergy);
     Analyzed2DRes back;
     QVERIFY(EnergyMapFile::load(path, &w, &h, 0.0, &back));
     for (int y = 0; y < stack.height; ++y)
@@ -276,28 +291,66 @@ void TestCalibration::empReader_data()
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QString>("message");    // a debug line that must appear
     QTest::addColumn<int>("failLine");       // line named with the file (0: none)
-    QTest::addColumn<int>("runOuts");
 
     const QString body = "0 0 \n0 0 \n";
-    QTest::newRow("own magic") << empText(body, "###Orvantelle::ORVT") << 2 << true << "" << 0 << 0;
-    QTest::newRow("short magic") << empText() << 2 << true << "" << 0 << 0;
-    QTest::newRow("no area lines") << empText(body, "###ORVT", false) << 2 << true << "" << 0 << 0;
-    QTest::newRow("size taken while unknown") << empText() << -1 << true << "" << 0 << 0;
-    QTest::newRow("short body") << empText("0 0 \n0 ") << 2 << true << "run out!" << 0 << 1;
-    QTest::newRow("no magic") << empText(body, "#ORVT") << 2 << false << "Not a emp file." << 1 << 0;
-    QTest::newRow("empty file") << QString() << 2 << false << "Not a emp file." << 1 << 0;
+    const auto header = [](const char* from, const char* to) { return empText().replace(from, to); };
+    const char* const edge = "Std Edge Energy [eV]    : 7112";
+    const char* const spacing = "Spacing [nm]            : 3.13553";
+    QTest::newRow("own magic") << empText(body, "###Orvantelle::ORVT") << 2 << true << "" << 0;
+    QTest::newRow("short magic") << empText() << 2 << true << "" << 0;
+    QTest::newRow("no area lines") << empText(body, "###ORVT", false) << 2 << true << "" << 0;
+    QTest::newRow("size taken while unknown") << empText() << -1 << true << "" << 0;
+    QTest::newRow("blank lines after the body") << empText(body + "\n  \n") << 2 << true << "" << 0;
+    QTest::newRow("no magic") << empText(body, "#ORVT") << 2 << false << "Not a emp file." << 1;
+    QTest::newRow("empty file") << QString() << 2 << false << "Not a emp file." << 1;
     QTest::newRow("no spacing line") << empText().remove(QRegularExpression("Spacing[^\n]*\n")) << 2 << false << ""
-                                     << 16 << 0;
+                                     << 16;
     QTest::newRow("size mismatch") << empText() << 3 << false
                                    << "Loading Energy Map size : 2 x 2 : is not matched to the current image size : 3 x 2"
-                                   << 17 << 0;
+                                   << 17;
     // Unknown image size: a header size the file cannot hold is refused
     // before anything is allocated (a few bytes claiming 5000 x 5000).
     QTest::newRow("size beyond the file while unknown")
         << empText("0 ").replace("Width [pix]             : 2\nHeight [pix]            : 2",
                                  "Width [pix]             : 5000\nHeight [pix]            : 5000")
-        << -1 << false << "Energy map size 5000 x 5000 does not fit the file (495 bytes)" << 17 << 0;
-    QTest::newRow("not a number") << empText("0 0 \n0 x1 \n") << 2 << false << "Not a number : \"x1\"" << 19 << 0;
+        << -1 << false << "Energy map size 5000 x 5000 does not fit the file (495 bytes)" << 17;
+    QTest::newRow("not a number") << empText("0 0 \n0 x1 \n") << 2 << false << "Not a number : \"x1\"" << 19;
+    // A truncated map used to load with zeros for what was missing.
+    QTest::newRow("short last row") << empText("0 0 \n0 ") << 2 << false << "Row 1 holds 1 values instead of 2" << 19;
+    QTest::newRow("rows missing") << empText("0 0 \n") << 2 << false << "The map ends after 1 of 2 rows" << 19;
+    QTest::newRow("rows missing while unknown") << empText("0 0 \n") << -1 << false << "The map ends after 1 of 2 rows"
+                                                << 19;
+    // Rows of the wrong length used to be read as one stream, shifting the map.
+    QTest::newRow("long first row") << empText("0 0 0\n0\n") << 2 << false << "Row 0 holds more than 2 values" << 18;
+    QTest::newRow("one row too many") << empText(body + "0 0 \n") << 2 << false << "More than 2 rows in the map" << 20;
+    QTest::newRow("nan value") << empText("0 nan \n0 0 \n") << 2 << false
+                               << "The angle offset nan in row 0, column 1 gives no energy" << 18;
+    QTest::newRow("inf value") << empText("0 0 \n-inf 0 \n") << 2 << false
+                               << "The angle offset -inf in row 1, column 0 gives no energy" << 19;
+    QTest::newRow("angle beyond 180 degrees") << empText("0 0 \n0 200 \n") << 2 << false
+                                              << "The angle offset 200 in row 1, column 1 gives no energy" << 19;
+    // The offsets mean nothing without an edge energy and a crystal spacing.
+    QTest::newRow("edge energy nan") << header(edge, "Std Edge Energy [eV]    : nan") << 2 << false
+                                     << "Standard edge energy nan eV is not an energy the crystal (d = 3.13553) reflects"
+                                     << 17;
+    QTest::newRow("edge energy 0") << header(edge, "Std Edge Energy [eV]    : 0") << 2 << false
+                                   << "Standard edge energy 0 eV is not an energy the crystal (d = 3.13553) reflects"
+                                   << 17;
+    QTest::newRow("edge energy negative") << header(edge, "Std Edge Energy [eV]    : -7112") << 2 << false
+                                          << "Standard edge energy -7112 eV is not an energy the crystal (d = 3.13553) "
+                                             "reflects"
+                                          << 17;
+    QTest::newRow("edge energy below the crystal's range") << header(edge, "Std Edge Energy [eV]    : 1000") << 2
+                                                           << false
+                                                           << "Standard edge energy 1000 eV is not an energy the crystal "
+                                                              "(d = 3.13553) reflects"
+                                                           << 17;
+    QTest::newRow("spacing 0") << header(spacing, "Spacing [nm]            : 0") << 2 << false
+                               << "Crystal spacing 0 is not a length" << 17;
+    QTest::newRow("spacing nan") << header(spacing, "Spacing [nm]            : nan") << 2 << false
+                                 << "Crystal spacing nan is not a length" << 17;
+    QTest::newRow("spacing inf") << header(spacing, "Spacing [nm]            : inf") << 2 << false
+                                 << "Crystal spacing inf is not a length" << 17;
 }
 
 void TestCalibration::empReader()
@@ -307,7 +360,6 @@ void TestCalibration::empReader()
     QFETCH(bool, ok);
     QFETCH(QString, message);
     QFETCH(int, failLine);
-    QFETCH(int, runOuts);
     QTemporaryDir dir;
     const QString path = writeText(dir.filePath("map.emp"), text);
     int w = width, h = width < 0 ? -1 : 2;
@@ -317,17 +369,23 @@ void TestCalibration::empReader()
     map.setup(old);
     map.setData(0, 0, 0, 0, 42.0);
     bool loaded = false;
-    const QStringList lines = debugLinesOf([&] { loaded = EnergyMapFile::load(path, &w, &h, 0.0, &map); });
+    QString error;
+    const QStringList lines =
+        debugLinesOf([&] { loaded = EnergyMapFile::load(path, &w, &h, 0.0, &map, nullptr, &error); });
     QCOMPARE(loaded, ok);
     if (!message.isEmpty())
         QVERIFY2(lines.contains(message), qPrintable(lines.join('|')));
-    QCOMPARE(lines.count("run out!"), runOuts);
-    if (failLine > 0)
+    QCOMPARE(lines.count("run out!"), 0);
+    if (failLine > 0) {
         QVERIFY2(lines.contains(QStringLiteral("  in %1, line %2").arg(path).arg(failLine)), qPrintable(lines.join('|')));
+        // The caller gets it as one message naming the file and the line.
+        QVERIFY2(error.startsWith(QStringLiteral("%1, line %2: ").arg(path).arg(failLine)), qPrintable(error));
+    }
     if (!ok) {
-        // A refused file leaves the map as it was.
+        // A refused file leaves the map and an unknown image size as they were.
         QCOMPARE(map.width(), 5);
         QCOMPARE(map.value(0, 0), 42.0);
+        QCOMPARE(w, width);
         if (message.isEmpty() || message == "Not a emp file.")
             QVERIFY(lines.contains("Invalid Energy Map Data File : " + path));
         return;
@@ -338,6 +396,62 @@ void TestCalibration::empReader()
     // Zero offsets are zero shifts.
     QVERIFY(std::fabs(map.value(1, 1)) < 1e-9);
     QVERIFY(std::fabs(map.value(0, 0)) < 1e-9);
+}
+
+// A map is never written without what it needs: a name, values, an edge
+// energy the crystal reflects (a map saved at edge energy 0 held nothing but
+// -1 degree offsets), and shifts that stay within the crystal's range.
+void TestCalibration::empWriterRefuses_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<double>("eStd");
+    QTest::addColumn<double>("shift");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("written") << "m.emp" << 2 << 7112.0 << 1.5 << "";
+    QTest::newRow("no name") << "" << 2 << 7112.0 << 1.5 << "no file name given";
+    QTest::newRow("blank name") << " " << 2 << 7112.0 << 1.5 << "no file name given";
+    QTest::newRow("no map yet") << "m.emp" << 0 << 7112.0 << 1.5 << "there is no energy-shift map";
+    QTest::newRow("no standard edge") << "m.emp" << 2 << 0.0 << 1.5 << "no usable standard edge energy (0 eV)";
+    QTest::newRow("nan standard edge") << "m.emp" << 2 << qQNaN() << 1.5 << "no usable standard edge energy (nan eV)";
+    QTest::newRow("shift beyond the crystal") << "m.emp" << 2 << 7112.0 << 7000.0 << "the shift 7000 eV at pixel (1, 1)";
+    QTest::newRow("nan shift") << "m.emp" << 2 << 7112.0 << qQNaN() << "the shift nan eV at pixel (1, 1)";
+}
+
+void TestCalibration::empWriterRefuses()
+{
+    QFETCH(QString, name);
+    QFETCH(int, size);
+    QFETCH(double, eStd);
+    QFETCH(double, shift);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    // An empty name used to land in the working folder as "./.emp".
+    struct Back {
+        QString dir = QDir::currentPath();
+        ~Back() { QDir::setCurrent(dir); }
+    } back;
+    QVERIFY(QDir::setCurrent(dir.path()));
+    const double values[4] = {0.0, 0.5, -0.5, shift};
+    EnergyMapFile::Source source;
+    source.map = size > 0 ? values : nullptr;
+    source.mapWidth = source.mapHeight = size;
+    source.grid.setup(size, size, 0, 0, QRectF(0, 0, size, size), -1, -1);
+    source.eStd = eStd;
+    source.spacing = 3.1355316;
+    QString error;
+    const bool written = EnergyMapFile::write(name, source, &error);
+    QCOMPARE(written, message.isEmpty());
+    QVERIFY2(error.contains(message), qPrintable(error));
+    // Nothing at all lands in the folder (no hidden "./.emp" either).
+    const QStringList files = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(files, written ? QStringList{"m.emp"} : QStringList());
+    if (written) {
+        int w = -1, h = -1;
+        EnergyMapFile::Content content;
+        QVERIFY(EnergyMapFile::read(dir.filePath(name), &w, &h, 0.0, &content));
+        QVERIFY(std::fabs(content.shifts[3] - shift) < 1e-3);
+    }
 }
 
 void TestCalibration::completeName_data()
@@ -357,7 +471,7 @@ void TestCalibration::completeName()
     const QString full = EnergyMapFile::completeName(dir.filePath(name));
     QCOMPARE(full, QDir(dir.path()).absoluteFilePath(fileName));
     QVERIFY(QFileInfo(EnergyMapFile::completeName(name)).isAbsolute());
-    QVERIFY(EnergyMapFile::write(dir.filePath(name), EnergyMapFile::Source()));
+    QVERIFY(EnergyMapFile::write(dir.filePath(name), smallMap()));
     QVERIFY(QFileInfo::exists(full));
 }
 
@@ -370,7 +484,7 @@ void TestCalibration::failedSaveKeepsOldFile()
     const QString path = dir.filePath(QString(250, QLatin1Char('m')) + ".emp");
     QVERIFY(!writeText(path, "earlier map\n").isEmpty());
     bool written = true;
-    const QStringList lines = debugLinesOf([&] { written = EnergyMapFile::write(path, EnergyMapFile::Source()); });
+    const QStringList lines = debugLinesOf([&] { written = EnergyMapFile::write(path, smallMap()); });
     QVERIFY(!written);
     // Reported by name, whether the temporary file or the renaming failed.
     QVERIFY2(lines.filter(QRegularExpression("^Can not (open|write) ")).filter(path).size() == 1,

@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QThread>
 #include <QTranslator>
 #include <QtTest>
@@ -253,6 +254,25 @@ private slots:
         w.showCmdErr(CmdLine("bogus word # comment"));
         QCOMPARE(logView(w)->toPlainText(), QString("echo anext i : %i = 2\nErr: bogus word \n"));
         QVERIFY(logView(w)->textCursor().atEnd());
+    }
+
+    // A script of a hundred thousand lines, or an endless echo loop, used to
+    // grow the log (and the memory) without end: the oldest lines go, and
+    // a line of echoes is ended when it grows too long.
+    void logStaysBounded()
+    {
+        BatchCtrl w;
+        for (int i = 0; i < BatchCtrl::maxLogLines + 500; ++i)
+            w.Log(QStringLiteral("seek_image : %1\n").arg(i));
+        QCOMPARE(logView(w)->blockCount(), BatchCtrl::maxLogLines);
+        QVERIFY(logView(w)->toPlainText().endsWith(QStringLiteral("seek_image : %1\n").arg(BatchCtrl::maxLogLines + 499)));
+        for (int i = 0; i < 5000; ++i)
+            w.Log("echo abc");
+        int longest = 0;
+        for (QTextBlock b = logView(w)->document()->begin(); b.isValid(); b = b.next())
+            longest = qMax(longest, b.length());
+        QVERIFY2(longest <= BatchCtrl::maxLogLineLength + 10, qPrintable(QString::number(longest)));
+        QCOMPARE(logView(w)->blockCount(), BatchCtrl::maxLogLines);
     }
 
     // "-b file -x": the file is loaded, then run as if Exec. were pressed.
