@@ -89,8 +89,12 @@ void SeriesController::clearFiles(bool i1)
     if (i1)
         m_c.imgProc->setSource(nullptr);
     loader(i1)->cancelRequestsUpTo((i1 ? m_i1Book : m_i0Book).cancelAll());
-    m_c.ui->dispA->setImage(nullptr);
-    m_c.ui->dispA->setResultLayer(nullptr);
+    // The view forgets only what goes away: a new I0 series leaves the I1
+    // image (and the map) on show.
+    if (i1 || showsImageOf(series(false)))
+        m_c.ui->dispA->setImage(nullptr);
+    if (i1)
+        m_c.ui->dispA->setResultLayer(nullptr);
     panel(i1)->clearFiles();
     series(i1).clear();
     if (i1)
@@ -98,6 +102,15 @@ void SeriesController::clearFiles(bool i1)
     else
         m_warnedI0Size = false;
     m_c.ui->dispA->update();
+}
+
+bool SeriesController::showsImageOf(const ImageSeries& s) const
+{
+    const DisplayLayer* shown = m_c.ui->dispA->image();
+    for (const TiffData* t : s.images())
+        if (static_cast<const DisplayLayer*>(t) == shown)
+            return true;
+    return false;
 }
 
 void SeriesController::readFiles(bool i1, const QStringList& files, bool newFile)

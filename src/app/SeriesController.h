@@ -56,6 +56,8 @@ signals:
 
 private:
     void loaderFinished(bool i1);
+    // The image view shows one of the images of `s`.
+    bool showsImageOf(const ImageSeries& s) const;
     // Spectrum, image size, slider and selection after I1 images arrived.
     void refreshAfterI1Images();
     void addCommands(CommandTable& t);

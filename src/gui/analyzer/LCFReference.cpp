@@ -18,6 +18,7 @@ LCFReference::LCFReference(QWidget* parent)
     m_maps.append(new Analyzed2DRes(QStringLiteral("LCF Ref 2"), this));
     ui->setupUi(this);
     m_spectrum.setOffset(0.0, true);
+    m_spectrum.setVictoreen(ui->IsVictreen->isChecked());
     editedDeltaE();
     connect(ui->XFS, &XafsFileSelect::newFile, this, &LCFReference::newFile);
     connect(ui->XFS, &XafsFileSelect::changedUse, this, &LCFReference::changedUse);
