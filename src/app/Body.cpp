@@ -7,7 +7,15 @@
 #include "base/ThreadPriority.h"
 #include "batch/BatchDispatcher.h"
 #include "BatchExecutor.h"
+#include "analyzer/Analyzer.h"
+#include "batchwindow/BatchCtrl.h"
+#include "calibration/CalibCtrl.h"
 #include "CalibrationController.h"
+#include "fileselect/EOFSetup.h"
+#include "fileselect/SelectDataFiles.h"
+#include "imageproc/ImgProc.h"
+#include "savedialog/SaveDataCfg.h"
+#include "spectrumview/XafsView.h"
 #include "imageview/CrossSView.h"
 #include "imageview/ImgDispA.h"
 #include "io/LoadTiff.h"
@@ -110,6 +118,21 @@ void Body::wireControllers()
     connect(m_c.batch, &BatchExecutor::quitRequested, this, &Body::finishing);
     connect(m_c.series, &SeriesController::loadI1Files, this, &Body::loadI1Files);
     connect(m_c.series, &SeriesController::loadI0Files, this, &Body::loadI0Files);
+}
+
+QVector<QPair<QWidget*, QString>> Body::namedWindows() const
+{
+    Body* self = const_cast<Body*>(this);
+    return {{self, QStringLiteral("main-window")},
+            {m_c.xafsView, QStringLiteral("spectrum-window")},
+            {m_c.analyzer, QStringLiteral("analyzer-window")},
+            {m_c.analyzer->view(), QStringLiteral("analyzer-spectrum-window")},
+            {m_c.imgProc, QStringLiteral("imageproc-window")},
+            {m_c.calib, QStringLiteral("calibration-window")},
+            {m_c.batchCtrl, QStringLiteral("batch-window")},
+            {m_c.saveDataCfg, QStringLiteral("savecfg-window")},
+            {ui->SelectI1Files->eofSetup(), QStringLiteral("energy-setup-i1")},
+            {ui->SelectI0Files->eofSetup(), QStringLiteral("energy-setup-i0")}};
 }
 
 Body::~Body()

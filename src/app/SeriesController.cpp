@@ -48,6 +48,8 @@ SeriesController::SeriesController(BodyContext& c)
         connect(panel(i1), &SelectDataFiles::filesSelected, this,
                 [this, i1](const QStringList& files, bool newFile) { readFiles(i1, files, newFile); });
         connect(panel(i1), &SelectDataFiles::clear, this, [this, i1] { clearFiles(i1); });
+        connect(panel(i1), &SelectDataFiles::energiesReassigned, this,
+                [this, i1](const QVector<double>& energies) { setEnergies(i1, energies); });
     }
     addCommands(m_c.batch->table());
 }
@@ -102,6 +104,16 @@ void SeriesController::clearFiles(bool i1)
     else
         m_warnedI0Size = false;
     m_c.ui->dispA->update();
+}
+
+void SeriesController::setEnergies(bool i1, const QVector<double>& energies)
+{
+    // A spectra file being written and the runs read the energies.
+    stopWorkOnSeries();
+    ImageSeries& s = series(i1);
+    for (int i = 0; i < energies.size() && i < s.size(); ++i)
+        s.at(i)->setEnergy(energies.at(i));
+    m_c.spectrum->show();
 }
 
 bool SeriesController::showsImageOf(const ImageSeries& s) const

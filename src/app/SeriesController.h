@@ -38,6 +38,8 @@ public:
     void readFiles(bool i1, const QStringList& files, bool newFile);
     void loadedI1(TiffData* data, int fNo);
     void loadedI0(TiffData* data, int fNo);
+    // The images of a series take the energies of its panel's entries.
+    void setEnergies(bool i1, const QVector<double>& energies);
     // Every long job that reads the series ends before a series changes.
     void stopWorkOnSeries();
     // Drops what the loaders still have to read (before they are destroyed).

@@ -16,6 +16,7 @@
 #include "processing/AbsorptionSpectrum.h"
 #include "processing/CrossSection.h"
 #include "processing/I0Series.h"
+#include "fileselect/SelectDataFiles.h"
 #include "RunController.h"
 #include "SeriesController.h"
 #include "spectrumview/XafsView.h"
@@ -64,6 +65,7 @@ void SpectrumController::show()
     XafsView* view = m_c.xafsView;
     const TiffData* shown = m_c.navigation->currentImage();
     view->setEnergyMarker(shown ? shown->energy() : -1.0);
+    view->setEnergiesKnown(m_c.series->i1().isEmpty() || m_c.series->panel(true)->energiesKnown());
     view->update();
 
     const double shift = m_c.calibration->shiftMap().value(m_mouseX, m_mouseY);

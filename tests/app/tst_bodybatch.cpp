@@ -307,7 +307,7 @@ private slots:
         QTest::newRow("unknown map file") << "calib_load_map %D/none.emp\nset_band_w 2"
                                           << "Line 1: Can't load the energy map %D/none.emp";
         QTest::newRow("align without images") << "align_series\nset_band_w 2"
-                                              << "Line 1: Can't align: the I1 series has no image 0";
+                                              << "Line 1: Can't align: no I1 images are loaded";
     }
     void failuresEndTheRun()
     {

@@ -7,6 +7,7 @@
 #include "analyzer/AElemsConds.h"
 #include "analyzer/ElemCtrl.h"
 #include "analyzer/LCFReference.h"
+#include "base/GeneralTexts.h"
 #include "base/JobRunner.h"
 #include "controls/JobProgressBar.h"
 #include "grid/Analyzed2DRes.h"
@@ -14,6 +15,7 @@
 #include "spectrumview/XafsView.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QThread>
 
 using AnalyzerFields::number;
@@ -86,6 +88,8 @@ Analyzer::Analyzer(QWidget* parent)
 
     m_corRunner = new JobRunner(this);
     ui->CorMapProgress->attach(m_corRunner);
+    // Running, stopped or done: the run's line stays to say which.
+    ui->RunProgress->setAlwaysVisible(true);
 
     connect(ui->AskAnalyze, &QPushButton::clicked, this, &Analyzer::askAnalyze);
     connect(ui->AskRAAnalyze, &QPushButton::clicked, this, &Analyzer::askRAAnalyze);
@@ -325,6 +329,13 @@ void Analyzer::setProgress(double perCent)
 void Analyzer::setElemsProgress(double perCent)
 {
     ui->ElemsProgress->setText(percentText(perCent));
+}
+
+void Analyzer::showRunState(int mode, bool running)
+{
+    QPushButton* button = mode == 2 ? ui->AskAnalyzeElems : mode == 1 ? ui->AskRAAnalyze : ui->AskAnalyze;
+    // While a run goes, its button stops it.
+    button->setText(running ? QCoreApplication::translate("General", GeneralTexts::stop) : tr("Analyze"));
 }
 
 void Analyzer::show()

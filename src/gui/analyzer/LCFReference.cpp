@@ -79,6 +79,9 @@ void LCFReference::newFile(QString fname)
         m_spectrum.setVictoreen(vic);
         m_spectrum.normalize(vic);
         showEdge();
+        // A reference chosen is a reference to fit with.
+        ui->XFS->setUse(true);
+        changedUse(true);
         emit newFileSelected();
         return;
     }

@@ -32,6 +32,14 @@ public:
 
     Units* units() const { return m_units; }
     const QVector<double>& refEnergies() const { return m_refEnergies; }
+    // The files of the series loaded now, for the preview of what the rule
+    // gives them.
+    void setLoadedFiles(const QStringList& paths);
+    QString previewText() const;
+
+signals:
+    // OK or Apply: the rule as it stands is to be given to the loaded images.
+    void applied();
 
 public slots:
     // Range bookkeeping after an edit: End from Start and Delta (newStart,
@@ -64,6 +72,8 @@ public slots:
 
 private:
     void showRefFileDialog();
+    void updatePreview();
+    void buttonClicked(QAbstractButton* button);
     // Checks or unchecks one button of an exclusive group; unchecking the
     // checked one leaves the group with none checked.
     static void setGroupButton(QButtonGroup* group, QAbstractButton* button, bool f);
@@ -72,4 +82,5 @@ private:
     Units* m_units;
     QVector<double> m_refEnergies;
     QFileDialog* m_refDialog = nullptr;
+    QStringList m_loaded;
 };

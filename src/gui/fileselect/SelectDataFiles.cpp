@@ -15,6 +15,11 @@
 
 namespace {
 
+// Item data of an entry beside its energy (Qt::UserRole): the file number the
+// loader gave it and whether the rule gave it an energy of its own.
+constexpr int fileNoRole = Qt::UserRole + 1;
+constexpr int knownRole = Qt::UserRole + 2;
+
 // The files among dropped URLs, in the order given: local, not directories.
 QStringList localFiles(const QMimeData* mime)
 {
@@ -44,6 +49,9 @@ SelectDataFiles::SelectDataFiles(QWidget* parent)
     connect(ui->EngOfFilesSetup, &QPushButton::clicked, this, &SelectDataFiles::showEOFSetup);
     connect(ui->Selected, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &SelectDataFiles::newImageSelected);
+    connect(ui->Selected, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &SelectDataFiles::showCurrentEnergy);
+    connect(m_eofSetup, &EOFSetup::applied, this, &SelectDataFiles::reassignEnergies);
 }
 
 SelectDataFiles::~SelectDataFiles()
@@ -54,10 +62,61 @@ SelectDataFiles::~SelectDataFiles()
 
 double SelectDataFiles::addFile(const QString& path, int fileNo)
 {
-    const double energy = m_eofSetup->energyOf(path, fileNo);
+    const EnergyOfFiles rule = m_eofSetup->settings();
+    const double energy = rule.energyOf(path, fileNo);
     ui->Selected->addItem(path, energy);
+    const int i = ui->Selected->count() - 1;
+    ui->Selected->setItemData(i, fileNo, fileNoRole);
+    ui->Selected->setItemData(i, rule.givesEnergy(path), knownRole);
     ui->Count->setText(QString::number(ui->Selected->count()));
     return energy;
+}
+
+QStringList SelectDataFiles::paths() const
+{
+    QStringList out;
+    for (int i = 0; i < ui->Selected->count(); ++i)
+        out << ui->Selected->itemText(i);
+    return out;
+}
+
+bool SelectDataFiles::energiesKnown() const
+{
+    for (int i = 0; i < ui->Selected->count(); ++i)
+        if (!ui->Selected->itemData(i, knownRole).toBool())
+            return false;
+    return ui->Selected->count() > 0;
+}
+
+QVector<double> SelectDataFiles::reassignEnergies()
+{
+    const EnergyOfFiles rule = m_eofSetup->settings();
+    QVector<double> energies;
+    energies.reserve(ui->Selected->count());
+    for (int i = 0; i < ui->Selected->count(); ++i) {
+        const QString path = ui->Selected->itemText(i);
+        const double e = rule.energyOf(path, ui->Selected->itemData(i, fileNoRole).toInt());
+        ui->Selected->setItemData(i, e);
+        ui->Selected->setItemData(i, rule.givesEnergy(path), knownRole);
+        energies.append(e);
+    }
+    showCurrentEnergy();
+    emit energiesReassigned(energies);
+    return energies;
+}
+
+void SelectDataFiles::showCurrentEnergy()
+{
+    const int i = ui->Selected->currentIndex();
+    if (i < 0) {
+        ui->CurrentEnergy->clear();
+        return;
+    }
+    if (!ui->Selected->itemData(i, knownRole).toBool()) {
+        ui->CurrentEnergy->setText(tr("no energy"));
+        return;
+    }
+    ui->CurrentEnergy->setText(tr("%1 eV").arg(energyAt(i), 0, 'f', 2));
 }
 
 int SelectDataFiles::skip() const
@@ -257,6 +316,7 @@ void SelectDataFiles::showFileDialog()
 
 void SelectDataFiles::showEOFSetup()
 {
+    m_eofSetup->setLoadedFiles(paths());
     m_eofSetup->show();
     m_eofSetup->raise();
     m_eofSetup->activateWindow();

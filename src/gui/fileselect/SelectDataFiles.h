@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QStringList>
+#include <QVector>
 
 class EOFSetup;
 class QFileDialog;
@@ -35,6 +36,14 @@ public:
     int count() const;
     // Energy of entry i; 0 when there is no such entry.
     double energyAt(int i) const;
+    // The paths of the entries, in order.
+    QStringList paths() const;
+    // Every entry got an energy of its own from the rule (none fell back on
+    // its file number); false without entries.
+    bool energiesKnown() const;
+    // Gives every entry the energy the rule gives it now and returns them in
+    // entry order (energiesReassigned follows).
+    QVector<double> reassignEnergies();
 
     // The Select button's text and the window title ("I1 Data", "I0 Data").
     void setTitle(const QString& t);
@@ -76,6 +85,8 @@ signals:
     // than being added to it.
     void filesSelected(QStringList files, bool newFile);
     void clear();
+    // OK or Apply in the Energy Setup re-assigned the energies of the entries.
+    void energiesReassigned(QVector<double> energies);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -84,6 +95,8 @@ protected:
 private:
     void showFileDialog();
     void showEOFSetup();
+    // The energy of the current entry beside the list.
+    void showCurrentEnergy();
 
     Ui::SelectDataFiles* ui;
     // A window of its own; deleted with the panel.

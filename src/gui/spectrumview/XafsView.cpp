@@ -162,13 +162,22 @@ PlotFrame XafsView::currentFrame()
     return SpectrumPlot::build(in);
 }
 
+void XafsView::setEnergiesKnown(bool known)
+{
+    if (known == m_energiesKnown)
+        return;
+    m_energiesKnown = known;
+    repaintPlot();
+}
+
 PlotTitles XafsView::titles(PlotMode mode) const
 {
+    const QString x = m_energiesKnown ? tr("Energy [eV]") : tr("Image number (no energies: see Energy Setup)");
     switch (mode) {
     case PlotMode::Normalized:
-        return {tr("Energy [eV]"), tr("Normalized mu t")};
+        return {x, tr("Normalized mu t")};
     case PlotMode::Raw:
-        return {tr("Energy [eV]"), tr("mu t")};
+        return {x, tr("mu t")};
     case PlotMode::RawSeries:
         return {tr("Image number"), tr("Intensity")};
     case PlotMode::Fourier:

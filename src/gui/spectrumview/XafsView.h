@@ -59,6 +59,10 @@ public:
     // Energy of the image on show, drawn as a thin dotted line; < 0 hides it.
     void setEnergyMarker(double eV);
     double energyMarker() const { return m_energyMarker; }
+    // Whether the points' x values are energies; without, the axis says it
+    // shows image numbers.
+    void setEnergiesKnown(bool known);
+    bool energiesKnown() const { return m_energiesKnown; }
     // Absorption edges to mark: a red line and the name at each energy.
     void setEdgeMarkers(const QVector<EdgeMarker>& markers);
 
@@ -102,5 +106,6 @@ private:
     FourierTransform m_fft;
     QVector<EdgeMarker> m_edges;
     double m_energyMarker = -1.0;
+    bool m_energiesKnown = true;
     QFileDialog* m_saveDialog = nullptr;
 };
