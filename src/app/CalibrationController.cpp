@@ -15,6 +15,7 @@
 #include "processing/CalibrationJob.h"
 #include "processing/EdgeCalibration.h"
 #include "processing/EnergyMapFile.h"
+#include "ResultMapController.h"
 #include "RunController.h"
 #include "SaveController.h"
 #include "SeriesController.h"
@@ -22,6 +23,7 @@
 #include "spectrumview/XafsView.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTextStream>
 
 using namespace BatchKeywords;
@@ -79,6 +81,7 @@ void CalibrationController::newStdFile()
     m_standard = *standard;
     m_hasStandard = true;
     m_c.xafsView->setStandard(m_standard);
+    m_c.xafsView->setStandardName(QFileInfo(m_c.calib->stdFileName()).fileName());
     m_c.xafsView->update();
 }
 
@@ -165,6 +168,7 @@ void CalibrationController::showShiftMap(bool f)
     if (!m_shiftMap.hasImage())
         return;
     Ui::Body* ui = m_c.ui;
+    m_c.maps->applyRangeRule(&m_shiftMap);
     ui->dispA->setResultLayer(&m_shiftMap, QCoreApplication::translate("Body", "Energy shift [eV]"));
     ui->dispA->setShowOverlayer(ui->ShowShiftMap->isChecked() || ui->ShowResAnalysis->isChecked());
     ui->dispA->update();

@@ -170,8 +170,7 @@ void SaveController::saveImage(const QString& fname)
         m_c.batch->reportFailure(error);
         return;
     }
-    ui->CBar->paintCBar();
-    if (!AtomicFile::saveImage(ui->CBar->pixmap().toImage(), SaveFileNames::withNumber(fname, QStringLiteral("cBar")),
+    if (!AtomicFile::saveImage(ui->CBar->labelledPicture(), SaveFileNames::withNumber(fname, QStringLiteral("cBar")),
                                &error))
         m_c.batch->reportFailure(error);
 }
@@ -235,9 +234,8 @@ void SaveController::saveData(const QString& fname)
         if (!QImageWriter::supportedImageFormats().contains(suffix))
             bar = (suffix.isEmpty() ? bar + QLatin1Char('.') : bar.left(bar.size() - suffix.size()))
                 + QStringLiteral("png");
-        m_c.ui->CBar->paintCBar();
         QString error;
-        if (!AtomicFile::saveImage(m_c.ui->CBar->pixmap().toImage(), bar, &error))
+        if (!AtomicFile::saveImage(m_c.ui->CBar->labelledPicture(), bar, &error))
             m_c.batch->reportFailure(error);
     } else {
         qCDebug(lcApp) << "selected text";

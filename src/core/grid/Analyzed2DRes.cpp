@@ -6,6 +6,7 @@
 #include "grid/MapDeglitch.h"
 
 #include <QDebug>
+#include <limits>
 
 namespace {
 
@@ -109,6 +110,13 @@ void Analyzed2DRes::effectiveRange(double& lo, double& hi) const
         lo = m_minValue;
         hi = m_maxValue;
     }
+}
+
+double Analyzed2DRes::layerValue(int x, int y) const
+{
+    if (!shownLayer() || x < 0 || y < 0 || x >= width() || y >= height())
+        return std::numeric_limits<double>::quiet_NaN();
+    return shownLayer()[qint64(y) * width() + x];
 }
 
 void Analyzed2DRes::setRangeRule(DisplayRange::Rule rule)

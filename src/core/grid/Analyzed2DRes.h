@@ -88,6 +88,8 @@ public:
     const QImage* layerImage() const override { return m_image.get(); }
     void renderLayer() override { genImg(); }
     bool layerRange(double& lo, double& hi) const override;
+    // The shown layer's value (processed or not); NaN outside the map.
+    double layerValue(int x, int y) const override;
 
 public slots:
     // Back to the state of a new map (empty grid, no arrays, no image); the

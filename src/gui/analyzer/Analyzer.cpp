@@ -16,6 +16,7 @@
 
 #include <QButtonGroup>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QThread>
 
 using AnalyzerFields::number;
@@ -52,7 +53,8 @@ Analyzer::Analyzer(QWidget* parent)
     m_view->setWindowTitle(tr("Analyzing Spectrum"));
     QPen fitPen(QColor(0, 128, 255));
     fitPen.setWidth(2);
-    m_view->addExtra(&m_fitResult, fitPen);
+    m_view->addExtra(&m_fitResult, fitPen, tr("LCF fit"));
+    m_view->setTargetName(tr("target"));
 
     m_imageGroup = new QButtonGroup(this);
     m_imageGroup->addButton(ui->ShowDMuT);
@@ -74,6 +76,9 @@ Analyzer::Analyzer(QWidget* parent)
     connect(m_engine, &AnalyzeProc::finished, this, &Analyzer::analyzeSpectrumFinished);
     connect(m_engine, &AnalyzeProc::finishedAElems, this, &Analyzer::analyzeSpectrumElemsFinished);
     connect(m_engine, &AnalyzeProc::showFitResults, this, &Analyzer::showFitResults);
+    connect(m_engine, &AnalyzeProc::showFitQuality, this, [this](double r) {
+        ui->FitQuality->setText(tr("R-factor: %1").arg(numberText(r)));
+    });
 
     m_elemTypeGroup = new QButtonGroup(this);
     const QRadioButton* types[] = {ui->ShowElemsDMut0, ui->ShowElemsDMutN, ui->ShowElemsCorr,
@@ -148,7 +153,11 @@ void Analyzer::addNewRef()
     m_imageGroup->addButton(row->showButton(), n - 1);
     renumberImageButtons();
     m_view->addExtra(&row->spectrum());
-    connect(row, &LCFReference::newFileSelected, this, [this] { m_view->update(); });
+    connect(row, &LCFReference::newFileSelected, this, [this, row] {
+        // The legend names a reference by its file.
+        m_view->setExtraName(&row->spectrum(), QFileInfo(row->fileSelect()->fileName()).fileName());
+        m_view->update();
+    });
     connect(row, &LCFReference::newDeltaE, this, &Analyzer::reAnalyzeSpectrum);
     resize(size().expandedTo(sizeHint()));
 }

@@ -69,6 +69,9 @@ double SelectDataFiles::addFile(const QString& path, int fileNo)
     ui->Selected->setItemData(i, fileNo, fileNoRole);
     ui->Selected->setItemData(i, rule.givesEnergy(path), knownRole);
     ui->Count->setText(QString::number(ui->Selected->count()));
+    // The first entry became the current one before its data was set.
+    if (i == ui->Selected->currentIndex())
+        showCurrentEnergy();
     return energy;
 }
 

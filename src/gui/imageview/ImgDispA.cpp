@@ -20,9 +20,12 @@ ImgDispA::ImgDispA(QWidget* parent)
 
 void ImgDispA::setImage(DisplayLayer* image)
 {
-    if (image != m_image)
+    const bool changed = image != m_image;
+    if (changed)
         m_renderNeeded = true;
     m_image = image;
+    if (changed)
+        emit shownLayerChanged();
     if (!m_image)
         return;
     if (!m_image->layerImage()) {
@@ -35,8 +38,12 @@ void ImgDispA::setImage(DisplayLayer* image)
 
 void ImgDispA::setResultLayer(DisplayLayer* layer, const QString& title)
 {
+    const QString t = layer ? title : QString();
+    if (layer == m_result && t == m_resultTitle)
+        return;
     m_result = layer;
-    m_resultTitle = layer ? title : QString();
+    m_resultTitle = t;
+    emit shownLayerChanged();
 }
 
 void ImgDispA::setScale(ColorScale* scale)
@@ -223,7 +230,10 @@ void ImgDispA::resetImageViewWindow()
 
 void ImgDispA::setShowOverlayer(bool f)
 {
+    if (f == m_showOverlay)
+        return;
     m_showOverlay = f;
+    emit shownLayerChanged();
 }
 
 void ImgDispA::setSelectedArea(int x1, int y1, int x2, int y2)

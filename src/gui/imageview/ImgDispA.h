@@ -75,6 +75,9 @@ public slots:
 signals:
     void mouseMoved(double x, double y);
     void mouseDragged(double x, double y);
+    // The layer on show, or what it is, changed (another image, another
+    // map, the overlay switched on or off).
+    void shownLayerChanged();
 
 protected:
     void resizeEvent(QResizeEvent* e) override;

@@ -56,12 +56,14 @@ void XafsView::clearStandard()
     repaintPlot();
 }
 
-void XafsView::addExtra(const XafsSpectrum* s, const QPen& pen)
+void XafsView::addExtra(const XafsSpectrum* s, const QPen& pen, const QString& name)
 {
     if (!s || m_extras.contains(s))
         return;
     const int i = m_extras.size();
     m_extras.push_back(s);
+    m_names.resize(m_extras.size());
+    m_names[i] = name;
     if (m_pens.size() <= i)
         m_pens.resize(i + 1);
     // A default pen asks for the palette colour of the index.
@@ -75,9 +77,11 @@ void XafsView::removeExtra(const XafsSpectrum* s)
     if (i < 0)
         return;
     m_extras.remove(i);
-    // Pens follow their spectra.
+    // Pens and names follow their spectra.
     if (i < m_pens.size())
         m_pens.remove(i);
+    if (i < m_names.size())
+        m_names.remove(i);
     repaintPlot();
 }
 
@@ -85,6 +89,28 @@ void XafsView::clearExtras()
 {
     m_extras.clear();
     m_pens.clear();
+    m_names.clear();
+    repaintPlot();
+}
+
+void XafsView::setExtraName(const XafsSpectrum* s, const QString& name)
+{
+    const int i = m_extras.indexOf(s);
+    if (i < 0)
+        return;
+    m_names[i] = name;
+    repaintPlot();
+}
+
+void XafsView::setTargetName(const QString& name)
+{
+    m_targetName = name;
+    repaintPlot();
+}
+
+void XafsView::setStandardName(const QString& name)
+{
+    m_standardName = name;
     repaintPlot();
 }
 
@@ -151,6 +177,9 @@ PlotFrame XafsView::currentFrame()
     in.options.energyCorrected = isEnergyCorrected();
     in.options.showRaw = showsRaw();
     in.options.showFFT = showsFFT();
+    in.targetName = m_targetName;
+    in.standardName = m_standard.isEmpty() ? QString() : m_standardName;
+    in.extraNames = m_names;
     if (in.options.mode() == PlotMode::Fourier) {
         // The plans are made once per length and reused.
         m_fft.setSize(m_raw.count());
@@ -214,6 +243,16 @@ void XafsView::draw(QPainter* p)
         p->drawPolyline(l.points);
     }
     p->setClipping(false);
+    if (!scene.legendBox.isEmpty()) {
+        p->setPen(QPen(QColor(160, 160, 160), 1));
+        p->setBrush(QColor(255, 255, 255, 230));
+        p->drawRect(scene.legendBox);
+        p->setBrush(Qt::NoBrush);
+        for (const PlotPolyline& l : scene.legendLines) {
+            p->setPen(l.pen);
+            p->drawPolyline(l.points);
+        }
+    }
     for (const PlotText& t : scene.texts) {
         p->setPen(t.color);
         if (t.angle == 0.0)

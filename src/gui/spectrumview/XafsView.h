@@ -47,7 +47,11 @@ public:
     // it (or clears the extras). Each is drawn only while s->use() is set,
     // with its own pen or, for a default-constructed pen, palette colour of
     // its index (mod 9).
-    void addExtra(const XafsSpectrum* s, const QPen& pen = QPen());
+    void addExtra(const XafsSpectrum* s, const QPen& pen = QPen(), const QString& name = QString());
+    // The legend names of the curves (empty: no legend line).
+    void setExtraName(const XafsSpectrum* s, const QString& name);
+    void setTargetName(const QString& name);
+    void setStandardName(const QString& name);
     void removeExtra(const XafsSpectrum* s);
     void clearExtras();
     void setExtraPen(int i, const QPen& pen);
@@ -102,6 +106,9 @@ private:
     XafsSpectrum m_standard;
     QVector<const XafsSpectrum*> m_extras;
     QVector<std::optional<QPen>> m_pens;
+    QVector<QString> m_names;
+    QString m_targetName;
+    QString m_standardName;
     Spectrum m_raw;
     FourierTransform m_fft;
     QVector<EdgeMarker> m_edges;
