@@ -17,6 +17,7 @@
 #include "SaveController.h"
 #include "SeriesController.h"
 #include "SpectrumController.h"
+#include "controls/WindowPlace.h"
 
 using namespace BatchKeywords;
 
@@ -26,7 +27,7 @@ AlignmentController::AlignmentController(BodyContext& c)
     ImgProc* imgProc = m_c.imgProc = new ImgProc;
     m_runner = new JobRunner(this);
     imgProc->progressBar()->attach(m_runner);
-    connect(m_c.ui->ShowImgProc, &QPushButton::clicked, imgProc, &QWidget::show);
+    connect(m_c.ui->ShowImgProc, &QPushButton::clicked, imgProc, [imgProc] { WindowPlace::bringUp(imgProc); });
     connect(imgProc, &ImgProc::askGiveData, this, &AlignmentController::giveProcData);
     connect(imgProc, &ImgProc::imgShift, this, &AlignmentController::setImgShift);
     connect(imgProc, &ImgProc::askClearAllShifts, this, &AlignmentController::clearAllShifts);

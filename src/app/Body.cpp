@@ -27,6 +27,7 @@
 #include "SaveController.h"
 #include "SeriesController.h"
 #include "SpectrumController.h"
+#include "controls/WindowPlace.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -46,6 +47,19 @@ Body::Body(QWidget* parent)
     wireThreads();
     wireImageView();
     wireControllers();
+    placeWindows();
+}
+
+void Body::placeWindows()
+{
+    // The secondary windows open beside this one, each a step further down.
+    const std::pair<QWidget*, const char*> windows[] = {
+        {m_c.xafsView, "spectrum"}, {m_c.analyzer, "analyzer"},       {m_c.imgProc, "imageProcessor"},
+        {m_c.calib, "calibration"}, {m_c.saveDataCfg, "saveSettings"}, {m_c.batchCtrl, "batch"}};
+    int slot = 0;
+    for (const auto& w : windows)
+        if (w.first)
+            WindowPlace::manage(w.first, this, QString::fromLatin1(w.second), slot++);
 }
 
 void Body::buildForm()

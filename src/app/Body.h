@@ -152,6 +152,7 @@ private:
     void wireThreads();
     void wireImageView();
     void wireControllers();
+    void placeWindows();
     // Moves `worker` into a thread of its own and starts it; the destructor
     // stops it before the objects living in it are destroyed.
     void startWorker(QObject* worker, const QString& name, bool lowPriority);

@@ -21,6 +21,7 @@
 #include "SeriesController.h"
 #include "SpectrumController.h"
 #include "spectrumview/XafsView.h"
+#include "controls/WindowPlace.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -36,7 +37,7 @@ CalibrationController::CalibrationController(BodyContext& c)
     CalibCtrl* calib = m_c.calib = new CalibCtrl;
     m_runner = new JobRunner(this);
     calib->progressBar()->attach(m_runner);
-    connect(m_c.ui->OpenCalibCtrl, &QPushButton::clicked, calib, &QWidget::show);
+    connect(m_c.ui->OpenCalibCtrl, &QPushButton::clicked, calib, [calib] { WindowPlace::bringUp(calib); });
     connect(calib, &CalibCtrl::newStdFileLoaded, this, &CalibrationController::newStdFile);
     connect(calib, &CalibCtrl::execCalibration, this, &CalibrationController::execCalibration);
     connect(calib, &CalibCtrl::saveEMap, this, &CalibrationController::saveEMap);

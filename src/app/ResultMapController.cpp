@@ -13,6 +13,7 @@
 #include "imageview/ImgDispA.h"
 #include "SeriesController.h"
 #include "spectrumview/XafsFileSelect.h"
+#include "controls/WindowPlace.h"
 
 #include <QDebug>
 
@@ -33,7 +34,7 @@ ResultMapController::ResultMapController(BodyContext& c)
 {
     Analyzer* analyzer = m_c.analyzer = new Analyzer;
     Ui::Body* ui = m_c.ui;
-    connect(ui->ShowAnalyzer, &QPushButton::clicked, analyzer, &Analyzer::show);
+    connect(ui->ShowAnalyzer, &QPushButton::clicked, analyzer, [analyzer] { WindowPlace::bringUp(analyzer); });
     connect(analyzer, &Analyzer::changedSelection, this, &ResultMapController::selectedNewRef);
     connect(ui->ShowResAnalysis, &QRadioButton::toggled, this, &ResultMapController::showResAnalysis);
     connect(ui->DeGlitch, &QPushButton::clicked, this, &ResultMapController::deglitch);

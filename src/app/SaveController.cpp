@@ -32,6 +32,8 @@
 #include "SpectrumController.h"
 #include "spectrumview/XafsFileSelect.h"
 #include "spectrumview/XafsView.h"
+#include "controls/DialogFolder.h"
+#include "controls/WindowPlace.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -58,7 +60,7 @@ QFileDialog* saveDialog(QWidget* parent, const QString& name, const QStringList&
     d->setAcceptMode(QFileDialog::AcceptSave);
     d->setFileMode(QFileDialog::AnyFile);
     d->setNameFilters(filters);
-    d->setDirectory(AppPaths::dataRoot());
+    DialogFolder::follow(d, QStringLiteral("results"));
     return d;
 }
 
@@ -91,7 +93,7 @@ SaveController::SaveController(BodyContext& c)
     connect(m_dataDialog, &QFileDialog::fileSelected, this, &SaveController::saveData);
     connect(m_spectraDialog, &QFileDialog::fileSelected, this, &SaveController::saveEachSpectrum);
     connect(ui->SaveImage, &QPushButton::clicked, m_imageDialog, &QFileDialog::show);
-    connect(ui->SaveDataCfgB, &QPushButton::clicked, cfg, &QWidget::show);
+    connect(ui->SaveDataCfgB, &QPushButton::clicked, cfg, [cfg] { WindowPlace::bringUp(cfg); });
     connect(ui->SaveData, &QPushButton::clicked, this, &SaveController::showSaveDataDialog);
     connect(ui->SaveEachSpectrum, &QPushButton::clicked, m_spectraDialog, &QFileDialog::show);
     connect(ui->SaveFlatDark, &QPushButton::clicked, this, &SaveController::saveFlatDark);
@@ -215,7 +217,6 @@ void SaveController::showSaveDataDialog()
                               ? QCoreApplication::translate("Body", "Tiff File (*.tif)")
                               : QCoreApplication::translate("Body", "Data File (*.dat)");
     m_dataDialog->setNameFilters({first, QCoreApplication::translate("Body", "Any Files (* *.*)")});
-    m_dataDialog->setDirectory(AppPaths::dataRoot());
     m_dataDialog->show();
 }
 

@@ -50,6 +50,7 @@ SeriesController::SeriesController(BodyContext& c)
         connect(panel(i1), &SelectDataFiles::clear, this, [this, i1] { clearFiles(i1); });
         connect(panel(i1), &SelectDataFiles::energiesReassigned, this,
                 [this, i1](const QVector<double>& energies) { setEnergies(i1, energies); });
+        panel(i1)->eofSetup()->keepAs(i1 ? QStringLiteral("energy/I1") : QStringLiteral("energy/I0"));
     }
     addCommands(m_c.batch->table());
 }

@@ -20,6 +20,7 @@
 #include "RunController.h"
 #include "SeriesController.h"
 #include "spectrumview/XafsView.h"
+#include "controls/WindowPlace.h"
 
 #include <QCoreApplication>
 #include <QPainter>
@@ -33,7 +34,7 @@ SpectrumController::SpectrumController(BodyContext& c)
     m_c.xafsView = new XafsView;
     m_c.xafsView->setWindowTitle(QCoreApplication::translate("Body", "Spectrum at the position"));
     m_c.xafsView->setTargetName(QCoreApplication::translate("Body", "target"));
-    connect(m_c.ui->ShowXafsView, &QPushButton::clicked, m_c.xafsView, &QWidget::show);
+    connect(m_c.ui->ShowXafsView, &QPushButton::clicked, m_c.xafsView, [this] { WindowPlace::bringUp(m_c.xafsView); });
     m_c.xafsView->show();
     // The read-outs follow what the view shows.
     connect(m_c.ui->dispA, &ImgDispA::shownLayerChanged, this, &SpectrumController::showCrossSections);

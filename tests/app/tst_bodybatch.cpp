@@ -26,6 +26,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -399,6 +400,38 @@ private slots:
             QCOMPARE(body.i1Series().at(k)->shiftY(), k);
         }
         QCOMPARE(body.calibCtrl()->rule(), 1);
+    }
+
+    // A script loaded in the batch window reads relative names against its
+    // own folder, whatever the working folder is; Exec is clicked.
+    void scriptRelativePaths()
+    {
+        QTemporaryDir elsewhere;
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(elsewhere.path()));
+        QFile file(m_dir.filePath("relative.bat"));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Text));
+        file.write("load_I1_files_of_pattern NEW i1/ i1_*eV.tif\n"
+                   "load_I0_files NEW i0/i0_7080.00eV.tif\n"
+                   "load_I0_files_of_pattern NEW i0/ i0_*eV.tif\n"
+                   "calib_load_std ref.dat\n"
+                   "calib_exec\n"
+                   "calib_save_map out/relative\n");
+        file.close();
+
+        Body body;
+        body.batchCtrl()->load(file.fileName());
+        bool ended = false;
+        connect(body.batchDispatcher(), &BatchDispatcher::runEnded, &body, [&ended] { ended = true; });
+        QTest::mouseClick(child<QPushButton>(body.batchCtrl(), "Exec"), Qt::LeftButton);
+        QVERIFY(QTest::qWaitFor([&] { return ended; }, 60000));
+        QDir::setCurrent(before);
+        QCOMPARE(body.i1Series().size(), 12);
+        QCOMPARE(body.i0Series().size(), 12);
+        QVERIFY(body.calibCtrl()->standard());
+        QVERIFY(QFileInfo::exists(m_dir.filePath("out/relative.emp")));
+        QVERIFY(!QFileInfo::exists(QDir(elsewhere.path()).filePath("out/relative.emp")));
+        QVERIFY2(!logText(body).contains("Err"), qPrintable(logText(body)));
     }
 
     // Only the work a line waits for completes it, and only once.

@@ -6,9 +6,11 @@
 #include "base/StartupOptions.h"
 #include "batch/BatchDispatcher.h"
 #include "batch/BatchScriptFile.h"
+#include "controls/DialogFolder.h"
 
 #include <QDebug>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QTextCursor>
 
 BatchCtrl::BatchCtrl(QWidget* parent)
@@ -39,7 +41,7 @@ QFileDialog* BatchCtrl::makeDialog(bool forSaving)
     dialog->setAcceptMode(forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setNameFilters({tr("Batch File (*.bat)"), tr("Any Files (* *.*)")});
-    dialog->setDirectory(AppPaths::batchDir());
+    DialogFolder::follow(dialog, QStringLiteral("scripts"));
     return dialog;
 }
 
@@ -55,6 +57,7 @@ void BatchCtrl::execCmdsSlot()
 {
     // Empty lines are kept so that line numbers stay those of the editor.
     m_lastScript = ui->BatchCmds->toPlainText().split(QLatin1Char('\n'));
+    m_runFolder = m_scriptFolder;
     emit doDispatchCmds(m_lastScript);
 }
 
@@ -74,7 +77,9 @@ void BatchCtrl::save(QString fname)
     if (!BatchScriptFile::write(fname, ui->BatchCmds->toPlainText(), &error)) {
         qCDebug(lcGui).noquote() << error;
         Log(error + QLatin1Char('\n'));
+        return;
     }
+    m_scriptFolder = QFileInfo(fname).absolutePath();
 }
 
 void BatchCtrl::load(QString fname)
@@ -89,6 +94,7 @@ void BatchCtrl::load(QString fname)
         return;
     }
     ui->BatchCmds->setPlainText(text);
+    m_scriptFolder = QFileInfo(fname).absolutePath();
 }
 
 void BatchCtrl::Log(QString LogMsg)

@@ -27,6 +27,11 @@ public:
     BatchDispatcher* dispatcher() const { return m_dispatcher; }
     // The last script sent for execution, one entry per editor line.
     const QStringList& lastScript() const { return m_lastScript; }
+    // The folder of the script last loaded or saved (empty before any):
+    // relative names in its lines are read against it.
+    const QString& scriptFolder() const { return m_scriptFolder; }
+    // The script folder when the run in progress (or the last run) started.
+    const QString& runFolder() const { return m_runFolder; }
 
 signals:
     void doDispatchCmds(QStringList cmdLines);
@@ -54,4 +59,6 @@ private:
     QFileDialog* m_saveDialog = nullptr;
     QFileDialog* m_openDialog = nullptr;
     QStringList m_lastScript;
+    QString m_scriptFolder;
+    QString m_runFolder;
 };

@@ -4,6 +4,8 @@
 
 #include "base/StartupOptions.h"
 #include "physics/Units.h"
+#include "controls/DialogFolder.h"
+#include "base/Persisted.h"
 
 #include <QButtonGroup>
 #include <QCoreApplication>
@@ -68,6 +70,37 @@ EnergyOfFiles EOFSetup::settings() const
     e.refEnergies = m_refEnergies;
     e.d = m_units->d();
     return e;
+}
+
+void EOFSetup::keepAs(const QString& key)
+{
+    const QVariant source = Persisted::value(key + QStringLiteral("/source"));
+    if (source.isValid()) {
+        setEngByName(source.toInt() == EnergyOfFiles::ByFileName);
+        setEngByCalc(source.toInt() == EnergyOfFiles::ByCalculation);
+        setEngByNameRegExp(Persisted::value(key + QStringLiteral("/pattern")).toString());
+        setEngByNameFactor(Persisted::value(key + QStringLiteral("/factor"), 1.0).toDouble());
+        setEngCalcStart(Persisted::value(key + QStringLiteral("/start")).toDouble());
+        setEngCalcNum(Persisted::value(key + QStringLiteral("/points")).toInt());
+        setEngCalcDelta(Persisted::value(key + QStringLiteral("/delta")).toDouble());
+        setEvenInEng(Persisted::value(key + QStringLiteral("/evenInEnergy"), true).toBool());
+    }
+    connect(this, &EOFSetup::applied, this, [this, key] { storeRule(key); });
+}
+
+void EOFSetup::storeRule(const QString& key) const
+{
+    const EnergyOfFiles e = settings();
+    // A rule from a reference file is not kept: the file may be gone.
+    if (e.source == EnergyOfFiles::ByRefFile)
+        return;
+    Persisted::setValue(key + QStringLiteral("/source"), int(e.source));
+    Persisted::setValue(key + QStringLiteral("/pattern"), e.pattern);
+    Persisted::setValue(key + QStringLiteral("/factor"), e.factor);
+    Persisted::setValue(key + QStringLiteral("/start"), e.start);
+    Persisted::setValue(key + QStringLiteral("/delta"), e.delta);
+    Persisted::setValue(key + QStringLiteral("/points"), e.numOfPoints);
+    Persisted::setValue(key + QStringLiteral("/evenInEnergy"), e.evenInEnergy);
 }
 
 void EOFSetup::setLoadedFiles(const QStringList& paths)
@@ -236,7 +269,7 @@ void EOFSetup::showRefFileDialog()
         // The filter names belong with the form's texts in the catalogue.
         m_refDialog->setNameFilters({QCoreApplication::translate("EngOfFilesSetup", "XAFS Data File (*.dat)"),
                                      QCoreApplication::translate("EngOfFilesSetup", "Any Files (* *.*)")});
-        m_refDialog->setDirectory(AppPaths::dataRoot());
+        DialogFolder::follow(m_refDialog, QStringLiteral("spectra"));
         connect(m_refDialog, &QFileDialog::fileSelected, this, &EOFSetup::refFileSelected);
     }
     m_refDialog->show();

@@ -36,6 +36,9 @@ public:
     // gives them.
     void setLoadedFiles(const QStringList& paths);
     QString previewText() const;
+    // Takes the rule kept under `key` from an earlier run (when settings are
+    // kept) and keeps the rule under it whenever it is applied.
+    void keepAs(const QString& key);
 
 signals:
     // OK or Apply: the rule as it stands is to be given to the loaded images.
@@ -72,6 +75,7 @@ public slots:
 
 private:
     void showRefFileDialog();
+    void storeRule(const QString& key) const;
     void updatePreview();
     void buttonClicked(QAbstractButton* button);
     // Checks or unchecks one button of an exclusive group; unchecking the

@@ -5,6 +5,7 @@
 #include "base/StartupOptions.h"
 #include "fileselect/EOFSetup.h"
 #include "io/EnergyOfFiles.h"
+#include "controls/DialogFolder.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -311,7 +312,7 @@ void SelectDataFiles::showFileDialog()
         m_dialog->setAcceptMode(QFileDialog::AcceptOpen);
         m_dialog->setNameFilters({tr("CTTR Files, IMG Files, Tiff Files (*.dat *.img *.tif *.tiff)"),
                                   tr("Any Files (* *.*)")});
-        m_dialog->setDirectory(AppPaths::dataRoot());
+        DialogFolder::follow(m_dialog, QStringLiteral("series"));
         connect(m_dialog, &QFileDialog::filesSelected, this, &SelectDataFiles::filesChosen);
     }
     m_dialog->show();

@@ -6,6 +6,7 @@
 #include "imageview/DispA.h"
 #include "plot/PlotScene.h"
 #include "plot/XafsViewFiles.h"
+#include "controls/DialogFolder.h"
 
 #include <QFileDialog>
 #include <QPainter>
@@ -319,7 +320,7 @@ void XafsView::showSaveDialog()
         m_saveDialog->setAcceptMode(QFileDialog::AcceptSave);
         m_saveDialog->setNameFilters({tr("Data File (*.dat)"), tr("Any Files (* *.*)")});
         connect(m_saveDialog, &QFileDialog::fileSelected, this, &XafsView::saveData);
+        DialogFolder::follow(m_saveDialog, QStringLiteral("results"));
     }
-    m_saveDialog->setDirectory(AppPaths::dataRoot());
     m_saveDialog->show();
 }
