@@ -13,7 +13,9 @@
 #include "BatchExecutor.h"
 #include "CalibrationController.h"
 #include "CommandTable.h"
+#include "controls/DialogFolder.h"
 #include "controls/JobProgressBar.h"
+#include "controls/WindowPlace.h"
 #include "fileselect/EOFSetup.h"
 #include "fileselect/SelectDataFiles.h"
 #include "imageview/ColorBar.h"
@@ -32,8 +34,6 @@
 #include "SpectrumController.h"
 #include "spectrumview/XafsFileSelect.h"
 #include "spectrumview/XafsView.h"
-#include "controls/DialogFolder.h"
-#include "controls/WindowPlace.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -41,6 +41,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QMainWindow>
+#include <QStatusBar>
 
 #ifndef ORV_VERSION
 #define ORV_VERSION "unknown"
@@ -64,11 +66,16 @@ QFileDialog* saveDialog(QWidget* parent, const QString& name, const QStringList&
     return d;
 }
 
+QString absolute(const QString& file)
+{
+    return file.isEmpty() ? file : QFileInfo(file).absoluteFilePath();
+}
+
 QStringList fileNames(const ImageSeries& series)
 {
     QStringList out;
     for (const TiffData* t : series.images())
-        out << t->fileName();
+        out << absolute(t->fileName());
     return out;
 }
 
@@ -81,6 +88,17 @@ SaveController::SaveController(BodyContext& c)
     SaveDataCfg* cfg = m_c.saveDataCfg = new SaveDataCfg;
     m_runner = new JobRunner(this);
     ui->SaveProgress->attach(m_runner);
+    // Every spectra file gets its provenance, with the block of the target.
+    connect(m_c.xafsView, &XafsView::spectraSaved, this, [this](const QStringList& files) {
+        const SpectrumController* s = m_c.spectrum;
+        const QString at = QStringLiteral("(%1, %2), block %3 x %4 pixels")
+                               .arg(s->mouseX())
+                               .arg(s->mouseY())
+                               .arg(2 * s->halfWidth() + 1)
+                               .arg(2 * s->halfHeight() + 1);
+        for (const QString& f : files)
+            writeProvenance(f, at);
+    });
     // The dialogs keep the main window's translations.
     const QString any = QCoreApplication::translate("Body", "Any Files (* *.*)");
     m_imageDialog = saveDialog(m_c.window, QStringLiteral("SaveImageDialog"),
@@ -121,6 +139,8 @@ SaveProvenance SaveController::provenance() const
     const CalibrationController* calibration = m_c.calibration;
     SaveProvenance p;
     p.programVersion = QStringLiteral(ORV_VERSION);
+    // Paths in full, so the record still says where the data is when it is
+    // read elsewhere.
     p.i1 = Provenance::seriesOf(fileNames(m_c.series->i1()));
     p.i0 = Provenance::seriesOf(fileNames(m_c.series->i0()));
     p.energyRule = Provenance::energyRuleText(m_c.ui->SelectI1Files->eofSetup()->settings());
@@ -128,19 +148,25 @@ SaveProvenance SaveController::provenance() const
     p.halfHeight = m_c.spectrum->halfHeight();
     for (const LCFReference* row : m_c.analyzer->refs())
         if (row->isUsed())
-            p.references.append({row->fileSelect()->fileName(), row->snapshot().spectrum.offset()});
+            p.references.append({absolute(row->fileSelect()->fileName()), row->snapshot().spectrum.offset()});
     p.shiftMap = calibration->shiftMap().data() ? SaveProvenance::ShiftMap(calibration->shiftMapOrigin())
                                                 : SaveProvenance::NoShiftMap;
-    p.shiftMapFile = calibration->shiftMapFile();
+    p.shiftMapFile = absolute(calibration->shiftMapFile());
     p.date = QDateTime::currentDateTime();
     return p;
 }
 
-bool SaveController::writeProvenance(const QString& savedFile)
+bool SaveController::writeProvenance(const QString& savedFile, const QString& spectrumAt)
 {
     QString error;
-    if (Provenance::write(provenance(), savedFile, &error))
+    SaveProvenance p = provenance();
+    p.spectrumAt = spectrumAt;
+    if (Provenance::write(p, savedFile, &error)) {
+        // A success replaces an earlier failure in the status bar.
+        m_c.window->statusBar()->showMessage(
+            QCoreApplication::translate("Body", "Saved %1").arg(QDir::toNativeSeparators(savedFile)), 10000);
         return true;
+    }
     m_c.batch->reportFailure(error);
     return false;
 }
@@ -160,9 +186,11 @@ void SaveController::startSaveJob(const std::shared_ptr<SaveFileJob>& job)
     m_runner->start(job);
 }
 
-void SaveController::saveImage(const QString& fname)
+void SaveController::saveImage(const QString& name)
 {
     Ui::Body* ui = m_c.ui;
+    // A name without an extension is saved as PNG.
+    const QString fname = QFileInfo(name).suffix().isEmpty() && !name.isEmpty() ? name + QStringLiteral(".png") : name;
     // The picture as the display shows it (a hidden window may not have
     // rendered it yet).
     if (DisplayLayer* shown = ui->dispA->shownLayer(); shown && !shown->layerImage())
@@ -173,8 +201,11 @@ void SaveController::saveImage(const QString& fname)
         return;
     }
     if (!AtomicFile::saveImage(ui->CBar->labelledPicture(), SaveFileNames::withNumber(fname, QStringLiteral("cBar")),
-                               &error))
+                               &error)) {
         m_c.batch->reportFailure(error);
+        return;
+    }
+    writeProvenance(fname);
 }
 
 void SaveController::saveImageWNum(const QString& fname, const QString& num)

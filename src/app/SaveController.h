@@ -29,7 +29,9 @@ public:
     bool isSaving() const;
     void stopAndWait();
     // Writes the provenance sidecar of a saved file; false (reported) when that fails.
-    bool writeProvenance(const QString& savedFile);
+    // The provenance sidecar of `savedFile`; `spectrumAt` says where a
+    // spectrum file's spectrum comes from.
+    bool writeProvenance(const QString& savedFile, const QString& spectrumAt = QString());
 
     void saveImage(const QString& fname);
     void saveImageWNum(const QString& fname, const QString& num);

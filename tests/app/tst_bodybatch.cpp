@@ -77,6 +77,8 @@ bool checked(const QObject* o, const char* name)
     return child<QAbstractButton>(o, name)->isChecked();
 }
 
+QByteArray readFile(const QString& path);
+
 bool exists(const QString& dir, const char* name)
 {
     return QFile::exists(dir + QLatin1String("/out/") + QLatin1String(name));
@@ -135,13 +137,13 @@ const std::vector<WordCase>& cases()
         {"set_band_h", "set_band_h 3.5", [](Body& b, auto&) { return text(&b, "VWidth") == "0"; }},
         {"select_disp_image", "select_disp_image 1\nselect_disp_image 4", [](Body& b, auto&) { return checked(&b, "ShowI0"); }},
         {"seek_image", LOAD "seek_image 3", [](Body& b, auto&) { return child<QSlider>(&b, "SeekBar")->value() == 3 && b.imageView()->image() == b.i1Series().at(3); }},
-        {"save_image", LOAD "save_image %D/out/pic.png", [](Body&, auto& d) { return exists(d, "pic.png") && exists(d, "pic-cBar.png") && QImage(d + "/out/pic.png").size() == QSize(20, 14); }},
+        {"save_image", LOAD "save_image %D/out/pic.png\nsave_image %D/out/plain", [](Body&, auto& d) { return exists(d, "pic.png") && exists(d, "pic-cBar.png") && QImage(d + "/out/pic.png").size() == QSize(20, 14) && exists(d, "pic.png.provenance.txt") && exists(d, "plain.png"); }},
         {"save_image_w_num", LOAD "save_image_w_num %D/out/pic.png 7", [](Body&, auto& d) { return exists(d, "pic-7.png") && exists(d, "pic-7-cBar.png"); }},
         {"save_all_images", MAP "save_all_images %D/out/all.png", [](Body&, auto& d) { return exists(d, "all-0-0.png") && exists(d, "all-1-1.png") && !exists(d, "all-2-0.png"); }, true},
         {"save_data", MAP "save_data %D/out/m.tif", [](Body&, auto& d) { return exists(d, "m-0.tif") && exists(d, "m-0.tif.provenance.txt") && exists(d, "m-0--cBar.png"); }, true},
         {"save_data_as_tiff", MAP "analyzer_select_image 1\nsave_data_as_tiff %D/out/t.png", [](Body&, auto& d) { return exists(d, "t-1.tif") && !exists(d, "t-1--cBar.png"); }, true},
         {"move_position", LOAD "move_position 5 6", [](Body& b, auto&) { return b.mouseX() == 5 && b.mouseY() == 6 && b.xafsView()->target().count() == 12; }},
-        {"save_spectra", LOAD "move_position 5 6\nsave_spectra %D/out/s.dat", [](Body&, auto& d) { return exists(d, "s-T.dat"); }},
+        {"save_spectra", LOAD "move_position 5 6\nsave_spectra %D/out/s.dat", [](Body&, auto& d) { return exists(d, "s-T.dat") && readFile(d + "/out/s-T.dat.provenance.txt").contains("Spectrum at      : (5, 6), block"); }},
         {"select_region", "select_region 1 2 11 12", [](Body& b, auto&) { return b.imageView()->hasSelection() && b.imageView()->selectedArea() == QRectF(1, 2, 10, 10); }},
         {"scale_reset", LOAD "select_region 1 2 11 12\nzoom_in\nscale_reset", [](Body& b, auto&) { return b.imageView()->viewWindow().rect() == QRectF(0, 0, 20, 14); }},
         {"zoom_in", LOAD "select_region 1 2 11 12\nzoom_in", [](Body& b, auto&) { return b.imageView()->viewWindow().rect() == QRectF(1, 2, 10, 10); }},
@@ -325,6 +327,9 @@ private slots:
         QCOMPARE(text(&body, "HWidth"), script.startsWith("set_band_w 1") ? QString("1") : QString("10"));
         const QString log = logText(body);
         QVERIFY2(log.contains("Err: ") && log.contains(failure.section(':', 0, 0)), qPrintable(log));
+        // The commands tab says which line failed and why.
+        const QString state = body.batchCtrl()->runState();
+        QVERIFY2(state.startsWith(failure.section(':', 0, 0) + " failed:"), qPrintable(state));
     }
 
     // Blank lines are reported but fail nothing; directives and comments complete without the executor.

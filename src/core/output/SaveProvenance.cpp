@@ -77,6 +77,8 @@ QByteArray text(const SaveProvenance& p, const QString& savedFile)
     t += QStringLiteral("Energy rule      : %1\n").arg(p.energyRule);
     t += QStringLiteral("Bin half width, height : %1 %2\n")
              .arg(QString::number(p.halfWidth), QString::number(p.halfHeight));
+    if (!p.spectrumAt.isEmpty())
+        t += QStringLiteral("Spectrum at      : %1\n").arg(p.spectrumAt);
     if (p.references.isEmpty())
         t += QStringLiteral("References       : none\n");
     for (int i = 0; i < p.references.size(); ++i)

@@ -31,6 +31,9 @@ struct SaveProvenance {
     ShiftMap shiftMap = NoShiftMap;
     // The energy-map file, for a loaded shift map.
     QString shiftMapFile;
+    // For a spectrum file: where its spectrum comes from, e.g.
+    // "(128, 61), block 5 x 5 pixels"; empty for maps and pictures.
+    QString spectrumAt;
     QDateTime date;
 };
 

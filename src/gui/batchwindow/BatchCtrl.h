@@ -50,9 +50,17 @@ public slots:
     void setBatchFile(QString fname);
     void execBatchSlot();
     void showCmdErr(CmdLine cmd);
+    // The run's state on the commands tab: the line in progress is marked,
+    // a failing line's message is shown under the script.
+    void markLine(CmdLine cmd);
+    void showFailure(int lineNo, QString what);
+    void showEnded(bool stopped);
+
+    QString runState() const;
 
 private:
     QFileDialog* makeDialog(bool forSaving);
+    void highlightLine(int lineNo, const QColor& colour);
 
     Ui::BatchCtrl* ui;
     BatchDispatcher* m_dispatcher = nullptr;
@@ -61,4 +69,6 @@ private:
     QStringList m_lastScript;
     QString m_scriptFolder;
     QString m_runFolder;
+    int m_lineNo = 0;
+    bool m_failed = false;
 };

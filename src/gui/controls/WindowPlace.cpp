@@ -38,15 +38,19 @@ QRect WindowPlace::besideMain(const QRect& main, const QSize& size, int slot, co
     const int step = 40;
     const int w = std::min(size.width(), screen.width());
     const int h = std::min(size.height(), screen.height());
+    // Edges one past the last pixel (QRect::right() is the last pixel).
+    const int screenRight = screen.left() + screen.width();
+    const int screenBottom = screen.top() + screen.height();
+    const int mainRight = main.left() + main.width();
     int x;
-    if (main.right() + gap + w <= screen.right())
-        x = main.right() + gap;
+    if (mainRight + gap + w <= screenRight)
+        x = mainRight + gap;
     else if (main.left() - gap - w >= screen.left())
         x = main.left() - gap - w;
     else
-        x = std::max(screen.left(), screen.right() - w - slot * step);
+        x = std::max(screen.left(), screenRight - w - slot * step);
     int y = main.top() + slot * step;
-    y = std::max(screen.top(), std::min(y, screen.bottom() - h));
+    y = std::max(screen.top(), std::min(y, screenBottom - h));
     return QRect(x, y, w, h);
 }
 

@@ -299,7 +299,10 @@ void XafsView::repaintPlot()
 
 QStringList XafsView::saveData(const QString& fname)
 {
-    return XafsViewFiles::save(fname, m_target, m_standard, m_extras);
+    const QStringList written = XafsViewFiles::save(fname, m_target, m_standard, m_extras);
+    if (!written.isEmpty())
+        emit spectraSaved(written);
+    return written;
 }
 
 void XafsView::setNormalize(bool f)

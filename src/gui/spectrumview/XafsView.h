@@ -93,6 +93,8 @@ public slots:
 
 signals:
     void updated();
+    // Spectra were written to `files` (their provenance goes beside them).
+    void spectraSaved(QStringList files);
 
 private:
     void showSaveDialog();
