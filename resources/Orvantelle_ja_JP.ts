@@ -317,6 +317,31 @@
     <context>
         <name>BatchCtrl</name>
         <message>
+            <location filename="../src/gui/batchwindow/BatchCtrl.cpp" />
+            <source>Running</source>
+            <translation>実行中</translation>
+        </message>
+        <message>
+            <location filename="../src/gui/batchwindow/BatchCtrl.cpp" />
+            <source>Running line %1: %2</source>
+            <translation>%1 行目を実行中: %2</translation>
+        </message>
+        <message>
+            <location filename="../src/gui/batchwindow/BatchCtrl.cpp" />
+            <source>Line %1 failed: %2</source>
+            <translation>%1 行目で失敗: %2</translation>
+        </message>
+        <message>
+            <location filename="../src/gui/batchwindow/BatchCtrl.cpp" />
+            <source>Stopped at line %1</source>
+            <translation>%1 行目で停止</translation>
+        </message>
+        <message>
+            <location filename="../src/gui/batchwindow/BatchCtrl.cpp" />
+            <source>Done</source>
+            <translation>完了</translation>
+        </message>
+        <message>
             <location filename="../forms/BatchCtrl.ui" line="14" />
             <source>Batch Control</source>
             <translation>バッチ制御</translation>
@@ -374,6 +399,41 @@
     </context>
     <context>
         <name>Body</name>
+        <message>
+            <location filename="../forms/Body.ui" />
+            <source>Saved %1</source>
+            <translation>%1 を保存しました</translation>
+        </message>
+        <message>
+            <location filename="../forms/Body.ui" />
+            <source>Spike factor</source>
+            <translation>スパイク係数</translation>
+        </message>
+        <message>
+            <location filename="../forms/Body.ui" />
+            <source>Range share</source>
+            <translation>範囲の割合</translation>
+        </message>
+        <message>
+            <location filename="../forms/Body.ui" />
+            <source>A block is a glitch when its curvature exceeds this many times the map&apos;s mean curvature</source>
+            <translation>ブロックの曲率がマップの平均曲率のこの倍数を超えるとグリッチとみなします</translation>
+        </message>
+        <message>
+            <location filename="../forms/Body.ui" />
+            <source>... and its value lies within this share of the map&apos;s value range from either end (0.1 = lowest or highest 10 %)</source>
+            <translation>... かつ値がマップの値範囲の両端からこの割合以内にある場合 (0.1 = 下端または上端の 10 %)</translation>
+        </message>
+        <message>
+            <location filename="../forms/Body.ui" />
+            <source>Show deglitched</source>
+            <translation>除去後を表示</translation>
+        </message>
+        <message>
+            <location filename="../forms/Body.ui" />
+            <source>Show the deglitched map instead of the map&apos;s own values</source>
+            <translation>マップ本来の値の代わりにグリッチ除去後のマップを表示します</translation>
+        </message>
         <message>
             <location filename="../forms/Body.ui" line="14" />
             <source>Orvantelle Desk</source>

@@ -17,6 +17,7 @@
 #include "SaveController.h"
 #include "SeriesController.h"
 #include "SpectrumController.h"
+#include "controls/WindowPlace.h"
 
 using namespace BatchKeywords;
 
@@ -26,7 +27,7 @@ AlignmentController::AlignmentController(BodyContext& c)
     ImgProc* imgProc = m_c.imgProc = new ImgProc;
     m_runner = new JobRunner(this);
     imgProc->progressBar()->attach(m_runner);
-    connect(m_c.ui->ShowImgProc, &QPushButton::clicked, imgProc, &QWidget::show);
+    connect(m_c.ui->ShowImgProc, &QPushButton::clicked, imgProc, [imgProc] { WindowPlace::bringUp(imgProc); });
     connect(imgProc, &ImgProc::askGiveData, this, &AlignmentController::giveProcData);
     connect(imgProc, &ImgProc::imgShift, this, &AlignmentController::setImgShift);
     connect(imgProc, &ImgProc::askClearAllShifts, this, &AlignmentController::clearAllShifts);
@@ -82,14 +83,36 @@ void AlignmentController::clearAllShifts()
 
 void AlignmentController::alignSeries()
 {
-    const ImageSeries& i1 = m_c.series->i1();
-    if (i1.isEmpty() || m_runner->isRunning())
-        return;
+    ImgProc* proc = m_c.imgProc;
+    const QString failure = alignTo(proc->alignRefImage(), proc->alignShare());
+    if (!failure.isEmpty()) {
+        proc->showAlignFailure(failure);
+        m_c.batch->reportFailure(failure);
+    }
+}
+
+QString AlignmentController::alignTo(int refImage, double share)
+{
+    TiffData* reference = m_c.series->series(true).at(refImage);
+    if (!reference)
+        return m_c.series->i1().isEmpty()
+                   ? QStringLiteral("Can't align: no I1 images are loaded")
+                   : QStringLiteral("Can't align: the I1 series has no image %1").arg(refImage);
+    if (isAligning())
+        return QStringLiteral("Can't align: an alignment is running");
+    // The threshold is a share of the strongest edge inside the image
+    // (the border ring is the image's edge against the zeros outside).
+    ProcImage edges = ImageAlignment::edgeImage(*reference);
+    ImageAlignment::clearBorder(&edges);
+    if (!m_c.imgProc->setReferenceOf(reference, share * edges.maximum))
+        return QStringLiteral("Can't align: image %1 has no edge above the threshold").arg(refImage);
     m_c.saving->stopAndWait();
-    std::shared_ptr<SeriesAlignJob> job = m_c.imgProc->seriesJob(i1.images());
+    std::shared_ptr<SeriesAlignJob> job = m_c.imgProc->seriesJob(m_c.series->i1().images());
     if (!job)
-        return;
-    job->setOnFinished([this](int, bool stopped) {
+        return QStringLiteral("Can't align: there is no reference");
+    SeriesAlignJob* j = job.get();
+    job->setOnFinished([this, j](int, bool stopped) {
+        m_c.imgProc->showAlignResult(*j);
         m_c.navigation->renderShown(true);
         m_c.spectrum->show();
         if (m_c.batch->waitsFor() == BatchWait::Alignment) {
@@ -99,29 +122,18 @@ void AlignmentController::alignSeries()
         }
     });
     m_runner->start(job);
+    return QString();
 }
 
 bool AlignmentController::alignByScript(int refImage, double share)
 {
-    TiffData* reference = m_c.series->series(true).at(refImage);
-    if (!reference) {
-        m_c.batch->reportFailure(QStringLiteral("Can't align: the I1 series has no image %1").arg(refImage));
+    m_c.imgProc->setAlignParameters(refImage, share);
+    const QString failure = alignTo(refImage, share);
+    if (!failure.isEmpty()) {
+        m_c.imgProc->showAlignFailure(failure);
+        m_c.batch->reportFailure(failure);
         return true;
     }
-    if (isAligning()) {
-        m_c.batch->reportFailure(QStringLiteral("Can't align: an alignment is running"));
-        return true;
-    }
-    // The threshold is a share of the strongest edge inside the image
-    // (the border ring is the image's edge against the zeros outside).
-    ProcImage edges = ImageAlignment::edgeImage(*reference);
-    ImageAlignment::clearBorder(&edges);
-    if (!m_c.imgProc->setReferenceOf(reference, share * edges.maximum)) {
-        m_c.batch->reportFailure(
-            QStringLiteral("Can't align: image %1 has no edge above the threshold").arg(refImage));
-        return true;
-    }
-    alignSeries();
     return m_c.batch->waitFor(BatchWait::Alignment, isAligning(), QStringLiteral("The alignment can't start"));
 }
 

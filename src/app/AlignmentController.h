@@ -3,6 +3,7 @@
 #include "BodyContext.h"
 
 #include <QObject>
+#include <QString>
 
 class CommandTable;
 class JobRunner;
@@ -23,6 +24,9 @@ public:
     void giveProcData();
     void setImgShift(int dx, int dy);
     void clearAllShifts();
+    // "Align Series": every I1 image aligned to the reference image of the
+    // image processor at its threshold share (by default image 0 at 0.4 of
+    // its strongest edge, as align_series does).
     void alignSeries();
 
 signals:
@@ -31,6 +35,9 @@ signals:
 
 private:
     void addCommands(CommandTable& t);
+    // Starts aligning the I1 series to image refImage binarised at share x
+    // its strongest edge; the reason when it cannot start, else empty.
+    QString alignTo(int refImage, double share);
     // align_series [refImage] [thresholdShare]
     bool alignByScript(int refImage, double share);
 

@@ -5,6 +5,7 @@
 #include "AlignmentController.h"
 #include "batch/BatchDispatcher.h"
 #include "batch/BatchKeywords.h"
+#include "batch/BatchPaths.h"
 #include "batchwindow/BatchCtrl.h"
 #include "CalibrationController.h"
 #include "DarkController.h"
@@ -12,6 +13,7 @@
 #include "SaveController.h"
 #include "SeriesController.h"
 #include "StartupBatch.h"
+#include "controls/WindowPlace.h"
 
 #include "base/TextItems.h"
 
@@ -31,10 +33,7 @@ BatchExecutor::BatchExecutor(BodyContext& c)
     m_c.batchCtrl = new BatchCtrl;
     BatchCtrl* window = m_c.batchCtrl;
     window->setDispatcher(m_dispatcher);
-    connect(m_c.ui->BatchCtrlB, &QPushButton::clicked, window, [window] {
-        window->show();
-        window->raise();
-    });
+    connect(m_c.ui->BatchCtrlB, &QPushButton::clicked, window, [window] { WindowPlace::bringUp(window); });
     // A failed run is explained in the batch window: bring it up.
     if (!StartupBatch::isHeadlessPlatform(QGuiApplication::platformName()))
         connect(m_dispatcher, &BatchDispatcher::runFailed, window, [window] {
@@ -77,9 +76,10 @@ void BatchExecutor::execute(const CmdLine& cmd, bool inRem)
 {
     m_lineOpen = true;
     m_wait = BatchWait();
-    m_cmd = cmd;
+    // Relative names are read against the folder of the script that runs.
+    m_cmd = BatchPaths::resolved(cmd, m_c.batchCtrl->runFolder());
     m_failures.clear();
-    if (inRem || executeCommand(cmd))
+    if (inRem || executeCommand(m_cmd))
         emit workEnded();
 }
 

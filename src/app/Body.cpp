@@ -7,9 +7,17 @@
 #include "base/ThreadPriority.h"
 #include "batch/BatchDispatcher.h"
 #include "BatchExecutor.h"
+#include "analyzer/Analyzer.h"
+#include "batchwindow/BatchCtrl.h"
+#include "calibration/CalibCtrl.h"
 #include "CalibrationController.h"
 #include "DarkController.h"
 #include "Hdf5Controller.h"
+#include "fileselect/EOFSetup.h"
+#include "fileselect/SelectDataFiles.h"
+#include "imageproc/ImgProc.h"
+#include "savedialog/SaveDataCfg.h"
+#include "spectrumview/XafsView.h"
 #include "imageview/CrossSView.h"
 #include "imageview/ImgDispA.h"
 #include "io/LoadTiff.h"
@@ -22,6 +30,7 @@
 #include "SaveController.h"
 #include "SeriesController.h"
 #include "SpectrumController.h"
+#include "controls/WindowPlace.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -41,6 +50,19 @@ Body::Body(QWidget* parent)
     wireThreads();
     wireImageView();
     wireControllers();
+    placeWindows();
+}
+
+void Body::placeWindows()
+{
+    // The secondary windows open beside this one, each a step further down.
+    const std::pair<QWidget*, const char*> windows[] = {
+        {m_c.xafsView, "spectrum"}, {m_c.analyzer, "analyzer"},       {m_c.imgProc, "imageProcessor"},
+        {m_c.calib, "calibration"}, {m_c.saveDataCfg, "saveSettings"}, {m_c.batchCtrl, "batch"}};
+    int slot = 0;
+    for (const auto& w : windows)
+        if (w.first)
+            WindowPlace::manage(w.first, this, QString::fromLatin1(w.second), slot++);
 }
 
 void Body::buildForm()
@@ -114,6 +136,21 @@ void Body::wireControllers()
     connect(m_c.batch, &BatchExecutor::quitRequested, this, &Body::finishing);
     connect(m_c.series, &SeriesController::loadI1Files, this, &Body::loadI1Files);
     connect(m_c.series, &SeriesController::loadI0Files, this, &Body::loadI0Files);
+}
+
+QVector<QPair<QWidget*, QString>> Body::namedWindows() const
+{
+    Body* self = const_cast<Body*>(this);
+    return {{self, QStringLiteral("main-window")},
+            {m_c.xafsView, QStringLiteral("spectrum-window")},
+            {m_c.analyzer, QStringLiteral("analyzer-window")},
+            {m_c.analyzer->view(), QStringLiteral("analyzer-spectrum-window")},
+            {m_c.imgProc, QStringLiteral("imageproc-window")},
+            {m_c.calib, QStringLiteral("calibration-window")},
+            {m_c.batchCtrl, QStringLiteral("batch-window")},
+            {m_c.saveDataCfg, QStringLiteral("savecfg-window")},
+            {ui->SelectI1Files->eofSetup(), QStringLiteral("energy-setup-i1")},
+            {ui->SelectI0Files->eofSetup(), QStringLiteral("energy-setup-i0")}};
 }
 
 Body::~Body()

@@ -43,6 +43,10 @@ public:
     Analyzer* analyzer() const { return m_c.analyzer; }
     BatchCtrl* batchCtrl() const { return m_c.batchCtrl; }
     SaveDataCfg* saveDataCfg() const { return m_c.saveDataCfg; }
+    ImgProc* imgProc() const { return m_c.imgProc; }
+    // Every window of the program with the name its picture is saved under
+    // ("main-window", "analyzer-window", ...), the main window first.
+    QVector<QPair<QWidget*, QString>> namedWindows() const;
     BatchDispatcher* batchDispatcher() const;
     const CommandTable& commandTable() const;
     const XafsSpectrum& currentSpectrum() const;
@@ -148,6 +152,7 @@ private:
     void wireThreads();
     void wireImageView();
     void wireControllers();
+    void placeWindows();
     // Moves `worker` into a thread of its own and starts it; the destructor
     // stops it before the objects living in it are destroyed.
     void startWorker(QObject* worker, const QString& name, bool lowPriority);

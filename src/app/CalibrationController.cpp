@@ -15,13 +15,16 @@
 #include "processing/CalibrationJob.h"
 #include "processing/EdgeCalibration.h"
 #include "processing/EnergyMapFile.h"
+#include "ResultMapController.h"
 #include "RunController.h"
 #include "SaveController.h"
 #include "SeriesController.h"
 #include "SpectrumController.h"
 #include "spectrumview/XafsView.h"
+#include "controls/WindowPlace.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTextStream>
 
 using namespace BatchKeywords;
@@ -34,7 +37,7 @@ CalibrationController::CalibrationController(BodyContext& c)
     CalibCtrl* calib = m_c.calib = new CalibCtrl;
     m_runner = new JobRunner(this);
     calib->progressBar()->attach(m_runner);
-    connect(m_c.ui->OpenCalibCtrl, &QPushButton::clicked, calib, &QWidget::show);
+    connect(m_c.ui->OpenCalibCtrl, &QPushButton::clicked, calib, [calib] { WindowPlace::bringUp(calib); });
     connect(calib, &CalibCtrl::newStdFileLoaded, this, &CalibrationController::newStdFile);
     connect(calib, &CalibCtrl::execCalibration, this, &CalibrationController::execCalibration);
     connect(calib, &CalibCtrl::saveEMap, this, &CalibrationController::saveEMap);
@@ -79,6 +82,7 @@ void CalibrationController::newStdFile()
     m_standard = *standard;
     m_hasStandard = true;
     m_c.xafsView->setStandard(m_standard);
+    m_c.xafsView->setStandardName(QFileInfo(m_c.calib->stdFileName()).fileName());
     m_c.xafsView->update();
 }
 
@@ -177,6 +181,7 @@ void CalibrationController::showShiftMap(bool f)
     if (!m_shiftMap.hasImage())
         return;
     Ui::Body* ui = m_c.ui;
+    m_c.maps->applyRangeRule(&m_shiftMap);
     ui->dispA->setResultLayer(&m_shiftMap, QCoreApplication::translate("Body", "Energy shift [eV]"));
     ui->dispA->setShowOverlayer(ui->ShowShiftMap->isChecked() || ui->ShowResAnalysis->isChecked());
     ui->dispA->update();

@@ -77,7 +77,9 @@ void NavigationController::showData(int no)
     ui->dispA->setImage(image);
     ui->CBar->setDataRange(image->minimum(), image->maximum());
     ui->dispA->update();
-    m_c.imgProc->setSource(image);
+    // The image processor works on the I1 images.
+    if (showsI1())
+        m_c.imgProc->setSource(image);
     m_c.xafsView->setEnergyMarker(image->energy());
     m_c.xafsView->update();
 }

@@ -13,6 +13,7 @@
 #include "imageview/ImgDispA.h"
 #include "SeriesController.h"
 #include "spectrumview/XafsFileSelect.h"
+#include "controls/WindowPlace.h"
 
 #include <QDebug>
 
@@ -33,12 +34,17 @@ ResultMapController::ResultMapController(BodyContext& c)
 {
     Analyzer* analyzer = m_c.analyzer = new Analyzer;
     Ui::Body* ui = m_c.ui;
-    connect(ui->ShowAnalyzer, &QPushButton::clicked, analyzer, &Analyzer::show);
+    connect(ui->ShowAnalyzer, &QPushButton::clicked, analyzer, [analyzer] { WindowPlace::bringUp(analyzer); });
     connect(analyzer, &Analyzer::changedSelection, this, &ResultMapController::selectedNewRef);
     connect(ui->ShowResAnalysis, &QRadioButton::toggled, this, &ResultMapController::showResAnalysis);
     connect(ui->DeGlitch, &QPushButton::clicked, this, &ResultMapController::deglitch);
     connect(ui->ShowProcImg, &QCheckBox::toggled, this, &ResultMapController::showProcImg);
     connect(ui->CheckVals, &QPushButton::clicked, this, &ResultMapController::showAnalyzedVals);
+    connect(ui->RangeMinMax, &QCheckBox::toggled, this, [this] {
+        if (auto* map = dynamic_cast<Analyzed2DRes*>(m_c.ui->dispA->resultLayer()))
+            applyRangeRule(map);
+        m_c.ui->dispA->update();
+    });
     addCommands(m_c.batch->table());
     addElementCommands(m_c.batch->table());
 }
@@ -48,9 +54,17 @@ ResultMapController::~ResultMapController()
     delete m_c.analyzer;
 }
 
+void ResultMapController::applyRangeRule(Analyzed2DRes* map) const
+{
+    if (map)
+        map->setRangeRule(m_c.ui->RangeMinMax->isChecked() ? DisplayRange::MinMax : DisplayRange::Robust);
+}
+
 void ResultMapController::pickAnalyzerMap()
 {
-    m_c.ui->dispA->setResultLayer(m_c.analyzer->currentImage(), m_c.analyzer->currentImageTitle());
+    Analyzed2DRes* map = m_c.analyzer->currentImage();
+    applyRangeRule(map);
+    m_c.ui->dispA->setResultLayer(map, m_c.analyzer->currentImageTitle());
 }
 
 void ResultMapController::showResAnalysis(bool f)

@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+class Analyzed2DRes;
 class CommandTable;
 
 // The analyzer window and the result map it selects: the window's settings
@@ -26,6 +27,9 @@ public:
     void showAnalyzedVals();
     // Index of the first reference row whose Show button is checked, 0 if none.
     int shownReferenceRow() const;
+    // Gives `map` the colour-range rule of the Min/Max box (every map put on
+    // show goes through here).
+    void applyRangeRule(Analyzed2DRes* map) const;
 
 private:
     void addCommands(CommandTable& t);

@@ -118,6 +118,7 @@ void RunController::startLCF2DAnalysis()
     });
     m_runKind = RunKind::Lcf;
     m_runner->start(job);
+    an->showRunState(0, m_runner->isRunning());
 }
 
 void RunController::stop2DAnalysis()
@@ -188,6 +189,7 @@ void RunController::startElems2DAnalysis()
     m_runKind = RunKind::Elements;
     m_lastElementJob = job;
     m_runner->start(job);
+    an->showRunState(2, m_runner->isRunning());
 }
 
 void RunController::stopElems2DAnalysis()
@@ -307,10 +309,18 @@ void RunController::endRun(bool stopped)
 {
     const RunKind kind = m_runKind;
     m_runKind = RunKind::None;
+    Analyzer* an = m_c.analyzer;
+    an->showRunState(0, false);
+    an->showRunState(2, false);
     if (stopped) {
         m_lastElementJob.reset();
         m_running2D = false;
-        m_c.analyzer->setContAccess(false);
+        an->setContAccess(false);
+        // The percentage starts again from nothing; the run's line says where it stopped.
+        if (kind == RunKind::Lcf)
+            an->setProgress(0.0);
+        else if (kind == RunKind::Elements)
+            an->setElemsProgress(0.0);
         return;
     }
     switch (kind) {

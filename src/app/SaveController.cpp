@@ -14,7 +14,9 @@
 #include "CalibrationController.h"
 #include "CommandTable.h"
 #include "DarkController.h"
+#include "controls/DialogFolder.h"
 #include "controls/JobProgressBar.h"
+#include "controls/WindowPlace.h"
 #include "fileselect/EOFSetup.h"
 #include "fileselect/SelectDataFiles.h"
 #include "imageview/ColorBar.h"
@@ -40,6 +42,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QMainWindow>
+#include <QStatusBar>
 
 #ifndef ORV_VERSION
 #define ORV_VERSION "unknown"
@@ -59,15 +63,20 @@ QFileDialog* saveDialog(QWidget* parent, const QString& name, const QStringList&
     d->setAcceptMode(QFileDialog::AcceptSave);
     d->setFileMode(QFileDialog::AnyFile);
     d->setNameFilters(filters);
-    d->setDirectory(AppPaths::dataRoot());
+    DialogFolder::follow(d, QStringLiteral("results"));
     return d;
+}
+
+QString absolute(const QString& file)
+{
+    return file.isEmpty() ? file : QFileInfo(file).absoluteFilePath();
 }
 
 QStringList fileNames(const ImageSeries& series)
 {
     QStringList out;
     for (const TiffData* t : series.images())
-        out << t->fileName();
+        out << absolute(t->fileName());
     return out;
 }
 
@@ -80,6 +89,17 @@ SaveController::SaveController(BodyContext& c)
     SaveDataCfg* cfg = m_c.saveDataCfg = new SaveDataCfg;
     m_runner = new JobRunner(this);
     ui->SaveProgress->attach(m_runner);
+    // Every spectra file gets its provenance, with the block of the target.
+    connect(m_c.xafsView, &XafsView::spectraSaved, this, [this](const QStringList& files) {
+        const SpectrumController* s = m_c.spectrum;
+        const QString at = QStringLiteral("(%1, %2), block %3 x %4 pixels")
+                               .arg(s->mouseX())
+                               .arg(s->mouseY())
+                               .arg(2 * s->halfWidth() + 1)
+                               .arg(2 * s->halfHeight() + 1);
+        for (const QString& f : files)
+            writeProvenance(f, at);
+    });
     // The dialogs keep the main window's translations.
     const QString any = QCoreApplication::translate("Body", "Any Files (* *.*)");
     m_imageDialog = saveDialog(m_c.window, QStringLiteral("SaveImageDialog"),
@@ -92,7 +112,7 @@ SaveController::SaveController(BodyContext& c)
     connect(m_dataDialog, &QFileDialog::fileSelected, this, &SaveController::saveData);
     connect(m_spectraDialog, &QFileDialog::fileSelected, this, &SaveController::saveEachSpectrum);
     connect(ui->SaveImage, &QPushButton::clicked, m_imageDialog, &QFileDialog::show);
-    connect(ui->SaveDataCfgB, &QPushButton::clicked, cfg, &QWidget::show);
+    connect(ui->SaveDataCfgB, &QPushButton::clicked, cfg, [cfg] { WindowPlace::bringUp(cfg); });
     connect(ui->SaveData, &QPushButton::clicked, this, &SaveController::showSaveDataDialog);
     connect(ui->SaveEachSpectrum, &QPushButton::clicked, m_spectraDialog, &QFileDialog::show);
     connect(ui->SaveFlatDark, &QPushButton::clicked, this, &SaveController::saveFlatDark);
@@ -120,6 +140,8 @@ SaveProvenance SaveController::provenance() const
     const CalibrationController* calibration = m_c.calibration;
     SaveProvenance p;
     p.programVersion = QStringLiteral(ORV_VERSION);
+    // Paths in full, so the record still says where the data is when it is
+    // read elsewhere.
     p.i1 = Provenance::seriesOf(fileNames(m_c.series->i1()));
     p.i0 = Provenance::seriesOf(fileNames(m_c.series->i0()));
     const TiffData* first = m_c.series->i1().first();
@@ -130,20 +152,26 @@ SaveProvenance SaveController::provenance() const
     p.halfHeight = m_c.spectrum->halfHeight();
     for (const LCFReference* row : m_c.analyzer->refs())
         if (row->isUsed())
-            p.references.append({row->fileSelect()->fileName(), row->snapshot().spectrum.offset()});
+            p.references.append({absolute(row->fileSelect()->fileName()), row->snapshot().spectrum.offset()});
     p.shiftMap = calibration->shiftMap().data() ? SaveProvenance::ShiftMap(calibration->shiftMapOrigin())
                                                 : SaveProvenance::NoShiftMap;
-    p.shiftMapFile = calibration->shiftMapFile();
+    p.shiftMapFile = absolute(calibration->shiftMapFile());
     p.dark = m_c.dark->description();
     p.date = QDateTime::currentDateTime();
     return p;
 }
 
-bool SaveController::writeProvenance(const QString& savedFile)
+bool SaveController::writeProvenance(const QString& savedFile, const QString& spectrumAt)
 {
     QString error;
-    if (Provenance::write(provenance(), savedFile, &error))
+    SaveProvenance p = provenance();
+    p.spectrumAt = spectrumAt;
+    if (Provenance::write(p, savedFile, &error)) {
+        // A success replaces an earlier failure in the status bar.
+        m_c.window->statusBar()->showMessage(
+            QCoreApplication::translate("Body", "Saved %1").arg(QDir::toNativeSeparators(savedFile)), 10000);
         return true;
+    }
     m_c.batch->reportFailure(error);
     return false;
 }
@@ -163,9 +191,11 @@ void SaveController::startSaveJob(const std::shared_ptr<SaveFileJob>& job)
     m_runner->start(job);
 }
 
-void SaveController::saveImage(const QString& fname)
+void SaveController::saveImage(const QString& name)
 {
     Ui::Body* ui = m_c.ui;
+    // A name without an extension is saved as PNG.
+    const QString fname = QFileInfo(name).suffix().isEmpty() && !name.isEmpty() ? name + QStringLiteral(".png") : name;
     // The picture as the display shows it (a hidden window may not have
     // rendered it yet).
     if (DisplayLayer* shown = ui->dispA->shownLayer(); shown && !shown->layerImage())
@@ -175,10 +205,12 @@ void SaveController::saveImage(const QString& fname)
         m_c.batch->reportFailure(error);
         return;
     }
-    ui->CBar->paintCBar();
-    if (!AtomicFile::saveImage(ui->CBar->pixmap().toImage(), SaveFileNames::withNumber(fname, QStringLiteral("cBar")),
-                               &error))
+    if (!AtomicFile::saveImage(ui->CBar->labelledPicture(), SaveFileNames::withNumber(fname, QStringLiteral("cBar")),
+                               &error)) {
         m_c.batch->reportFailure(error);
+        return;
+    }
+    writeProvenance(fname);
 }
 
 void SaveController::saveImageWNum(const QString& fname, const QString& num)
@@ -221,7 +253,6 @@ void SaveController::showSaveDataDialog()
                               ? QCoreApplication::translate("Body", "Tiff File (*.tif)")
                               : QCoreApplication::translate("Body", "Data File (*.dat)");
     m_dataDialog->setNameFilters({first, QCoreApplication::translate("Body", "Any Files (* *.*)")});
-    m_dataDialog->setDirectory(AppPaths::dataRoot());
     m_dataDialog->show();
 }
 
@@ -240,9 +271,8 @@ void SaveController::saveData(const QString& fname)
         if (!QImageWriter::supportedImageFormats().contains(suffix))
             bar = (suffix.isEmpty() ? bar + QLatin1Char('.') : bar.left(bar.size() - suffix.size()))
                 + QStringLiteral("png");
-        m_c.ui->CBar->paintCBar();
         QString error;
-        if (!AtomicFile::saveImage(m_c.ui->CBar->pixmap().toImage(), bar, &error))
+        if (!AtomicFile::saveImage(m_c.ui->CBar->labelledPicture(), bar, &error))
             m_c.batch->reportFailure(error);
     } else {
         qCDebug(lcApp) << "selected text";

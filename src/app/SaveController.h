@@ -29,7 +29,9 @@ public:
     bool isSaving() const;
     void stopAndWait();
     // Writes the provenance sidecar of a saved file; false (reported) when that fails.
-    bool writeProvenance(const QString& savedFile);
+    // The provenance sidecar of `savedFile`; `spectrumAt` says where a
+    // spectrum file's spectrum comes from.
+    bool writeProvenance(const QString& savedFile, const QString& spectrumAt = QString());
     // Where the current results come from (series, rules, references, dark).
     SaveProvenance provenance() const;
 

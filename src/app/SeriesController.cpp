@@ -50,6 +50,9 @@ SeriesController::SeriesController(BodyContext& c)
         connect(panel(i1), &SelectDataFiles::filesSelected, this,
                 [this, i1](const QStringList& files, bool newFile) { readFiles(i1, files, newFile); });
         connect(panel(i1), &SelectDataFiles::clear, this, [this, i1] { clearFiles(i1); });
+        connect(panel(i1), &SelectDataFiles::energiesReassigned, this,
+                [this, i1](const QVector<double>& energies) { setEnergies(i1, energies); });
+        panel(i1)->eofSetup()->keepAs(i1 ? QStringLiteral("energy/I1") : QStringLiteral("energy/I0"));
     }
     addCommands(m_c.batch->table());
 }
@@ -91,8 +94,12 @@ void SeriesController::clearFiles(bool i1)
     if (i1)
         m_c.imgProc->setSource(nullptr);
     loader(i1)->cancelRequestsUpTo((i1 ? m_i1Book : m_i0Book).cancelAll());
-    m_c.ui->dispA->setImage(nullptr);
-    m_c.ui->dispA->setResultLayer(nullptr);
+    // The view forgets only what goes away: a new I0 series leaves the I1
+    // image (and the map) on show.
+    if (i1 || showsImageOf(series(false)))
+        m_c.ui->dispA->setImage(nullptr);
+    if (i1)
+        m_c.ui->dispA->setResultLayer(nullptr);
     panel(i1)->clearFiles();
     series(i1).clear();
     if (i1)
@@ -100,6 +107,25 @@ void SeriesController::clearFiles(bool i1)
     else
         m_warnedI0Size = false;
     m_c.ui->dispA->update();
+}
+
+void SeriesController::setEnergies(bool i1, const QVector<double>& energies)
+{
+    // A spectra file being written and the runs read the energies.
+    stopWorkOnSeries();
+    ImageSeries& s = series(i1);
+    for (int i = 0; i < energies.size() && i < s.size(); ++i)
+        s.at(i)->setEnergy(energies.at(i));
+    m_c.spectrum->show();
+}
+
+bool SeriesController::showsImageOf(const ImageSeries& s) const
+{
+    const DisplayLayer* shown = m_c.ui->dispA->image();
+    for (const TiffData* t : s.images())
+        if (static_cast<const DisplayLayer*>(t) == shown)
+            return true;
+    return false;
 }
 
 void SeriesController::readFiles(bool i1, const QStringList& files, bool newFile)

@@ -42,6 +42,8 @@ public:
     int readSource(bool i1, const ImageSourcePtr& source);
     void loadedI1(TiffData* data, int fNo);
     void loadedI0(TiffData* data, int fNo);
+    // The images of a series take the energies of its panel's entries.
+    void setEnergies(bool i1, const QVector<double>& energies);
     // Every long job that reads the series ends before a series changes.
     void stopWorkOnSeries();
     // Drops what the loaders still have to read (before they are destroyed).
@@ -63,6 +65,8 @@ signals:
 
 private:
     void loaderFinished(bool i1);
+    // The image view shows one of the images of `s`.
+    bool showsImageOf(const ImageSeries& s) const;
     // Spectrum, image size, slider and selection after I1 images arrived.
     void refreshAfterI1Images();
     void addCommands(CommandTable& t);

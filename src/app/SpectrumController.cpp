@@ -16,12 +16,15 @@
 #include "processing/AbsorptionSpectrum.h"
 #include "processing/CrossSection.h"
 #include "processing/I0Series.h"
+#include "fileselect/SelectDataFiles.h"
 #include "RunController.h"
 #include "SeriesController.h"
 #include "spectrumview/XafsView.h"
+#include "controls/WindowPlace.h"
 
 #include <QCoreApplication>
 #include <QPainter>
+#include <cmath>
 
 using namespace BatchKeywords;
 
@@ -30,8 +33,11 @@ SpectrumController::SpectrumController(BodyContext& c)
 {
     m_c.xafsView = new XafsView;
     m_c.xafsView->setWindowTitle(QCoreApplication::translate("Body", "Spectrum at the position"));
-    connect(m_c.ui->ShowXafsView, &QPushButton::clicked, m_c.xafsView, &QWidget::show);
+    m_c.xafsView->setTargetName(QCoreApplication::translate("Body", "target"));
+    connect(m_c.ui->ShowXafsView, &QPushButton::clicked, m_c.xafsView, [this] { WindowPlace::bringUp(m_c.xafsView); });
     m_c.xafsView->show();
+    // The read-outs follow what the view shows.
+    connect(m_c.ui->dispA, &ImgDispA::shownLayerChanged, this, &SpectrumController::showCrossSections);
     addCommands(m_c.batch->table());
 }
 
@@ -64,6 +70,7 @@ void SpectrumController::show()
     XafsView* view = m_c.xafsView;
     const TiffData* shown = m_c.navigation->currentImage();
     view->setEnergyMarker(shown ? shown->energy() : -1.0);
+    view->setEnergiesKnown(m_c.series->i1().isEmpty() || m_c.series->panel(true)->energiesKnown());
     view->update();
 
     const double shift = m_c.calibration->shiftMap().value(m_mouseX, m_mouseY);
@@ -77,6 +84,14 @@ void SpectrumController::show()
         m_c.analyzer->analyzeAndShowSpectrum(m_current);
 
     ui->Position->setText(QString::asprintf("(% 4d, % 4d)", m_mouseX, m_mouseY));
+    // The windows say which block they show.
+    const QString block = QCoreApplication::translate("Body", "(%1, %2), block %3 x %4 pixels")
+                              .arg(m_mouseX)
+                              .arg(m_mouseY)
+                              .arg(2 * halfWidth() + 1)
+                              .arg(2 * halfHeight() + 1);
+    view->setWindowTitle(QCoreApplication::translate("Body", "Spectrum at %1").arg(block));
+    m_c.analyzer->view()->setWindowTitle(QCoreApplication::translate("Body", "Analyzing Spectrum at %1").arg(block));
     ui->EShiftOnTbl->setText(QString::asprintf("%5.2f", shift));
     ui->EShiftFromStd->setText(QString::asprintf("%5.2f", edgeShift));
     view->setRawSeries(raw);
@@ -89,22 +104,34 @@ void SpectrumController::showCrossSections()
     const QPointF pt = view->hasRealMousePos() ? view->realMousePos() : view->imagePoint(view->mc()->pos());
     const int x = int(pt.x());
     const int y = int(pt.y());
-    const TiffData* image = m_c.navigation->currentImage();
-    if (!image)
-        return;
-    const bool i1 = m_c.navigation->showsI1();
-    const I0Series i0 = i1 ? I0Series(m_c.series->i0().constImages()) : I0Series();
-    const I0Series* i0Ptr = i1 ? &i0 : nullptr;
-    const int width = m_c.series->imageWidth() > 0 ? m_c.series->imageWidth() : int(image->width());
-    const int height = m_c.series->imageHeight() > 0 ? m_c.series->imageHeight() : int(image->height());
-    ui->HCross->setProfile(CrossSection::horizontal(*image, i0Ptr, width, y, halfHeight()));
-    ui->HCross->setCursorPos(x);
-    ui->VCross->setProfile(CrossSection::vertical(*image, i0Ptr, height, x, halfWidth()));
-    ui->VCross->setCursorPos(y);
-    ui->HCross->update();
-    ui->VCross->update();
-    if (!ui->ShowResAnalysis->isChecked())
+    // The profiles line up with the image: they span what the view shows.
+    const ViewWindow shown = view->shownWindow();
+    ui->HCross->setPositionRange(shown.x - 0.5, shown.x + shown.w - 0.5);
+    ui->VCross->setPositionRange(shown.y - 0.5, shown.y + shown.h - 0.5);
+    QString kind;
+    if (view->showOverlayer() && view->resultLayer()) {
+        // A map on show: its value, its profiles, its kind and unit.
+        const DisplayLayer& map = *view->resultLayer();
+        ui->HCross->setProfile(CrossSection::layerRow(map, y));
+        ui->VCross->setProfile(CrossSection::layerColumn(map, x));
+        const double v = map.layerValue(x, y);
+        ui->Value->setText(std::isfinite(v) ? groupedValueText(v) : QStringLiteral("-"));
+        kind = view->resultTitle();
+    } else if (const TiffData* image = m_c.navigation->currentImage()) {
+        const bool i1 = m_c.navigation->showsI1();
+        const I0Series i0 = i1 ? I0Series(m_c.series->i0().constImages()) : I0Series();
+        const I0Series* i0Ptr = i1 ? &i0 : nullptr;
+        const int width = m_c.series->imageWidth() > 0 ? m_c.series->imageWidth() : int(image->width());
+        const int height = m_c.series->imageHeight() > 0 ? m_c.series->imageHeight() : int(image->height());
+        ui->HCross->setProfile(CrossSection::horizontal(*image, i0Ptr, width, y, halfHeight()));
+        ui->VCross->setProfile(CrossSection::vertical(*image, i0Ptr, height, x, halfWidth()));
         ui->Value->setText(groupedValueText(image->sample(x, y)));
+        kind = i1 ? QCoreApplication::translate("Body", "I1 counts") : QCoreApplication::translate("Body", "I0 counts");
+    }
+    ui->HCross->setCursorPos(x);
+    ui->VCross->setCursorPos(y);
+    ui->ValueKind->setText(kind);
+    ui->CBar->setCaption(kind);
 }
 
 void SpectrumController::drawOverlay(QPainter* p)

@@ -92,10 +92,13 @@ void StartupBatch::saveScreenshots()
         std::fprintf(stderr, "Can't create %s\n", qPrintable(dir.path()));
         return;
     }
-    for (const auto& shot : {std::make_pair(static_cast<QWidget*>(m_body), QStringLiteral("main-window.png")),
-                             std::make_pair(static_cast<QWidget*>(m_body->xafsView()),
-                                            QStringLiteral("spectrum-window.png"))}) {
-        if (!shot.first->grab().save(dir.filePath(shot.second)))
-            std::fprintf(stderr, "Can't save %s\n", qPrintable(dir.filePath(shot.second)));
+    // The main and spectrum windows always; the others when they are open.
+    for (const auto& shot : m_body->namedWindows()) {
+        const bool always = shot.first == m_body || shot.first == static_cast<QWidget*>(m_body->xafsView());
+        if (!shot.first || (!always && !shot.first->isVisible()))
+            continue;
+        const QString file = dir.filePath(shot.second + QStringLiteral(".png"));
+        if (!shot.first->grab().save(file))
+            std::fprintf(stderr, "Can't save %s\n", qPrintable(file));
     }
 }

@@ -1,4 +1,5 @@
 #include "base/LogCategories.h"
+#include "base/Persisted.h"
 #include "base/StartupOptions.h"
 #include "batch/BatchKeywords.h"
 #include "Body.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QLoggingCategory>
+#include <QRect>
 #include <QStyleFactory>
 #include <QTimer>
 #include <QTranslator>
@@ -36,12 +38,22 @@ int main(int argc, char* argv[])
     readConfigFile(configFileName(options), options);
     const StartupSettings settings = startupSettings(options);
     AppPaths::setDataRoot(settings.dataRoot);
+    // Settings are kept between runs beside the configuration file, except in
+    // headless runs (a cluster node leaves no trace and reads none).
+    const bool headless = StartupBatch::isHeadlessPlatform(QGuiApplication::platformName());
+    if (!headless)
+        Persisted::setFile(Persisted::fileBeside(configFileName(options)));
 
     if (!settings.english)
         installJapanese(app, translator);
 
     Body body;
+    const QRect kept = Persisted::value(QStringLiteral("windows/main")).toRect();
+    if (kept.isValid())
+        body.setGeometry(kept);
     QObject::connect(&body, &Body::finishing, &app, &QApplication::closeAllWindows);
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &body,
+                     [&body] { Persisted::setValue(QStringLiteral("windows/main"), body.geometry()); });
     body.show();
 
     // "-b" and "-x": the batch window gets the file and runs it. Headless,
@@ -50,7 +62,7 @@ int main(int argc, char* argv[])
     StartupBatch::Options batch;
     batch.batchFile = settings.batchFile;
     batch.run = settings.runBatch;
-    batch.headless = StartupBatch::isHeadlessPlatform(QGuiApplication::platformName());
+    batch.headless = headless;
     batch.screenshotDir = qEnvironmentVariable("ORV_SCREENSHOT_DIR");
     StartupBatch startupBatch(&body, batch);
     startupBatch.start();

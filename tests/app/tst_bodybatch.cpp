@@ -26,6 +26,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -75,6 +76,8 @@ bool checked(const QObject* o, const char* name)
 {
     return child<QAbstractButton>(o, name)->isChecked();
 }
+
+QByteArray readFile(const QString& path);
 
 bool exists(const QString& dir, const char* name)
 {
@@ -134,13 +137,13 @@ const std::vector<WordCase>& cases()
         {"set_band_h", "set_band_h 3.5", [](Body& b, auto&) { return text(&b, "VWidth") == "0"; }},
         {"select_disp_image", "select_disp_image 1\nselect_disp_image 4", [](Body& b, auto&) { return checked(&b, "ShowI0"); }},
         {"seek_image", LOAD "seek_image 3", [](Body& b, auto&) { return child<QSlider>(&b, "SeekBar")->value() == 3 && b.imageView()->image() == b.i1Series().at(3); }},
-        {"save_image", LOAD "save_image %D/out/pic.png", [](Body&, auto& d) { return exists(d, "pic.png") && exists(d, "pic-cBar.png") && QImage(d + "/out/pic.png").size() == QSize(20, 14); }},
+        {"save_image", LOAD "save_image %D/out/pic.png\nsave_image %D/out/plain", [](Body&, auto& d) { return exists(d, "pic.png") && exists(d, "pic-cBar.png") && QImage(d + "/out/pic.png").size() == QSize(20, 14) && exists(d, "pic.png.provenance.txt") && exists(d, "plain.png"); }},
         {"save_image_w_num", LOAD "save_image_w_num %D/out/pic.png 7", [](Body&, auto& d) { return exists(d, "pic-7.png") && exists(d, "pic-7-cBar.png"); }},
         {"save_all_images", MAP "save_all_images %D/out/all.png", [](Body&, auto& d) { return exists(d, "all-0-0.png") && exists(d, "all-1-1.png") && !exists(d, "all-2-0.png"); }, true},
         {"save_data", MAP "save_data %D/out/m.tif", [](Body&, auto& d) { return exists(d, "m-0.tif") && exists(d, "m-0.tif.provenance.txt") && exists(d, "m-0--cBar.png"); }, true},
         {"save_data_as_tiff", MAP "analyzer_select_image 1\nsave_data_as_tiff %D/out/t.png", [](Body&, auto& d) { return exists(d, "t-1.tif") && !exists(d, "t-1--cBar.png"); }, true},
         {"move_position", LOAD "move_position 5 6", [](Body& b, auto&) { return b.mouseX() == 5 && b.mouseY() == 6 && b.xafsView()->target().count() == 12; }},
-        {"save_spectra", LOAD "move_position 5 6\nsave_spectra %D/out/s.dat", [](Body&, auto& d) { return exists(d, "s-T.dat"); }},
+        {"save_spectra", LOAD "move_position 5 6\nsave_spectra %D/out/s.dat", [](Body&, auto& d) { return exists(d, "s-T.dat") && readFile(d + "/out/s-T.dat.provenance.txt").contains("Spectrum at      : (5, 6), block"); }},
         {"select_region", "select_region 1 2 11 12", [](Body& b, auto&) { return b.imageView()->hasSelection() && b.imageView()->selectedArea() == QRectF(1, 2, 10, 10); }},
         {"scale_reset", LOAD "select_region 1 2 11 12\nzoom_in\nscale_reset", [](Body& b, auto&) { return b.imageView()->viewWindow().rect() == QRectF(0, 0, 20, 14); }},
         {"zoom_in", LOAD "select_region 1 2 11 12\nzoom_in", [](Body& b, auto&) { return b.imageView()->viewWindow().rect() == QRectF(1, 2, 10, 10); }},
@@ -315,7 +318,7 @@ private slots:
         QTest::newRow("unknown map file") << "calib_load_map %D/none.emp\nset_band_w 2"
                                           << "Line 1: Can't load the energy map %D/none.emp";
         QTest::newRow("align without images") << "align_series\nset_band_w 2"
-                                              << "Line 1: Can't align: the I1 series has no image 0";
+                                              << "Line 1: Can't align: no I1 images are loaded";
         // These used to end with status 0: a hidden "./.emp", an empty 0 x 0
         // map, maps of nothing but background.
         QTest::newRow("map saved without a name") << "calib_save_map\nset_band_w 2"
@@ -353,6 +356,9 @@ private slots:
         QCOMPARE(text(&body, "HWidth"), script.startsWith("set_band_w 1") ? QString("1") : QString("10"));
         const QString log = logText(body);
         QVERIFY2(log.contains("Err: ") && log.contains(failure.section(':', 0, 0)), qPrintable(log));
+        // The commands tab says which line failed and why.
+        const QString state = body.batchCtrl()->runState();
+        QVERIFY2(state.startsWith(failure.section(':', 0, 0) + " failed:"), qPrintable(state));
     }
 
     // Blank lines are reported but fail nothing; directives and comments complete without the executor.
@@ -428,6 +434,38 @@ private slots:
             QCOMPARE(body.i1Series().at(k)->shiftY(), k);
         }
         QCOMPARE(body.calibCtrl()->rule(), 1);
+    }
+
+    // A script loaded in the batch window reads relative names against its
+    // own folder, whatever the working folder is; Exec is clicked.
+    void scriptRelativePaths()
+    {
+        QTemporaryDir elsewhere;
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(elsewhere.path()));
+        QFile file(m_dir.filePath("relative.bat"));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Text));
+        file.write("load_I1_files_of_pattern NEW i1/ i1_*eV.tif\n"
+                   "load_I0_files NEW i0/i0_7080.00eV.tif\n"
+                   "load_I0_files_of_pattern NEW i0/ i0_*eV.tif\n"
+                   "calib_load_std ref.dat\n"
+                   "calib_exec\n"
+                   "calib_save_map out/relative\n");
+        file.close();
+
+        Body body;
+        body.batchCtrl()->load(file.fileName());
+        bool ended = false;
+        connect(body.batchDispatcher(), &BatchDispatcher::runEnded, &body, [&ended] { ended = true; });
+        QTest::mouseClick(child<QPushButton>(body.batchCtrl(), "Exec"), Qt::LeftButton);
+        QVERIFY(QTest::qWaitFor([&] { return ended; }, 60000));
+        QDir::setCurrent(before);
+        QCOMPARE(body.i1Series().size(), 12);
+        QCOMPARE(body.i0Series().size(), 12);
+        QVERIFY(body.calibCtrl()->standard());
+        QVERIFY(QFileInfo::exists(m_dir.filePath("out/relative.emp")));
+        QVERIFY(!QFileInfo::exists(QDir(elsewhere.path()).filePath("out/relative.emp")));
+        QVERIFY2(!logText(body).contains("Err"), qPrintable(logText(body)));
     }
 
     // Only the work a line waits for completes it, and only once.

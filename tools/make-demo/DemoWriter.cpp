@@ -43,8 +43,8 @@ QString analysisScript(const DemoModel& model)
     const auto& e = model.energies();
     QString s = QStringLiteral(
         "# analysis.bat - the whole analysis of this demo measurement, as a batch script.\n"
-        "# Paths are relative to this folder: run it from here, e.g. headless\n"
-        "#   QT_QPA_PLATFORM=offscreen orvantelle -e -b analysis.bat -x\n"
+        "# Paths are relative to this script's folder, wherever it is run from, e.g.\n"
+        "#   QT_QPA_PLATFORM=offscreen orvantelle -e -b /path/to/analysis.bat -x\n"
         "# The results go to results/ (maps as 16-bit TIFF and as text, the energy-shift\n"
         "# map, and a .provenance.txt file next to each).\n"
         "#\n"

@@ -100,8 +100,10 @@ void AnalyzeProc::runFit(LinearCombinationFitter::Method method, const XafsSpect
         m_fractions = m_fit.fractions;
         m_amounts = m_fit.amounts;
     }
-    if (!cont)
+    if (!cont) {
         emit showFitResults(m_fit.usedRows, m_fit.fractions, m_fit.amounts);
+        emit showFitQuality(m_fit.rFactor);
+    }
     if (res)
         *res = m_fit.curve;
     emit finished();

@@ -71,6 +71,8 @@ signals:
     // request) shows fractions[k] and amounts[k] and keeps fractions[k] as its
     // current coefficient. Sent before finished(), never while contAccess is on.
     void showFitResults(QVector<int> rows, QVector<double> fractions, QVector<double> amounts);
+    // The fit's quality (FitResult::rFactor), with every showFitResults().
+    void showFitQuality(double rFactor);
 
 private:
     void runFit(LinearCombinationFitter::Method method, const XafsSpectrum& s,

@@ -5,7 +5,9 @@
 #include "base/TextItems.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
 
 void readCommandLine(const QStringList& arguments, OptionTable& table)
@@ -99,5 +101,14 @@ void setDataRoot(const QString& dir)
 QString batchDir()
 {
     return defaultDir();
+}
+
+QString startFolder(const QString& lastUsed)
+{
+    for (const QString& dir : {lastUsed, dataRoot()}) {
+        if (!dir.isEmpty() && QFileInfo(dir).isDir())
+            return QFileInfo(dir).absoluteFilePath();
+    }
+    return QDir::homePath();
 }
 }

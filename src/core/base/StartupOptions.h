@@ -37,4 +37,7 @@ QString defaultDir();   // "C:" + YEN SIGN + "Data"
 QString dataRoot();
 void setDataRoot(const QString& dir);
 QString batchDir();
+// Where a file dialog opens: `lastUsed` when that folder exists, else the
+// data root when it exists, else the home folder.
+QString startFolder(const QString& lastUsed);
 }

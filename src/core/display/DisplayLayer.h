@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <limits>
 
 // Something an image view can show: a picture rendered through the colour
 // scale that can render itself again when the scale changes. Detector images
@@ -23,5 +24,13 @@ public:
         Q_UNUSED(lo);
         Q_UNUSED(hi);
         return false;
+    }
+    // The value shown at pixel (x, y), for the read-outs; NaN where the layer
+    // has none (outside it, or a layer that keeps no values of its own).
+    virtual double layerValue(int x, int y) const
+    {
+        Q_UNUSED(x);
+        Q_UNUSED(y);
+        return std::numeric_limits<double>::quiet_NaN();
     }
 };

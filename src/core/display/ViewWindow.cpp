@@ -40,6 +40,30 @@ void ViewWindow::pan(const QPointF& from, const QPointF& to, double W, double H)
     y += (from.y() - to.y()) / side(H) * h;
 }
 
+ViewWindow ViewWindow::fittedTo(double W, double H) const
+{
+    if (isEmpty() || !(W > 0.0) || !(H > 0.0))
+        return *this;
+    ViewWindow v = *this;
+    const double widget = W / H;
+    if (w / h < widget) {
+        v.w = h * widget;
+        v.x = x + (w - v.w) / 2.0;
+    } else {
+        v.h = w / widget;
+        v.y = y + (h - v.h) / 2.0;
+    }
+    return v;
+}
+
+void ViewWindow::scaleAbout(const QPointF& p, double f)
+{
+    x = p.x() - (p.x() - x) * f;
+    y = p.y() - (p.y() - y) * f;
+    w *= f;
+    h *= f;
+}
+
 ViewWindow ViewWindow::normalized() const
 {
     ViewWindow v = *this;

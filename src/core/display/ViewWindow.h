@@ -5,7 +5,9 @@
 #include <QRectF>
 
 // The part of an image (x, y, w, h in image pixels) that an image view
-// stretches over its whole widget, with the zoom and pan arithmetic of the views.
+// shows, with the zoom and pan arithmetic of the views. A view draws the
+// window fitted to its widget (fittedTo), so image pixels stay square: the
+// window grows about its centre along the side the widget has room for.
 struct ViewWindow {
     double x = 0.0;
     double y = 0.0;
@@ -25,6 +27,13 @@ struct ViewWindow {
     // Moves the window so the image point under the mouse follows it from
     // screen position `from` to `to`.
     void pan(const QPointF& from, const QPointF& to, double W, double H);
+
+    // The window a W x H widget shows so that image pixels are square: this
+    // one widened or heightened about its centre to the widget's aspect
+    // ratio (unchanged when it is empty or the widget has no size).
+    ViewWindow fittedTo(double W, double H) const;
+    // Scales the window by f about image point p (p stays where it is).
+    void scaleAbout(const QPointF& p, double f);
 
     // Same rectangle with non-negative width and height.
     ViewWindow normalized() const;

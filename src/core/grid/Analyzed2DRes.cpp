@@ -6,6 +6,7 @@
 #include "grid/MapDeglitch.h"
 
 #include <QDebug>
+#include <limits>
 
 namespace {
 
@@ -49,6 +50,7 @@ void Analyzed2DRes::setup(const ScanGrid& grid)
     m_procMax = 1.0;
     m_minValue = emptyMin;
     m_maxValue = emptyMax;
+    layerChanged();
     dropImage();
     m_data.clear();
     m_procData.clear();
@@ -86,6 +88,18 @@ ColorScale* Analyzed2DRes::colorScale() const
 
 void Analyzed2DRes::effectiveRange(double& lo, double& hi) const
 {
+    if (!m_fixedScale && m_rangeRule == DisplayRange::Robust) {
+        if (!m_robustKnown) {
+            m_robust = DisplayRange::percentiles(shownLayer(), qint64(width()) * qMax(0, height()));
+            m_robustKnown = true;
+        }
+        // A flat layer keeps the min/max rule (its range was set on purpose).
+        if (m_robust.valid && m_robust.hi > m_robust.lo) {
+            lo = m_robust.lo;
+            hi = m_robust.hi;
+            return;
+        }
+    }
     if (m_fixedScale) {
         lo = m_scaleMin;
         hi = m_scaleMax;
@@ -98,6 +112,22 @@ void Analyzed2DRes::effectiveRange(double& lo, double& hi) const
     }
 }
 
+double Analyzed2DRes::layerValue(int x, int y) const
+{
+    if (!shownLayer() || x < 0 || y < 0 || x >= width() || y >= height())
+        return std::numeric_limits<double>::quiet_NaN();
+    return shownLayer()[qint64(y) * width() + x];
+}
+
+void Analyzed2DRes::setRangeRule(DisplayRange::Rule rule)
+{
+    if (rule == m_rangeRule)
+        return;
+    m_rangeRule = rule;
+    if (m_hasImage)
+        genImg();
+}
+
 bool Analyzed2DRes::layerRange(double& lo, double& hi) const
 {
     if (!data())
@@ -108,6 +138,7 @@ bool Analyzed2DRes::layerRange(double& lo, double& hi) const
 
 void Analyzed2DRes::setData(int ix, int iy, int xw, int yw, double t)
 {
+    m_robustKnown = false;
     if (t > m_maxValue)
         m_maxValue = t;
     if (t < m_minValue)
@@ -208,6 +239,7 @@ void Analyzed2DRes::deglitch()
                               m_deglitchFactor, m_deglitchRatio);
     m_procMin = r.min;
     m_procMax = r.max;
+    layerChanged();
     if (m_showProc)
         genImg();
 }
@@ -232,6 +264,7 @@ void Analyzed2DRes::setDeglitchConds(double f, double r)
 void Analyzed2DRes::selectProcImg(bool f)
 {
     m_showProc = f;
+    layerChanged();
     genImg();
 }
 
@@ -243,6 +276,7 @@ void Analyzed2DRes::deglitch2(double limit)
         MapDeglitch::deglitch2(m_data.data(), m_procData.data(), m_grid, limit);
     m_procMin = r.min;
     m_procMax = r.max;
+    layerChanged();
     if (m_showProc)
         genImg();
 }
@@ -254,6 +288,7 @@ void Analyzed2DRes::copyProc2Data()
     m_data = m_procData;
     m_minValue = m_procMin;
     m_maxValue = m_procMax;
+    layerChanged();
 }
 
 void Analyzed2DRes::updateColorScale()

@@ -2,6 +2,7 @@
 
 #include "display/ColorScale.h"
 #include "display/DisplayLayer.h"
+#include "grid/DisplayRange.h"
 #include "grid/ScanGrid.h"
 
 #include <QImage>
@@ -73,16 +74,22 @@ public:
     ColorScale* colorScale() const;
     void setColorScale(ColorScale* scale) { m_scale = scale; }
 
-    // The range images and the colour bar use: the fixed scale when fixed,
-    // else the processed range when the processed layer is shown, else the
-    // value range.
+    // The range images and the colour bar use: the fixed scale when fixed;
+    // else, by the range rule, the 1st to 99th percentile of the shown
+    // layer's finite values (Robust, the default) or its min/max (the
+    // processed range when the processed layer is shown, else the value range).
     void effectiveRange(double& lo, double& hi) const;
+    DisplayRange::Rule rangeRule() const { return m_rangeRule; }
+    // Renders the image again when the rule changes and the map has one.
+    void setRangeRule(DisplayRange::Rule rule);
 
     int layerWidth() const override { return width(); }
     int layerHeight() const override { return height(); }
     const QImage* layerImage() const override { return m_image.get(); }
     void renderLayer() override { genImg(); }
     bool layerRange(double& lo, double& hi) const override;
+    // The shown layer's value (processed or not); NaN outside the map.
+    double layerValue(int x, int y) const override;
 
 public slots:
     // Back to the state of a new map (empty grid, no arrays, no image); the
@@ -120,6 +127,8 @@ private:
     // Both arrays exist and the grid has a sane number of points.
     bool canDeglitch() const;
     void updateColorScale();
+    // The shown layer changed: the robust range is computed again when needed.
+    void layerChanged() { m_robustKnown = false; }
 
     int m_no = 0;
     QString m_name;
@@ -142,4 +151,7 @@ private:
     double m_deglitchRatio = 0.9;
     bool m_showProc = false;
     QPointer<ColorScale> m_scale;
+    DisplayRange::Rule m_rangeRule = DisplayRange::Robust;
+    mutable bool m_robustKnown = false;
+    mutable DisplayRange::Range m_robust;
 };

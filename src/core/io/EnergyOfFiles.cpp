@@ -20,6 +20,33 @@ double EnergyOfFiles::energyOf(const QString& path, int fileNo) const
     return energyByCalculation(fileNo);
 }
 
+bool EnergyOfFiles::givesEnergy(const QString& path) const
+{
+    switch (source) {
+    case ByFileName: {
+        const QRegularExpression re(pattern);
+        return re.isValid() && re.match(path).hasMatch();
+    }
+    case ByRefFile: return !refEnergies.isEmpty();
+    case ByCalculation: break;
+    }
+    return true;
+}
+
+EnergyOfFiles::Preview EnergyOfFiles::preview(const QStringList& paths) const
+{
+    Preview p;
+    p.count = paths.size();
+    for (int i = 0; i < paths.size(); ++i)
+        if (givesEnergy(paths.at(i)))
+            ++p.withEnergy;
+    if (!paths.isEmpty()) {
+        p.first = energyOf(paths.first(), 0);
+        p.last = energyOf(paths.last(), paths.size() - 1);
+    }
+    return p;
+}
+
 double EnergyOfFiles::energyFromName(const QString& path, int fileNo) const
 {
     double value = fileNo;

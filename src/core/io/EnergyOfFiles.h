@@ -32,6 +32,20 @@ public:
 
     // Energy in eV of the image read from `path`, file number `fileNo`.
     double energyOf(const QString& path, int fileNo) const;
+    // Whether the rule gives `path` an energy of its own: false where it
+    // falls back on the file number (a name the pattern does not match, a
+    // reference list that is empty).
+    bool givesEnergy(const QString& path) const;
+
+    // What the rule makes of a list of loaded files (file numbers 0, 1, ...):
+    // how many get an energy of their own, and the first and last energy.
+    struct Preview {
+        int count = 0;
+        int withEnergy = 0;
+        double first = 0.0;
+        double last = 0.0;
+    };
+    Preview preview(const QStringList& paths) const;
 
     double energyFromName(const QString& path, int fileNo) const;
     double energyByCalculation(int fileNo) const;

@@ -84,6 +84,8 @@ QVector<Entry> entries(const SaveProvenance& p, const QString& savedFile)
     e.append({QStringLiteral("Energy rule      "), QStringLiteral("energy_rule"), p.energyRule});
     e.append({QStringLiteral("Bin half width, height "), QStringLiteral("bin_half_width_height"),
               QStringLiteral("%1 %2").arg(QString::number(p.halfWidth), QString::number(p.halfHeight))});
+    if (!p.spectrumAt.isEmpty())
+        e.append({QStringLiteral("Spectrum at      "), QStringLiteral("spectrum_at"), p.spectrumAt});
     if (p.references.isEmpty())
         e.append({QStringLiteral("References       "), QStringLiteral("references"), QStringLiteral("none")});
     for (int i = 0; i < p.references.size(); ++i)

@@ -33,6 +33,9 @@ struct SaveProvenance {
     QString shiftMapFile;
     // The dark image in force (DarkField::description()), empty for none.
     QString dark;
+    // For a spectrum file: where its spectrum comes from, e.g.
+    // "(128, 61), block 5 x 5 pixels"; empty for maps and pictures.
+    QString spectrumAt;
     QDateTime date;
 };
 

@@ -27,6 +27,16 @@ QString tickLabel(double v, double step)
     return QString::number(std::abs(v) < step * 1e-9 ? 0.0 : v, 'g', 6);
 }
 
+// Every k-th tick gets a label, k as small as the labels allow without
+// running into each other (`room` screen pixels per label, `spacing` pixels
+// between ticks).
+int labelEvery(double room, double spacing)
+{
+    if (!(spacing > 0.0))
+        return 1;
+    return std::max(1, int(std::ceil(room / spacing)));
+}
+
 void addTickLabels(PlotScene& s, const ChCoord& c, const ChTicks& xt, const ChTicks& yt)
 {
     const double lh = PlotScene::labelHeight(c);
@@ -36,7 +46,9 @@ void addTickLabels(PlotScene& s, const ChCoord& c, const ChTicks& xt, const ChTi
     const double right = std::max(c.sx0(), c.sx1());
     const double bottom = s.inner.bottom();
     if (xt.count() > 0) {
-        for (double t : {xt.first, xt.last}) {
+        const int every = labelEvery(lw * 1.15, std::abs(c.screenX(xt.step) - c.screenX(0.0)));
+        for (int i = 0; i < xt.count(); i += every) {
+            const double t = xt.first + i * xt.step;
             const double x = std::trunc(c.screenX(t));
             QRectF box(x - lw / 2, bottom + 3, lw, lh);
             // Keep the ends of the axis inside the widget.
@@ -46,15 +58,15 @@ void addTickLabels(PlotScene& s, const ChCoord& c, const ChTicks& xt, const ChTi
                 box.moveRight(right);
             s.texts.push_back({tickLabel(t, xt.step), box,
                                int(Qt::AlignHCenter | Qt::AlignTop), 0.0, maxLabelPoint, Qt::black});
-            if (xt.count() == 1)
-                break;
         }
     }
     if (yt.count() > 0) {
         // Beside the axis, right of the y title's column.
         const double colLeft = left + lh + 2;
         const double colRight = s.inner.left() - 4;
-        for (double t : {yt.first, yt.last}) {
+        const int every = labelEvery(lh * 1.4, std::abs(c.screenY(yt.step) - c.screenY(0.0)));
+        for (int i = 0; i < yt.count(); i += every) {
+            const double t = yt.first + i * yt.step;
             const double y = std::trunc(c.screenY(t));
             QRectF box(colLeft, y - lh / 2, colRight - colLeft, lh);
             // The lowest label stays above the x labels, the highest inside the widget.
@@ -64,9 +76,32 @@ void addTickLabels(PlotScene& s, const ChCoord& c, const ChTicks& xt, const ChTi
                 box.moveTop(std::min(c.sy0(), c.sy1()));
             s.texts.push_back({tickLabel(t, yt.step), box,
                                int(Qt::AlignRight | Qt::AlignVCenter), 0.0, maxLabelPoint, Qt::black});
-            if (yt.count() == 1)
-                break;
         }
+    }
+}
+
+// The legend in the bottom right corner of the plot (below the post-edge
+// region, where normalised and raw spectra are high): a line sample and the
+// name per row.
+void addLegend(PlotScene& s, const PlotFrame& f, const ChCoord& c)
+{
+    if (f.legend.isEmpty())
+        return;
+    const double lh = std::max(11.0, PlotScene::labelHeight(c));
+    const double row = lh * 1.25;
+    const double sample = 2.0 * lh;
+    const double width = std::min(s.inner.width() * 0.45, 18.0 * lh);
+    const double height = row * f.legend.size() + 6;
+    const QRectF box(s.inner.right() - 6 - width, s.inner.bottom() - 6 - height, width, height);
+    s.legendBox = box.toRect();
+    for (int i = 0; i < f.legend.size(); ++i) {
+        const double y = box.top() + 3 + row * i;
+        const int mid = int(y + row / 2);
+        QPolygon line;
+        line << QPoint(int(box.left() + 4), mid) << QPoint(int(box.left() + 4 + sample), mid);
+        s.legendLines.push_back({line, f.legend[i].pen});
+        const QRectF text(box.left() + 8 + sample, y, box.width() - 12 - sample, row);
+        s.texts.push_back({f.legend[i].name, text, int(Qt::AlignLeft | Qt::AlignVCenter), 0.0, 10.0, Qt::black});
     }
 }
 
@@ -191,15 +226,16 @@ PlotScene PlotScene::layout(const PlotFrame& frame, ChCoord& chart, const PlotTi
         }
     }
     addMarkers(s, frame, chart);
+    addLegend(s, frame, chart);
     return s;
 }
 
 ProfileScene ProfileScene::layout(const Spectrum& profile, int orientation, double cursorPos, ChCoord& chart,
-                                  int width, int height)
+                                  int width, int height, const PlotRange& positions)
 {
     ProfileScene s;
     const bool vertical = orientation == 1;
-    const PlotRange pos = PlotRange::ofX(profile);
+    const PlotRange pos = positions.isValid() ? positions : PlotRange::ofX(profile);
     const PlotRange val = PlotRange::ofY(profile);
     if (vertical) {
         // Row 0 at the top, as in the image beside it.

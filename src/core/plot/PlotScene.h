@@ -45,7 +45,9 @@ struct PlotScene {
     QPen framePen;
     QVector<PlotPolyline> markers;    // edge markers and the energy marker
     QVector<PlotPolyline> curves;     // one polyline per curve piece
-    QVector<PlotText> texts;          // tick labels, axis titles, edge names
+    QVector<PlotText> texts;          // tick labels, axis titles, edge names, legend names
+    QRect legendBox;                  // empty without a legend
+    QVector<PlotPolyline> legendLines;
 
     // Sets the chart's data range to the frame's (when valid) and lays out
     // the plot. Without a valid range only the frame is laid out.
@@ -70,7 +72,9 @@ struct ProfileScene {
 
     // Horizontal profile (orientation 0): position to x, value to y (up).
     // Vertical profile (1): value to x, position to y (down, as image rows).
-    // Sets the chart's screen rectangle (width x height) and data range.
+    // Sets the chart's screen rectangle (width x height) and data range; the
+    // positions span `positions` when it is valid (to line up with an image
+    // view), else the profile's own.
     static ProfileScene layout(const Spectrum& profile, int orientation, double cursorPos, ChCoord& chart,
-                               int width, int height);
+                               int width, int height, const PlotRange& positions = PlotRange());
 };

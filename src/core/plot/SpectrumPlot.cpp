@@ -115,6 +115,24 @@ void buildRaw(PlotFrame& f, const PlotInput& in, const XafsSpectrum& target)
                  true);
 }
 
+// A legend line for every named spectrum that has its main curve drawn.
+void addLegend(PlotFrame& f, const PlotInput& in)
+{
+    for (const PlotCurve& c : qAsConst(f.curves)) {
+        if (c.part != PlotCurve::Main)
+            continue;
+        QString name;
+        if (c.owner == PlotCurve::Target)
+            name = in.targetName;
+        else if (c.owner == PlotCurve::Standard)
+            name = in.standardName;
+        else if (c.owner == PlotCurve::Extra && c.index >= 0 && c.index < in.extraNames.size())
+            name = in.extraNames[c.index];
+        if (!name.isEmpty())
+            f.legend.push_back({name, c.pen});
+    }
+}
+
 void buildRawSeries(PlotFrame& f, const PlotInput& in)
 {
     const int n = in.rawSeries ? in.rawSeries->count() : 0;
@@ -141,8 +159,11 @@ void buildFourier(PlotFrame& f, const PlotInput& in)
 
 PlotMode PlotOptions::mode() const
 {
+    // FFT shows the transform whether Raw is ticked or not.
+    if (showFFT)
+        return PlotMode::Fourier;
     if (showRaw)
-        return showFFT ? PlotMode::Fourier : PlotMode::RawSeries;
+        return PlotMode::RawSeries;
     return normalized ? PlotMode::Normalized : PlotMode::Raw;
 }
 
@@ -229,6 +250,7 @@ PlotFrame SpectrumPlot::build(const PlotInput& in)
     if (f.mode == PlotMode::Normalized || f.mode == PlotMode::Raw) {
         f.edges = in.edges;
         f.energyMarker = in.energyMarker;
+        addLegend(f, in);
     }
     return f;
 }

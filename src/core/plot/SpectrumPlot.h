@@ -8,9 +8,9 @@
 #include <QVector>
 #include <optional>
 
-// What the spectrum view shows, from its four check boxes: "Raw" switches to
-// the raw intensity series (or its Fourier magnitudes with "FFT"); otherwise
-// "Normalized" chooses between normalised and raw absorption.
+// What the spectrum view shows, from its four check boxes: "FFT" shows the
+// Fourier magnitudes of the raw intensity series, "Raw" the series itself;
+// otherwise "Normalized" chooses between normalised and raw absorption.
 enum class PlotMode { Normalized, Raw, RawSeries, Fourier };
 
 struct PlotOptions {
@@ -20,6 +20,12 @@ struct PlotOptions {
     bool showFFT = false;
 
     PlotMode mode() const;
+};
+
+// One line of the plot's legend: a curve's name and its pen.
+struct PlotLegendEntry {
+    QString name;
+    QPen pen;
 };
 
 // An absorption edge to mark: its name (e.g. "Fe-K") and energy in eV.
@@ -70,6 +76,8 @@ struct PlotFrame {
     QVector<PlotCurve> curves;
     QVector<PlotEdgeMarker> edges;   // only in the energy modes
     double energyMarker = -1.0;      // < 0: none; only in the energy modes
+    // The named spectra drawn, in paint order (only in the energy modes).
+    QVector<PlotLegendEntry> legend;
 
     bool isValid() const { return xRange.isValid() && yRange.isValid(); }
 };
@@ -88,6 +96,10 @@ struct PlotInput {
     QVector<PlotEdgeMarker> edges;
     double energyMarker = -1.0;
     PlotOptions options;
+    // Legend names: a spectrum with an empty name has no legend line.
+    QString targetName;
+    QString standardName;
+    QVector<QString> extraNames;
 };
 
 // The arithmetic of the spectrum plot: data ranges per mode, which curves are

@@ -1,5 +1,6 @@
 #include "processing/CrossSection.h"
 
+#include "display/DisplayLayer.h"
 #include "io/TiffData.h"
 #include "processing/AbsorptionSpectrum.h"
 #include "processing/BlockSum.h"
@@ -35,6 +36,24 @@ Spectrum vertical(const TiffData& image, const I0Series* i0, int height, int x, 
     s.reserve(qMax(0, height));
     for (int j = 0; j < height; ++j)
         s.add(j, profileValue(image, i0, x, j, xw, 1));
+    return s;
+}
+
+Spectrum layerRow(const DisplayLayer& layer, int y)
+{
+    Spectrum s;
+    s.reserve(qMax(0, layer.layerWidth()));
+    for (int i = 0; i < layer.layerWidth(); ++i)
+        s.add(i, layer.layerValue(i, y));
+    return s;
+}
+
+Spectrum layerColumn(const DisplayLayer& layer, int x)
+{
+    Spectrum s;
+    s.reserve(qMax(0, layer.layerHeight()));
+    for (int j = 0; j < layer.layerHeight(); ++j)
+        s.add(j, layer.layerValue(x, j));
     return s;
 }
 

@@ -2,6 +2,7 @@
 
 #include "physics/Spectrum.h"
 
+class DisplayLayer;
 class I0Series;
 class TiffData;
 
@@ -15,6 +16,10 @@ namespace CrossSection {
 Spectrum horizontal(const TiffData& image, const I0Series* i0, int width, int y, int yw);
 // Rows 0 .. height - 1 at column x, block half sizes (xw, 1); x is the row.
 Spectrum vertical(const TiffData& image, const I0Series* i0, int height, int x, int xw);
+// The values a result layer shows along row y (x is the column) or down
+// column x (x is the row); NaN where the layer has none.
+Spectrum layerRow(const DisplayLayer& layer, int y);
+Spectrum layerColumn(const DisplayLayer& layer, int x);
 }
 
 // The value read-out: up to 6 significant digits, the shorter of fixed and

@@ -8,6 +8,7 @@
 #include <QDebug>
 #include <QThread>
 #include <atomic>
+#include <cmath>
 
 SeriesAlignJob::SeriesAlignJob(std::vector<TiffData*> images, const ProcImage& reference, double threshold)
     : m_images(std::move(images)), m_reference(reference), m_threshold(threshold),
@@ -93,4 +94,25 @@ int SeriesAlignJob::runHere()
 {
     runAllHere();
     return m_aligned;
+}
+
+SeriesAlignJob::Summary SeriesAlignJob::summarize(const std::vector<QPoint>& shifts, const std::vector<char>& found)
+{
+    Summary s;
+    for (std::size_t i = 0; i < shifts.size() && i < found.size(); ++i) {
+        if (!found[i])
+            continue;
+        ++s.aligned;
+        const QPoint p = shifts[i];
+        if (p.isNull())
+            continue;
+        ++s.moved;
+        const double length = std::hypot(double(p.x()), double(p.y()));
+        if (length > s.largest) {
+            s.largest = length;
+            s.largestImage = int(i);
+            s.largestShift = p;
+        }
+    }
+    return s;
 }

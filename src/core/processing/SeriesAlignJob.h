@@ -45,6 +45,19 @@ public:
     double score(int index) const { return m_scores[std::size_t(index)]; }
     int aligned() const { return m_aligned; }
 
+    // What an alignment did, for the window to say: images given a shift,
+    // how many of them moved, and the largest shift (its length in pixels,
+    // the image and the shift).
+    struct Summary {
+        int aligned = 0;
+        int moved = 0;
+        double largest = 0.0;
+        int largestImage = -1;
+        QPoint largestShift;
+    };
+    static Summary summarize(const std::vector<QPoint>& shifts, const std::vector<char>& found);
+    Summary summary() const { return summarize(m_shifts, m_found); }
+
     // All slices in the calling thread, then finish(false).
     int runHere();
     // Threads that make binary images ahead (<= 0, the default: one per

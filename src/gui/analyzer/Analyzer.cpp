@@ -7,6 +7,7 @@
 #include "analyzer/AElemsConds.h"
 #include "analyzer/ElemCtrl.h"
 #include "analyzer/LCFReference.h"
+#include "base/GeneralTexts.h"
 #include "base/JobRunner.h"
 #include "controls/JobProgressBar.h"
 #include "grid/Analyzed2DRes.h"
@@ -14,6 +15,8 @@
 #include "spectrumview/XafsView.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QThread>
 
 using AnalyzerFields::number;
@@ -50,7 +53,8 @@ Analyzer::Analyzer(QWidget* parent)
     m_view->setWindowTitle(tr("Analyzing Spectrum"));
     QPen fitPen(QColor(0, 128, 255));
     fitPen.setWidth(2);
-    m_view->addExtra(&m_fitResult, fitPen);
+    m_view->addExtra(&m_fitResult, fitPen, tr("LCF fit"));
+    m_view->setTargetName(tr("target"));
 
     m_imageGroup = new QButtonGroup(this);
     m_imageGroup->addButton(ui->ShowDMuT);
@@ -72,6 +76,9 @@ Analyzer::Analyzer(QWidget* parent)
     connect(m_engine, &AnalyzeProc::finished, this, &Analyzer::analyzeSpectrumFinished);
     connect(m_engine, &AnalyzeProc::finishedAElems, this, &Analyzer::analyzeSpectrumElemsFinished);
     connect(m_engine, &AnalyzeProc::showFitResults, this, &Analyzer::showFitResults);
+    connect(m_engine, &AnalyzeProc::showFitQuality, this, [this](double r) {
+        ui->FitQuality->setText(tr("R-factor: %1").arg(numberText(r)));
+    });
 
     m_elemTypeGroup = new QButtonGroup(this);
     const QRadioButton* types[] = {ui->ShowElemsDMut0, ui->ShowElemsDMutN, ui->ShowElemsCorr,
@@ -86,6 +93,8 @@ Analyzer::Analyzer(QWidget* parent)
 
     m_corRunner = new JobRunner(this);
     ui->CorMapProgress->attach(m_corRunner);
+    // Running, stopped or done: the run's line stays to say which.
+    ui->RunProgress->setAlwaysVisible(true);
 
     connect(ui->AskAnalyze, &QPushButton::clicked, this, &Analyzer::askAnalyze);
     connect(ui->AskRAAnalyze, &QPushButton::clicked, this, &Analyzer::askRAAnalyze);
@@ -144,7 +153,11 @@ void Analyzer::addNewRef()
     m_imageGroup->addButton(row->showButton(), n - 1);
     renumberImageButtons();
     m_view->addExtra(&row->spectrum());
-    connect(row, &LCFReference::newFileSelected, this, [this] { m_view->update(); });
+    connect(row, &LCFReference::newFileSelected, this, [this, row] {
+        // The legend names a reference by its file.
+        m_view->setExtraName(&row->spectrum(), QFileInfo(row->fileSelect()->fileName()).fileName());
+        m_view->update();
+    });
     connect(row, &LCFReference::newDeltaE, this, &Analyzer::reAnalyzeSpectrum);
     resize(size().expandedTo(sizeHint()));
 }
@@ -325,6 +338,13 @@ void Analyzer::setProgress(double perCent)
 void Analyzer::setElemsProgress(double perCent)
 {
     ui->ElemsProgress->setText(percentText(perCent));
+}
+
+void Analyzer::showRunState(int mode, bool running)
+{
+    QPushButton* button = mode == 2 ? ui->AskAnalyzeElems : mode == 1 ? ui->AskRAAnalyze : ui->AskAnalyze;
+    // While a run goes, its button stops it.
+    button->setText(running ? QCoreApplication::translate("General", GeneralTexts::stop) : tr("Analyze"));
 }
 
 void Analyzer::show()

@@ -150,6 +150,9 @@ public slots:
     void reAnalyzeSpectrum();
     void setProgress(double perCent);
     void setElemsProgress(double perCent);
+    // The Analyze button of mode 0 (LCF), 1 (residual) or 2 (elements)
+    // reads "Stop" while its run goes and "Analyze" otherwise.
+    void showRunState(int mode, bool running);
     void setLCFStd(int no, bool use, double dE, QString fname, QString isVic);
     void selectImage(int id);
     void setRaEnergy(double eng);

@@ -18,6 +18,7 @@ LCFReference::LCFReference(QWidget* parent)
     m_maps.append(new Analyzed2DRes(QStringLiteral("LCF Ref 2"), this));
     ui->setupUi(this);
     m_spectrum.setOffset(0.0, true);
+    m_spectrum.setVictoreen(ui->IsVictreen->isChecked());
     editedDeltaE();
     connect(ui->XFS, &XafsFileSelect::newFile, this, &LCFReference::newFile);
     connect(ui->XFS, &XafsFileSelect::changedUse, this, &LCFReference::changedUse);
@@ -78,6 +79,9 @@ void LCFReference::newFile(QString fname)
         m_spectrum.setVictoreen(vic);
         m_spectrum.normalize(vic);
         showEdge();
+        // A reference chosen is a reference to fit with.
+        ui->XFS->setUse(true);
+        changedUse(true);
         emit newFileSelected();
         return;
     }

@@ -6,9 +6,11 @@
 #include "base/StartupOptions.h"
 #include "batch/BatchDispatcher.h"
 #include "batch/BatchScriptFile.h"
+#include "controls/DialogFolder.h"
 
 #include <QDebug>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -44,7 +46,7 @@ QFileDialog* BatchCtrl::makeDialog(bool forSaving)
     dialog->setAcceptMode(forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setNameFilters({tr("Batch File (*.bat)"), tr("Any Files (* *.*)")});
-    dialog->setDirectory(AppPaths::batchDir());
+    DialogFolder::follow(dialog, QStringLiteral("scripts"));
     return dialog;
 }
 
@@ -54,12 +56,20 @@ void BatchCtrl::setDispatcher(BatchDispatcher* dispatcher)
     connect(ui->Stop, &QPushButton::clicked, dispatcher, &BatchDispatcher::batchStopSlot);
     connect(this, &BatchCtrl::doDispatchCmds, dispatcher, &BatchDispatcher::doDispatchCmds);
     connect(dispatcher, &BatchDispatcher::Log, this, &BatchCtrl::Log);
+    connect(dispatcher, &BatchDispatcher::execCmdSig, this, &BatchCtrl::markLine);
+    connect(dispatcher, &BatchDispatcher::runFailedAt, this, &BatchCtrl::showFailure);
+    connect(dispatcher, &BatchDispatcher::runEnded, this, &BatchCtrl::showEnded);
 }
 
 void BatchCtrl::execCmdsSlot()
 {
     // Empty lines are kept so that line numbers stay those of the editor.
     m_lastScript = ui->BatchCmds->toPlainText().split(QLatin1Char('\n'));
+    m_runFolder = m_scriptFolder;
+    m_failed = false;
+    m_lineNo = 0;
+    ui->RunState->setStyleSheet(QString());
+    ui->RunState->setText(tr("Running"));
     emit doDispatchCmds(m_lastScript);
 }
 
@@ -79,7 +89,9 @@ void BatchCtrl::save(QString fname)
     if (!BatchScriptFile::write(fname, ui->BatchCmds->toPlainText(), &error)) {
         qCDebug(lcGui).noquote() << error;
         Log(error + QLatin1Char('\n'));
+        return;
     }
+    m_scriptFolder = QFileInfo(fname).absolutePath();
 }
 
 void BatchCtrl::load(QString fname)
@@ -94,6 +106,7 @@ void BatchCtrl::load(QString fname)
         return;
     }
     ui->BatchCmds->setPlainText(text);
+    m_scriptFolder = QFileInfo(fname).absolutePath();
 }
 
 void BatchCtrl::Log(QString LogMsg)
@@ -116,6 +129,50 @@ void BatchCtrl::setBatchFile(QString fname)
 void BatchCtrl::execBatchSlot()
 {
     execCmdsSlot();
+}
+
+void BatchCtrl::highlightLine(int lineNo, const QColor& colour)
+{
+    QList<QTextEdit::ExtraSelection> marks;
+    const QTextBlock block = ui->BatchCmds->document()->findBlockByNumber(lineNo - 1);
+    if (lineNo > 0 && block.isValid()) {
+        QTextEdit::ExtraSelection mark;
+        mark.format.setBackground(colour);
+        mark.format.setProperty(QTextFormat::FullWidthSelection, true);
+        mark.cursor = QTextCursor(block);
+        marks << mark;
+    }
+    ui->BatchCmds->setExtraSelections(marks);
+}
+
+void BatchCtrl::markLine(CmdLine cmd)
+{
+    if (cmd.lineNo <= 0)
+        return;
+    m_lineNo = cmd.lineNo;
+    highlightLine(cmd.lineNo, QColor(255, 240, 160));
+    ui->RunState->setText(tr("Running line %1: %2").arg(cmd.lineNo).arg(cmd.text.trimmed()));
+}
+
+void BatchCtrl::showFailure(int lineNo, QString what)
+{
+    m_failed = true;
+    highlightLine(lineNo, QColor(255, 190, 190));
+    ui->RunState->setStyleSheet(QStringLiteral("color: #a00000;"));
+    ui->RunState->setText(tr("Line %1 failed: %2").arg(lineNo).arg(what));
+}
+
+void BatchCtrl::showEnded(bool stopped)
+{
+    if (m_failed)
+        return;
+    ui->BatchCmds->setExtraSelections({});
+    ui->RunState->setText(stopped ? tr("Stopped at line %1").arg(m_lineNo) : tr("Done"));
+}
+
+QString BatchCtrl::runState() const
+{
+    return ui->RunState->text();
 }
 
 void BatchCtrl::showCmdErr(CmdLine cmd)

@@ -32,6 +32,11 @@ public:
     BatchDispatcher* dispatcher() const { return m_dispatcher; }
     // The last script sent for execution, one entry per editor line.
     const QStringList& lastScript() const { return m_lastScript; }
+    // The folder of the script last loaded or saved (empty before any):
+    // relative names in its lines are read against it.
+    const QString& scriptFolder() const { return m_scriptFolder; }
+    // The script folder when the run in progress (or the last run) started.
+    const QString& runFolder() const { return m_runFolder; }
 
 signals:
     void doDispatchCmds(QStringList cmdLines);
@@ -50,13 +55,25 @@ public slots:
     void setBatchFile(QString fname);
     void execBatchSlot();
     void showCmdErr(CmdLine cmd);
+    // The run's state on the commands tab: the line in progress is marked,
+    // a failing line's message is shown under the script.
+    void markLine(CmdLine cmd);
+    void showFailure(int lineNo, QString what);
+    void showEnded(bool stopped);
+
+    QString runState() const;
 
 private:
     QFileDialog* makeDialog(bool forSaving);
+    void highlightLine(int lineNo, const QColor& colour);
 
     Ui::BatchCtrl* ui;
     BatchDispatcher* m_dispatcher = nullptr;
     QFileDialog* m_saveDialog = nullptr;
     QFileDialog* m_openDialog = nullptr;
     QStringList m_lastScript;
+    QString m_scriptFolder;
+    QString m_runFolder;
+    int m_lineNo = 0;
+    bool m_failed = false;
 };

@@ -6,6 +6,7 @@
 #include "controls/JobProgressBar.h"
 #include "physics/XafsSpectrum.h"
 #include "processing/EdgeCalibration.h"
+#include "controls/DialogFolder.h"
 
 #include <QFileDialog>
 
@@ -18,7 +19,7 @@ QFileDialog* mapDialog(QWidget* parent, const QString& name, bool save)
     d->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     d->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     d->setNameFilters({CalibCtrl::tr("Energy Distribution Map File (*.emp)"), CalibCtrl::tr("Any Files (* *.*)")});
-    d->setDirectory(AppPaths::dataRoot());
+    DialogFolder::follow(d, QStringLiteral("maps"));
     return d;
 }
 

@@ -59,11 +59,26 @@ QString JobProgressBar::describe(const JobProgress& p)
     return s;
 }
 
+QString JobProgressBar::statusText() const
+{
+    return m_text->text();
+}
+
+QString JobProgressBar::endText(const JobProgress& p, bool stopped, double seconds)
+{
+    if (stopped)
+        return QCoreApplication::translate("JobProgressBar", "Stopped at %1 %").arg(p.percent(), 0, 'f', 1);
+    return QCoreApplication::translate("JobProgressBar", "Done: %1 in %2 s")
+        .arg(QLocale(QLocale::English).toString(p.total))
+        .arg(seconds, 0, 'f', 1);
+}
+
 void JobProgressBar::onStarted(qint64 total)
 {
     Q_UNUSED(total);
+    m_clock.start();
     m_bar->setValue(0);
-    m_text->setText(describe(JobProgress()));
+    m_text->setText(QCoreApplication::translate("JobProgressBar", "Running: %1").arg(describe(JobProgress())));
     m_stop->setEnabled(true);
     setVisible(true);
 }
@@ -71,13 +86,15 @@ void JobProgressBar::onStarted(qint64 total)
 void JobProgressBar::onProgress(const JobProgress& p)
 {
     m_bar->setValue(int(std::lround(p.percent() * 10.0)));
-    m_text->setText(describe(p));
+    m_text->setText(QCoreApplication::translate("JobProgressBar", "Running: %1").arg(describe(p)));
 }
 
 void JobProgressBar::onFinished(bool stopped)
 {
     m_stop->setEnabled(false);
-    if (!stopped)
-        m_bar->setValue(m_bar->maximum());
+    // A stopped run leaves no half-full bar behind; its text says where it stopped.
+    m_bar->setValue(stopped ? 0 : m_bar->maximum());
+    const JobProgress last = m_runner ? m_runner->lastProgress() : JobProgress();
+    m_text->setText(endText(last, stopped, m_clock.isValid() ? m_clock.nsecsElapsed() * 1e-9 : 0.0));
     setVisible(m_alwaysVisible);
 }

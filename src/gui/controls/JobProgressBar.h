@@ -2,6 +2,7 @@
 
 #include "base/JobRunner.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
 
@@ -25,6 +26,10 @@ public:
 
     // "12.5 % · 230,000 /s · 3 s left" for the given progress.
     static QString describe(const JobProgress& p);
+    // After a job: "Stopped at 42.0 %" or "Done: 65,536 in 3.2 s".
+    static QString endText(const JobProgress& p, bool stopped, double seconds);
+    // What the bar says now: "Running: ...", or the end text of the last job.
+    QString statusText() const;
 
 private:
     void onStarted(qint64 total);
@@ -36,4 +41,5 @@ private:
     QLabel* m_text;
     QPushButton* m_stop;
     bool m_alwaysVisible = false;
+    QElapsedTimer m_clock;
 };

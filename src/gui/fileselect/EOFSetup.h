@@ -32,6 +32,17 @@ public:
 
     Units* units() const { return m_units; }
     const QVector<double>& refEnergies() const { return m_refEnergies; }
+    // The files of the series loaded now, for the preview of what the rule
+    // gives them.
+    void setLoadedFiles(const QStringList& paths);
+    QString previewText() const;
+    // Takes the rule kept under `key` from an earlier run (when settings are
+    // kept) and keeps the rule under it whenever it is applied.
+    void keepAs(const QString& key);
+
+signals:
+    // OK or Apply: the rule as it stands is to be given to the loaded images.
+    void applied();
 
 public slots:
     // Range bookkeeping after an edit: End from Start and Delta (newStart,
@@ -64,6 +75,9 @@ public slots:
 
 private:
     void showRefFileDialog();
+    void storeRule(const QString& key) const;
+    void updatePreview();
+    void buttonClicked(QAbstractButton* button);
     // Checks or unchecks one button of an exclusive group; unchecking the
     // checked one leaves the group with none checked.
     static void setGroupButton(QButtonGroup* group, QAbstractButton* button, bool f);
@@ -72,4 +86,5 @@ private:
     Units* m_units;
     QVector<double> m_refEnergies;
     QFileDialog* m_refDialog = nullptr;
+    QStringList m_loaded;
 };

@@ -6,6 +6,7 @@
 #include "fileselect/EOFSetup.h"
 #include "io/EnergyOfFiles.h"
 #include "io/Hdf5Catalog.h"
+#include "controls/DialogFolder.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -15,6 +16,13 @@
 #include <QUrl>
 
 namespace {
+
+// Item data of an entry beside its energy (Qt::UserRole): the file number the
+// loader gave it and whether the rule gave it an energy of its own.
+constexpr int fileNoRole = Qt::UserRole + 1;
+// The file number of an entry whose energy comes from its file.
+constexpr int fileEnergy = -1;
+constexpr int knownRole = Qt::UserRole + 2;
 
 // The files among dropped URLs, in the order given: local, not directories.
 QStringList localFiles(const QMimeData* mime)
@@ -46,6 +54,9 @@ SelectDataFiles::SelectDataFiles(QWidget* parent)
     connect(ui->EngOfFilesSetup, &QPushButton::clicked, this, &SelectDataFiles::showEOFSetup);
     connect(ui->Selected, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &SelectDataFiles::newImageSelected);
+    connect(ui->Selected, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &SelectDataFiles::showCurrentEnergy);
+    connect(m_eofSetup, &EOFSetup::applied, this, &SelectDataFiles::reassignEnergies);
 }
 
 SelectDataFiles::~SelectDataFiles()
@@ -56,14 +67,78 @@ SelectDataFiles::~SelectDataFiles()
 
 double SelectDataFiles::addFile(const QString& path, int fileNo)
 {
-    return addFileWithEnergy(path, m_eofSetup->energyOf(path, fileNo));
+    const EnergyOfFiles rule = m_eofSetup->settings();
+    return addEntry(path, rule.energyOf(path, fileNo), fileNo, rule.givesEnergy(path));
 }
 
 double SelectDataFiles::addFileWithEnergy(const QString& path, double energy)
 {
+    return addEntry(path, energy, fileEnergy, true);
+}
+
+double SelectDataFiles::addEntry(const QString& path, double energy, int fileNo, bool known)
+{
     ui->Selected->addItem(path, energy);
+    const int i = ui->Selected->count() - 1;
+    ui->Selected->setItemData(i, fileNo, fileNoRole);
+    ui->Selected->setItemData(i, known, knownRole);
     ui->Count->setText(QString::number(ui->Selected->count()));
+    // The first entry became the current one before its data was set.
+    if (i == ui->Selected->currentIndex())
+        showCurrentEnergy();
     return energy;
+}
+
+QStringList SelectDataFiles::paths() const
+{
+    QStringList out;
+    for (int i = 0; i < ui->Selected->count(); ++i)
+        out << ui->Selected->itemText(i);
+    return out;
+}
+
+bool SelectDataFiles::energiesKnown() const
+{
+    for (int i = 0; i < ui->Selected->count(); ++i)
+        if (!ui->Selected->itemData(i, knownRole).toBool())
+            return false;
+    return ui->Selected->count() > 0;
+}
+
+QVector<double> SelectDataFiles::reassignEnergies()
+{
+    const EnergyOfFiles rule = m_eofSetup->settings();
+    QVector<double> energies;
+    energies.reserve(ui->Selected->count());
+    for (int i = 0; i < ui->Selected->count(); ++i) {
+        const QString path = ui->Selected->itemText(i);
+        const int fileNo = ui->Selected->itemData(i, fileNoRole).toInt();
+        if (fileNo == fileEnergy) {
+            energies.append(ui->Selected->itemData(i).toDouble());
+            continue;
+        }
+        const double e = rule.energyOf(path, fileNo);
+        ui->Selected->setItemData(i, e);
+        ui->Selected->setItemData(i, rule.givesEnergy(path), knownRole);
+        energies.append(e);
+    }
+    showCurrentEnergy();
+    emit energiesReassigned(energies);
+    return energies;
+}
+
+void SelectDataFiles::showCurrentEnergy()
+{
+    const int i = ui->Selected->currentIndex();
+    if (i < 0) {
+        ui->CurrentEnergy->clear();
+        return;
+    }
+    if (!ui->Selected->itemData(i, knownRole).toBool()) {
+        ui->CurrentEnergy->setText(tr("no energy"));
+        return;
+    }
+    ui->CurrentEnergy->setText(tr("%1 eV").arg(energyAt(i), 0, 'f', 2));
 }
 
 int SelectDataFiles::skip() const
@@ -259,7 +334,7 @@ void SelectDataFiles::showFileDialog()
         m_dialog->setAcceptMode(QFileDialog::AcceptOpen);
         m_dialog->setNameFilters({tr("CTTR Files, IMG Files, Tiff Files (*.dat *.img *.tif *.tiff)"),
                                   tr("Any Files (* *.*)")});
-        m_dialog->setDirectory(AppPaths::dataRoot());
+        DialogFolder::follow(m_dialog, QStringLiteral("series"));
         connect(m_dialog, &QFileDialog::filesSelected, this, &SelectDataFiles::filesChosen);
     }
     m_dialog->show();
@@ -281,6 +356,7 @@ void SelectDataFiles::showHdf5Dialog()
 
 void SelectDataFiles::showEOFSetup()
 {
+    m_eofSetup->setLoadedFiles(paths());
     m_eofSetup->show();
     m_eofSetup->raise();
     m_eofSetup->activateWindow();

@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QStringList>
+#include <QVector>
 
 class EOFSetup;
 class QFileDialog;
@@ -25,7 +26,7 @@ public:
     // (text = path, data = energy), updates the count, returns the energy.
     double addFile(const QString& path, int fileNo);
     // The same for an image whose file gives its energy (an HDF5 scan): the
-    // energy rule is not asked.
+    // energy rule is not asked, now or when the energies are re-assigned.
     double addFileWithEnergy(const QString& path, double energy);
 
     // The loading options as typed (text that is not a number reads as 0).
@@ -38,6 +39,14 @@ public:
     int count() const;
     // Energy of entry i; 0 when there is no such entry.
     double energyAt(int i) const;
+    // The paths of the entries, in order.
+    QStringList paths() const;
+    // Every entry got an energy of its own from the rule (none fell back on
+    // its file number); false without entries.
+    bool energiesKnown() const;
+    // Gives every entry the energy the rule gives it now and returns them in
+    // entry order (energiesReassigned follows).
+    QVector<double> reassignEnergies();
 
     // The Select button's text and the window title ("I1 Data", "I0 Data").
     void setTitle(const QString& t);
@@ -81,6 +90,8 @@ signals:
     void clear();
     // An HDF5 scan file was chosen ("HDF5..." or dropped on the panel).
     void hdf5FileChosen(QString file);
+    // OK or Apply in the Energy Setup re-assigned the energies of the entries.
+    void energiesReassigned(QVector<double> energies);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -90,6 +101,12 @@ private:
     void showFileDialog();
     void showHdf5Dialog();
     void showEOFSetup();
+    // Adds one entry with its energy; fileNo is the number the energy rule
+    // reads (fileEnergy for an energy from the file), known whether the
+    // energy is a real one.
+    double addEntry(const QString& path, double energy, int fileNo, bool known);
+    // The energy of the current entry beside the list.
+    void showCurrentEnergy();
 
     Ui::SelectDataFiles* ui;
     // A window of its own; deleted with the panel.

@@ -5,11 +5,13 @@
 #include "base/LogCategories.h"
 #include "controls/JobProgressBar.h"
 #include "display/ColorScale.h"
+#include "io/TiffData.h"
 #include "processing/ImageAlignment.h"
 #include "processing/SeriesAlignJob.h"
 
 #include <QDebug>
 #include <QSignalBlocker>
+#include <QTableWidgetItem>
 
 ImgProc::ImgProc(QWidget* parent)
     : QFrame(parent)
@@ -40,6 +42,8 @@ ImgProc::ImgProc(QWidget* parent)
     connect(ui->SetShift, &QPushButton::clicked, this, &ImgProc::setShift);
     connect(ui->ClearAllShifts, &QPushButton::clicked, this, &ImgProc::clearAllShifts);
     connect(ui->AlignSeries, &QPushButton::clicked, this, &ImgProc::askAlignSeries);
+    ui->AlignShifts->horizontalHeader()->setStretchLastSection(true);
+    ui->AlignProgress->setAlwaysVisible(true);
 }
 
 ImgProc::~ImgProc()
@@ -65,6 +69,68 @@ int ImgProc::shiftX() const
 int ImgProc::shiftY() const
 {
     return ui->ShiftY->text().toInt();
+}
+
+int ImgProc::alignRefImage() const
+{
+    return ui->AlignRefImage->value();
+}
+
+double ImgProc::alignShare() const
+{
+    return ui->AlignShare->text().toDouble();
+}
+
+void ImgProc::setAlignParameters(int refImage, double share)
+{
+    ui->AlignRefImage->setValue(refImage);
+    ui->AlignShare->setText(QString::number(share, 'g', 6));
+}
+
+void ImgProc::showAlignResult(const SeriesAlignJob& job)
+{
+    const int n = job.sliceCount();
+    ui->AlignShifts->setRowCount(n);
+    for (int i = 0; i < n; ++i) {
+        const QPoint p = job.shifts()[std::size_t(i)];
+        const bool found = job.found(i);
+        const QStringList cells = {QString::number(i), found ? QString::number(p.x()) : QStringLiteral("-"),
+                                   found ? QString::number(p.y()) : QStringLiteral("-")};
+        for (int c = 0; c < cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            ui->AlignShifts->setItem(i, c, item);
+        }
+    }
+    const SeriesAlignJob::Summary s = job.summary();
+    QString text = tr("%1 of %2 images aligned to image %3: %4 moved.")
+                       .arg(s.aligned)
+                       .arg(n)
+                       .arg(alignRefImage())
+                       .arg(s.moved);
+    if (s.largestImage >= 0)
+        text += QLatin1Char(' ')
+                + tr("Largest shift %1 px (image %2: %3, %4).")
+                      .arg(s.largest, 0, 'f', 1)
+                      .arg(s.largestImage)
+                      .arg(s.largestShift.x())
+                      .arg(s.largestShift.y());
+    ui->AlignSummary->setText(text);
+}
+
+void ImgProc::showAlignFailure(const QString& text)
+{
+    ui->AlignSummary->setText(text);
+}
+
+QString ImgProc::alignSummary() const
+{
+    return ui->AlignSummary->text();
+}
+
+QString ImgProc::compareHint() const
+{
+    return ui->CompareHint->text();
 }
 
 std::shared_ptr<SeriesAlignJob> ImgProc::seriesJob(const std::vector<TiffData*>& images) const
@@ -95,14 +161,13 @@ bool ImgProc::setReferenceOf(TiffData* image, double threshold)
 
 void ImgProc::setSource(TiffData* source)
 {
-    if (!source)
-        m_aligner.setSource(nullptr);
-    if (!ui->EdgeDetect->isChecked() || !source)
-        return;
+    m_source = source;
     m_aligner.setSource(source);
-    edgeDetect();
-    if (ui->BinaryImage->isChecked())
-        binarize();
+    if (source && ui->EdgeDetect->isChecked()) {
+        edgeDetect();
+        if (ui->BinaryImage->isChecked())
+            binarize();
+    }
     drawOnImage();
 }
 
@@ -161,21 +226,31 @@ void ImgProc::binarize()
 
 void ImgProc::drawOnImage()
 {
-    if (ui->Compare->isChecked()) {
-        if (!m_aligner.comparable())
-            return;
+    const bool comparing = ui->Compare->isChecked() && m_aligner.comparable();
+    if (comparing) {
         if (ui->AAutoShift->isChecked())
             autoShiftBinImg0();
         m_picture = m_aligner.compare(shiftX(), shiftY());
         ui->NormScolarP->setText(ImageAligner::scoreText(m_aligner.lastScore()));
+        ui->CompareHint->clear();
     } else {
+        // Whatever there is to see: the binary or edge image, else the image itself.
+        const bool edges = ui->EdgeDetect->isChecked() && m_source;
         const ProcImage& shown = ui->BinaryImage->isChecked() ? m_aligner.binary() : m_aligner.value();
-        if (shown.isEmpty()) {
-            m_picture = QImage();
-        } else {
+        if (edges && !shown.isEmpty()) {
             m_scale->setDataRange(shown.minimum, shown.maximum);
             m_picture = m_aligner.picture(ui->BinaryImage->isChecked(), m_scale->mapper());
+        } else if (m_source) {
+            if (!m_source->layerImage())
+                m_source->renderLayer();
+            m_picture = m_source->layerImage() ? *m_source->layerImage() : QImage();
+        } else {
+            m_picture = QImage();
         }
+        ui->CompareHint->setText(ui->Compare->isChecked() && m_source
+                                     ? tr("Nothing to compare yet: tick Edge Detect and Binary, choose a "
+                                          "threshold and press Set Ref.; or press Align Series.")
+                                     : QString());
     }
     ui->DispA->setImage(m_picture.isNull() ? nullptr : &m_picture);
     ui->DispA->update();

@@ -38,6 +38,18 @@ public:
     int shiftX() const;
     int shiftY() const;
 
+    // The reference image and the threshold share "Align Series" uses.
+    int alignRefImage() const;
+    double alignShare() const;
+    void setAlignParameters(int refImage, double share);
+    // Shows what an alignment did: the shift of every image and a summary.
+    void showAlignResult(const SeriesAlignJob& job);
+    // Says why Align Series did nothing.
+    void showAlignFailure(const QString& text);
+    QString alignSummary() const;
+    // What the view shows when Comp. has nothing to compare yet.
+    QString compareHint() const;
+
     // A job aligning every image of `images` (not owned) to the reference at
     // the current threshold; null, with "no ref bin image", without a
     // reference. The caller starts it on its runner.
@@ -58,9 +70,8 @@ signals:
 
 public slots:
     // The image to process (not owned; null when the series is cleared).
-    // Without "Edge Detect" only a null image is taken (so no stale pointer
-    // stays); otherwise the edge image is made, binarised when "Binary" is
-    // checked, and drawn.
+    // Without "Edge Detect" the image is shown as it is; otherwise the edge
+    // image is made, binarised when "Binary" is checked, and drawn.
     void setSource(TiffData* source);
 
     void movedBinThVSlider(int s);
@@ -83,6 +94,9 @@ private:
 
     Ui::ImgProc* ui;
     ColorScale* m_scale;
+    // The image handed over last (not owned), shown as it is without
+    // "Edge Detect".
+    TiffData* m_source = nullptr;
     ImageAligner m_aligner;
     QImage m_picture;
 };

@@ -22,15 +22,24 @@ void ProcDispA::setImage(const QImage* image)
 
 QPointF ProcDispA::imagePoint(const QPoint& screen) const
 {
-    return m_view.imagePoint(screen.x(), screen.y(), width(), height());
+    return shownWindow().imagePoint(screen.x(), screen.y(), width(), height());
 }
 
 void ProcDispA::drawOnScreen(QPainter* p)
 {
-    if (m_image && !m_image->isNull() && !m_view.isEmpty())
-        p->drawImage(QRectF(0, 0, width(), height()), *m_image, m_view.rect());
+    // Square pixels, as in the main image view: grey beside the picture.
+    const ViewWindow v = shownWindow();
     cc()->setScreen(0, 0, width(), height());
-    cc()->setRange(m_view.x, m_view.y, m_view.x + m_view.w, m_view.y + m_view.h);
+    cc()->setRange(v.x, v.y, v.x + v.w, v.y + v.h);
+    if (!m_image || m_image->isNull() || v.isEmpty())
+        return;
+    p->fillRect(rect(), QColor(224, 224, 224));
+    const QRectF part = v.rect().intersected(QRectF(0, 0, m_image->width(), m_image->height()));
+    if (part.isEmpty())
+        return;
+    const QRectF target(QPointF(cc()->screenX(part.left()), cc()->screenY(part.top())),
+                        QPointF(cc()->screenX(part.right()), cc()->screenY(part.bottom())));
+    p->drawImage(target, *m_image, part);
 }
 
 void ProcDispA::onMousePressed()
@@ -53,6 +62,6 @@ void ProcDispA::onWheelMoved()
 {
     if (!wheelZoomEnabled())
         return;
-    m_view.zoomAbout(mc()->pos().x(), mc()->pos().y(), width(), height(), zoomFactor());
+    m_view.scaleAbout(imagePoint(mc()->pos()), zoomFactor());
     update();
 }

@@ -18,6 +18,8 @@ public:
     void setImage(const QImage* image);
     const QImage* image() const { return m_image; }
     ViewWindow viewWindow() const { return m_view; }
+    // The view window fitted to the widget (square pixels).
+    ViewWindow shownWindow() const { return m_view.fittedTo(width(), height()); }
     QPointF imagePoint(const QPoint& screen) const;
 
 public slots:

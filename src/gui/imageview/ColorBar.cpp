@@ -2,6 +2,7 @@
 
 #include "display/ColorScale.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -117,25 +118,73 @@ void ColorBar::paintCBar()
         if (row >= 0)
             p.drawLine(0, row, barWidth - 1, row);
     }
+}
 
-    p.setPen(QColor(0, 255, 192));
-    const int align = Qt::AlignCenter;
-    const double band = 50.0;
-    m_dt.putRotatedText(&p, QString::number(dataMax(), 'g', 6), QRectF(0, 0, barWidth, band), 90, align,
-                        10.0, true);
-    m_dt.putRotatedText(&p, QString::number(dataMin(), 'g', 6),
-                        QRectF(0, barHeight - band, barWidth, band), 90, align, 10.0, true);
-    if (m_dragging && m_active != Limit::None) {
-        const double f = m_active == Limit::Lo ? lo() : hi();
-        const double v = dataMin() + (dataMax() - dataMin()) * f;
-        m_dt.putRotatedText(&p, QString::number(v, 'g', 6),
-                            QRectF(0, (barHeight - band) / 2, barWidth, band), 90, align, 10.0, true);
+void ColorBar::setCaption(const QString& caption)
+{
+    if (caption == m_caption)
+        return;
+    m_caption = caption;
+    update();
+}
+
+void ColorBar::paintBar(QPainter* p, const QRect& area, const QColor& text) const
+{
+    const int stripWidth = qMin(barWidth, area.width());
+    p->drawPixmap(QRect(area.left(), area.top(), stripWidth, area.height()), m_pixmap);
+    const QRect column(area.left() + stripWidth + 3, area.top(), area.width() - stripWidth - 3, area.height());
+    if (column.width() < 16)
+        return;
+    p->save();
+    p->setPen(text);
+    const QFontMetrics fm(p->font());
+    const int lh = fm.height();
+    const auto rowOf = [&](double f) { return area.top() + int((1.0 - f) * area.height()); };
+    const auto valueAt = [&](double f) { return dataMin() + (dataMax() - dataMin()) * f; };
+    const auto label = [&](double v, int y, int align) {
+        const QString t = QString::number(v, 'g', 5);
+        p->drawText(QRect(column.left(), y, column.width(), lh), align | Qt::AlignLeft,
+                    fm.elidedText(t, Qt::ElideRight, column.width()));
+    };
+    // The ends of the data range, and the values at the limit lines where
+    // those lie away from the ends.
+    label(dataMax(), area.top(), Qt::AlignTop);
+    label(dataMin(), area.bottom() - lh + 1, Qt::AlignBottom);
+    QVector<int> taken = {area.top(), area.bottom() - lh + 1};
+    for (double f : {hi(), lo()}) {
+        const int y = rowOf(f) - lh / 2;
+        bool free = f > 0.0 && f < 1.0;
+        for (int t : qAsConst(taken))
+            free = free && std::abs(t - y) >= lh;
+        if (free) {
+            label(valueAt(f), y, Qt::AlignVCenter);
+            taken.append(y);
+        }
     }
+    // The caption in the middle, broken into lines as the column allows.
+    if (!m_caption.isEmpty()) {
+        const QRect box(column.left(), area.top() + area.height() / 2 - 2 * lh, column.width(), 4 * lh);
+        p->drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, m_caption);
+    }
+    p->restore();
+}
+
+QImage ColorBar::labelledPicture(int height) const
+{
+    QImage img(120, qMax(1, height), QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    p.setFont(font());
+    paintBar(&p, img.rect(), Qt::black);
+    return img;
 }
 
 void ColorBar::draw1(QPainter* p)
 {
-    p->drawPixmap(rect(), m_pixmap);
+    // DispA paints white first; the labels sit on the window's colour.
+    p->fillRect(rect(), palette().window());
+    p->setFont(font());
+    paintBar(p, rect(), palette().windowText().color());
 }
 
 double ColorBar::mouseFraction() const

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "display/DrawText.h"
 #include "imageview/DispA.h"
 
 #include <QColor>
@@ -9,8 +8,11 @@
 
 class ColorScale;
 
-// The colour bar: shows a colour scale as a 20 x 600 strip with its two limit
-// lines and the data range as labels, and lets the user drag the nearer limit.
+// The colour bar: shows a colour scale as a strip with its two limit lines,
+// and beside it, in plain horizontal text, the data range, the values at the
+// limit lines and what the values are (the caption: a kind and unit such as
+// "Energy shift [eV]"); the user drags the nearer limit. The strip itself is
+// kept as a 20 x 600 picture.
 class ColorBar : public DispA
 {
     Q_OBJECT
@@ -36,8 +38,14 @@ public:
     QColor colorOf(double t) const;
 
     bool isDragging() const { return m_dragging; }
-    // The painted strip (saved next to pictures of the image view).
+    // The painted strip alone (20 x 600).
     const QPixmap& pixmap() const { return m_pixmap; }
+    // What the values are, drawn beside the strip.
+    void setCaption(const QString& caption);
+    const QString& caption() const { return m_caption; }
+    // The bar with its labels and caption on white, `height` pixels high
+    // (saved next to pictures of the image view).
+    QImage labelledPicture(int height = barHeight) const;
 
 public slots:
     void paintCBar();
@@ -56,12 +64,15 @@ private:
     enum class Limit { None, Lo, Hi };
 
     void onScaleChanged();
+    // The strip over the full height of `area` at its left, the labels and
+    // the caption to its right, in `text` colour.
+    void paintBar(QPainter* p, const QRect& area, const QColor& text) const;
     // Fraction of the bar height under the current mouse row, 0 at the bottom.
     double mouseFraction() const;
 
     QPointer<ColorScale> m_scale;
-    DrawText m_dt;
     QPixmap m_pixmap;
+    QString m_caption;
     bool m_dragging = false;
     Limit m_active = Limit::None;
 };

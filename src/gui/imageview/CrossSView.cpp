@@ -30,11 +30,24 @@ void CrossSView::setCursorPos(double pos)
     update();
 }
 
+void CrossSView::setPositionRange(double lo, double hi)
+{
+    if (lo == m_posLo && hi == m_posHi)
+        return;
+    m_posLo = lo;
+    m_posHi = hi;
+    update();
+}
+
 void CrossSView::draw(QPainter* p)
 {
     if (!p || m_profile.isEmpty())
         return;
-    const ProfileScene s = ProfileScene::layout(m_profile, m_orientation, m_cursor, *cc(), width(), height());
+    PlotRange positions;
+    positions.lo = m_posLo;
+    positions.hi = m_posHi;
+    const ProfileScene s =
+        ProfileScene::layout(m_profile, m_orientation, m_cursor, *cc(), width(), height(), positions);
     p->save();
     p->setPen(QPen(Qt::black, 1));
     p->drawPolyline(s.points);

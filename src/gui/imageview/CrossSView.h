@@ -22,6 +22,9 @@ public:
     const Spectrum& profile() const { return m_profile; }
     void setCursorPos(double pos);
     double cursorPos() const { return m_cursor; }
+    // The positions the view spans, so that it lines up with the image view
+    // beside it; lo >= hi (the default) spans the profile's own positions.
+    void setPositionRange(double lo, double hi);
 
 public slots:
     void draw(QPainter* p);
@@ -30,4 +33,6 @@ private:
     Spectrum m_profile;
     int m_orientation = 0;
     double m_cursor = 0.0;
+    double m_posLo = 0.0;
+    double m_posHi = 0.0;
 };

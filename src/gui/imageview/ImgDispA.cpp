@@ -20,9 +20,12 @@ ImgDispA::ImgDispA(QWidget* parent)
 
 void ImgDispA::setImage(DisplayLayer* image)
 {
-    if (image != m_image)
+    const bool changed = image != m_image;
+    if (changed)
         m_renderNeeded = true;
     m_image = image;
+    if (changed)
+        emit shownLayerChanged();
     if (!m_image)
         return;
     if (!m_image->layerImage()) {
@@ -35,8 +38,12 @@ void ImgDispA::setImage(DisplayLayer* image)
 
 void ImgDispA::setResultLayer(DisplayLayer* layer, const QString& title)
 {
+    const QString t = layer ? title : QString();
+    if (layer == m_result && t == m_resultTitle)
+        return;
     m_result = layer;
-    m_resultTitle = layer ? title : QString();
+    m_resultTitle = t;
+    emit shownLayerChanged();
 }
 
 void ImgDispA::setScale(ColorScale* scale)
@@ -63,7 +70,15 @@ void ImgDispA::setViewWindow(const ViewWindow& v)
 
 QPointF ImgDispA::imagePoint(const QPoint& screen) const
 {
-    return m_view.imagePoint(screen.x(), screen.y(), width(), height());
+    return shownWindow().imagePoint(screen.x(), screen.y(), width(), height());
+}
+
+QPointF ImgDispA::screenPointOf(const QPointF& imagePoint) const
+{
+    const ViewWindow v = shownWindow();
+    if (v.isEmpty())
+        return QPointF();
+    return QPointF((imagePoint.x() - v.x) / v.w * width(), (imagePoint.y() - v.y) / v.h * height());
 }
 
 QImage ImgDispA::visibleImage() const
@@ -95,11 +110,11 @@ void ImgDispA::drawImage(QPainter* p)
         }
         img = m_image->layerImage();
     }
+    syncChart();
     if (img && !img->isNull() && !m_view.isEmpty())
-        p->drawImage(QRectF(0, 0, width(), height()), *img, m_view.rect());
+        drawFitted(p, *img);
     if (m_showOverlay && img && !m_resultTitle.isEmpty())
         drawTitle(p);
-    syncChart();
     if (m_selecting) {
         QPen pen(QColor(192, 192, 255));
         pen.setStyle(Qt::DashLine);
@@ -111,6 +126,17 @@ void ImgDispA::drawImage(QPainter* p)
                                    c->screenY(m_band.top() + m_band.height())))
                         .normalized());
     }
+}
+
+void ImgDispA::drawFitted(QPainter* p, const QImage& img) const
+{
+    // The room beside the image is grey, so the image's own edge shows.
+    p->fillRect(rect(), QColor(224, 224, 224));
+    const QRectF part = shownWindow().rect().intersected(QRectF(0, 0, img.width(), img.height()));
+    if (part.isEmpty())
+        return;
+    const QRectF target(screenPointOf(part.topLeft()), screenPointOf(part.bottomRight()));
+    p->drawImage(target, img, part);
 }
 
 void ImgDispA::drawTitle(QPainter* p) const
@@ -156,7 +182,12 @@ void ImgDispA::onMouseMoved()
         m_band.setWidth(pt.x() - m_band.x());
         m_band.setHeight(pt.y() - m_band.y());
     } else if (g == MouseC::ShiftLeft && shiftPanEnabled()) {
-        m_view.pan(mc()->prevPos(), mc()->pos(), width(), height());
+        // The window on screen moves; the one asked for moves with it.
+        ViewWindow shown = shownWindow();
+        shown.pan(mc()->prevPos(), mc()->pos(), width(), height());
+        const ViewWindow before = shownWindow();
+        m_view.x += shown.x - before.x;
+        m_view.y += shown.y - before.y;
         syncChart();
     }
     emit mouseDragged(pt.x(), pt.y());
@@ -186,7 +217,7 @@ void ImgDispA::onWheelMoved()
 {
     if (!wheelZoomEnabled())
         return;
-    m_view.zoomAbout(mc()->pos().x(), mc()->pos().y(), width(), height(), zoomFactor());
+    m_view.scaleAbout(imagePoint(mc()->pos()), zoomFactor());
     syncChart();
     update();
 }
@@ -199,7 +230,10 @@ void ImgDispA::resetImageViewWindow()
 
 void ImgDispA::setShowOverlayer(bool f)
 {
+    if (f == m_showOverlay)
+        return;
     m_showOverlay = f;
+    emit shownLayerChanged();
 }
 
 void ImgDispA::setSelectedArea(int x1, int y1, int x2, int y2)
@@ -224,6 +258,7 @@ void ImgDispA::resizeEvent(QResizeEvent* e)
 
 void ImgDispA::syncChart()
 {
+    const ViewWindow v = shownWindow();
     cc()->setScreen(0, 0, width(), height());
-    cc()->setRange(m_view.x, m_view.y, m_view.x + m_view.w, m_view.y + m_view.h);
+    cc()->setRange(v.x, v.y, v.x + v.w, v.y + v.h);
 }

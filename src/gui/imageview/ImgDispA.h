@@ -14,7 +14,8 @@ class DisplayLayer;
 // The image view: shows a layer (a detector image) or, with the overlay flag,
 // a result layer, through a view window that the wheel zooms and Shift+drag
 // pans; a left drag selects a rectangle, Ctrl+drag zooms to it, a right
-// click clears it.
+// click clears it. Image pixels stay square: the view window is fitted to the
+// widget's shape and the room beside the image stays empty.
 class ImgDispA : public DispA
 {
     Q_OBJECT
@@ -40,8 +41,12 @@ public:
     void setScale(ColorScale* scale);
     ColorScale* scale() const;
 
+    // The window asked for (the whole image, a zoomed part); the work area of
+    // the runs when nothing is selected.
     ViewWindow viewWindow() const { return m_view; }
     void setViewWindow(const ViewWindow& v);
+    // The window on screen: the view window fitted to the widget.
+    ViewWindow shownWindow() const { return m_view.fittedTo(width(), height()); }
     // The committed selection (x, y, w, h in image pixels, w and h positive).
     QRectF selectedArea() const { return m_selection; }
     bool hasSelection() const { return m_hasSelection; }
@@ -49,8 +54,9 @@ public:
     bool isSelecting() const { return m_selecting; }
     QRectF rubberBand() const { return m_band; }
 
-    // Image point under a screen position of this widget.
+    // Image point under a screen position of this widget, and back.
     QPointF imagePoint(const QPoint& screen) const;
+    QPointF screenPointOf(const QPointF& imagePoint) const;
     // Copy of the shown picture from (x, y) to (x + w, y + h) of the view
     // window, ends included, limited to the picture; null when there is none.
     QImage visibleImage() const;
@@ -69,12 +75,17 @@ public slots:
 signals:
     void mouseMoved(double x, double y);
     void mouseDragged(double x, double y);
+    // The layer on show, or what it is, changed (another image, another
+    // map, the overlay switched on or off).
+    void shownLayerChanged();
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
 
 private:
     void syncChart();
+    // The shown window's part of `img` at its place, grey around it.
+    void drawFitted(QPainter* p, const QImage& img) const;
     void drawTitle(QPainter* p) const;
     void finishSelection(bool zoom);
 

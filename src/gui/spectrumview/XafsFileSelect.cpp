@@ -3,6 +3,7 @@
 #include "ui_XafsFileSelect.h"
 
 #include "base/StartupOptions.h"
+#include "controls/DialogFolder.h"
 
 #include <QFileDialog>
 
@@ -79,7 +80,7 @@ void XafsFileSelect::showDialog()
         m_dialog->setFileMode(QFileDialog::ExistingFile);
         m_dialog->setAcceptMode(QFileDialog::AcceptOpen);
         m_dialog->setNameFilters({tr("XAFS Data File (*.dat)"), tr("Any Files (* *.*)")});
-        m_dialog->setDirectory(AppPaths::dataRoot());
+        DialogFolder::follow(m_dialog, QStringLiteral("spectra"));
         connect(m_dialog, &QFileDialog::fileSelected, this, &XafsFileSelect::fileSelected);
     }
     m_dialog->show();

@@ -6,6 +6,7 @@
 #include "imageview/DispA.h"
 #include "plot/PlotScene.h"
 #include "plot/XafsViewFiles.h"
+#include "controls/DialogFolder.h"
 
 #include <QFileDialog>
 #include <QPainter>
@@ -56,12 +57,14 @@ void XafsView::clearStandard()
     repaintPlot();
 }
 
-void XafsView::addExtra(const XafsSpectrum* s, const QPen& pen)
+void XafsView::addExtra(const XafsSpectrum* s, const QPen& pen, const QString& name)
 {
     if (!s || m_extras.contains(s))
         return;
     const int i = m_extras.size();
     m_extras.push_back(s);
+    m_names.resize(m_extras.size());
+    m_names[i] = name;
     if (m_pens.size() <= i)
         m_pens.resize(i + 1);
     // A default pen asks for the palette colour of the index.
@@ -75,9 +78,11 @@ void XafsView::removeExtra(const XafsSpectrum* s)
     if (i < 0)
         return;
     m_extras.remove(i);
-    // Pens follow their spectra.
+    // Pens and names follow their spectra.
     if (i < m_pens.size())
         m_pens.remove(i);
+    if (i < m_names.size())
+        m_names.remove(i);
     repaintPlot();
 }
 
@@ -85,6 +90,28 @@ void XafsView::clearExtras()
 {
     m_extras.clear();
     m_pens.clear();
+    m_names.clear();
+    repaintPlot();
+}
+
+void XafsView::setExtraName(const XafsSpectrum* s, const QString& name)
+{
+    const int i = m_extras.indexOf(s);
+    if (i < 0)
+        return;
+    m_names[i] = name;
+    repaintPlot();
+}
+
+void XafsView::setTargetName(const QString& name)
+{
+    m_targetName = name;
+    repaintPlot();
+}
+
+void XafsView::setStandardName(const QString& name)
+{
+    m_standardName = name;
     repaintPlot();
 }
 
@@ -151,6 +178,9 @@ PlotFrame XafsView::currentFrame()
     in.options.energyCorrected = isEnergyCorrected();
     in.options.showRaw = showsRaw();
     in.options.showFFT = showsFFT();
+    in.targetName = m_targetName;
+    in.standardName = m_standard.isEmpty() ? QString() : m_standardName;
+    in.extraNames = m_names;
     if (in.options.mode() == PlotMode::Fourier) {
         // The plans are made once per length and reused.
         m_fft.setSize(m_raw.count());
@@ -162,13 +192,22 @@ PlotFrame XafsView::currentFrame()
     return SpectrumPlot::build(in);
 }
 
+void XafsView::setEnergiesKnown(bool known)
+{
+    if (known == m_energiesKnown)
+        return;
+    m_energiesKnown = known;
+    repaintPlot();
+}
+
 PlotTitles XafsView::titles(PlotMode mode) const
 {
+    const QString x = m_energiesKnown ? tr("Energy [eV]") : tr("Image number (no energies: see Energy Setup)");
     switch (mode) {
     case PlotMode::Normalized:
-        return {tr("Energy [eV]"), tr("Normalized mu t")};
+        return {x, tr("Normalized mu t")};
     case PlotMode::Raw:
-        return {tr("Energy [eV]"), tr("mu t")};
+        return {x, tr("mu t")};
     case PlotMode::RawSeries:
         return {tr("Image number"), tr("Intensity")};
     case PlotMode::Fourier:
@@ -205,6 +244,16 @@ void XafsView::draw(QPainter* p)
         p->drawPolyline(l.points);
     }
     p->setClipping(false);
+    if (!scene.legendBox.isEmpty()) {
+        p->setPen(QPen(QColor(160, 160, 160), 1));
+        p->setBrush(QColor(255, 255, 255, 230));
+        p->drawRect(scene.legendBox);
+        p->setBrush(Qt::NoBrush);
+        for (const PlotPolyline& l : scene.legendLines) {
+            p->setPen(l.pen);
+            p->drawPolyline(l.points);
+        }
+    }
     for (const PlotText& t : scene.texts) {
         p->setPen(t.color);
         if (t.angle == 0.0)
@@ -250,7 +299,10 @@ void XafsView::repaintPlot()
 
 QStringList XafsView::saveData(const QString& fname)
 {
-    return XafsViewFiles::save(fname, m_target, m_standard, m_extras);
+    const QStringList written = XafsViewFiles::save(fname, m_target, m_standard, m_extras);
+    if (!written.isEmpty())
+        emit spectraSaved(written);
+    return written;
 }
 
 void XafsView::setNormalize(bool f)
@@ -271,7 +323,7 @@ void XafsView::showSaveDialog()
         m_saveDialog->setAcceptMode(QFileDialog::AcceptSave);
         m_saveDialog->setNameFilters({tr("Data File (*.dat)"), tr("Any Files (* *.*)")});
         connect(m_saveDialog, &QFileDialog::fileSelected, this, &XafsView::saveData);
+        DialogFolder::follow(m_saveDialog, QStringLiteral("results"));
     }
-    m_saveDialog->setDirectory(AppPaths::dataRoot());
     m_saveDialog->show();
 }

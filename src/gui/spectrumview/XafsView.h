@@ -47,7 +47,11 @@ public:
     // it (or clears the extras). Each is drawn only while s->use() is set,
     // with its own pen or, for a default-constructed pen, palette colour of
     // its index (mod 9).
-    void addExtra(const XafsSpectrum* s, const QPen& pen = QPen());
+    void addExtra(const XafsSpectrum* s, const QPen& pen = QPen(), const QString& name = QString());
+    // The legend names of the curves (empty: no legend line).
+    void setExtraName(const XafsSpectrum* s, const QString& name);
+    void setTargetName(const QString& name);
+    void setStandardName(const QString& name);
     void removeExtra(const XafsSpectrum* s);
     void clearExtras();
     void setExtraPen(int i, const QPen& pen);
@@ -59,6 +63,10 @@ public:
     // Energy of the image on show, drawn as a thin dotted line; < 0 hides it.
     void setEnergyMarker(double eV);
     double energyMarker() const { return m_energyMarker; }
+    // Whether the points' x values are energies; without, the axis says it
+    // shows image numbers.
+    void setEnergiesKnown(bool known);
+    bool energiesKnown() const { return m_energiesKnown; }
     // Absorption edges to mark: a red line and the name at each energy.
     void setEdgeMarkers(const QVector<EdgeMarker>& markers);
 
@@ -85,6 +93,8 @@ public slots:
 
 signals:
     void updated();
+    // Spectra were written to `files` (their provenance goes beside them).
+    void spectraSaved(QStringList files);
 
 private:
     void showSaveDialog();
@@ -98,9 +108,13 @@ private:
     XafsSpectrum m_standard;
     QVector<const XafsSpectrum*> m_extras;
     QVector<std::optional<QPen>> m_pens;
+    QVector<QString> m_names;
+    QString m_targetName;
+    QString m_standardName;
     Spectrum m_raw;
     FourierTransform m_fft;
     QVector<EdgeMarker> m_edges;
     double m_energyMarker = -1.0;
+    bool m_energiesKnown = true;
     QFileDialog* m_saveDialog = nullptr;
 };

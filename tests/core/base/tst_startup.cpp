@@ -1,5 +1,6 @@
 #include "base/Log.h"
 #include "base/OptionTable.h"
+#include "base/Persisted.h"
 #include "base/StartupOptions.h"
 #include "base/TextItems.h"
 #include "DebugCapture.h"
@@ -25,6 +26,9 @@ private slots:
     void configFilePrecedence();
     void missingConfigFile();
     void logWithTimeFormat();
+    void dialogStartFolder_data();
+    void dialogStartFolder();
+    void keptSettingsBesideTheConfigFile();
 };
 
 void TestStartup::splitter_data()
@@ -213,6 +217,55 @@ void TestStartup::logWithTimeFormat()
     QCOMPARE(DebugCapture::lines().size(), 1);
     const QRegularExpression re("^2da 1: \\d{6} \\d{2}:\\d{2}:\\d{2}\\.\\d{3}$");
     QVERIFY2(re.match(DebugCapture::lines().first()).hasMatch(), qPrintable(DebugCapture::lines().first()));
+}
+
+// File dialogs never open at the root of the file system.
+void TestStartup::dialogStartFolder_data()
+{
+    QTest::addColumn<QString>("lastUsed");
+    QTest::addColumn<QString>("dataRoot");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("last folder used") << "%T/last" << "%T/root" << "%T/last";
+    QTest::newRow("last folder gone: data root") << "%T/gone" << "%T/root" << "%T/root";
+    QTest::newRow("none used yet: data root") << "" << "%T/root" << "%T/root";
+    QTest::newRow("data root missing: home") << "" << "%T/nothing" << "%H";
+    QTest::newRow("default data root: home") << "" << "" << "%H";
+    QTest::newRow("a file is no folder") << "%T/file.txt" << "%T/nothing" << "%H";
+}
+
+void TestStartup::dialogStartFolder()
+{
+    QFETCH(QString, lastUsed);
+    QFETCH(QString, dataRoot);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath("last") && QDir(dir.path()).mkpath("root"));
+    writeFile(dir, "file.txt", "x");
+    const auto fill = [&dir](QString s) {
+        return s.replace("%T", QFileInfo(dir.path()).absoluteFilePath()).replace("%H", QDir::homePath());
+    };
+    const QString before = AppPaths::dataRoot();
+    AppPaths::setDataRoot(dataRoot.isEmpty() ? AppPaths::defaultDir() : fill(dataRoot));
+    const QString start = AppPaths::startFolder(fill(lastUsed));
+    AppPaths::setDataRoot(before);
+    QCOMPARE(start, fill(expected));
+    QVERIFY(start != "/");
+}
+
+// Nothing is kept until a file is named; then values come back from it.
+void TestStartup::keptSettingsBesideTheConfigFile()
+{
+    QTemporaryDir dir;
+    Persisted::setFile(QString());
+    Persisted::setValue("folders/series", "/x");
+    QCOMPARE(Persisted::value("folders/series", "none").toString(), QString("none"));
+    const QString file = Persisted::fileBeside(dir.filePath("config.cfg"));
+    QCOMPARE(QFileInfo(file).absolutePath(), QFileInfo(dir.path()).absoluteFilePath());
+    Persisted::setFile(file);
+    Persisted::setValue("folders/series", "/x");
+    QCOMPARE(Persisted::value("folders/series").toString(), QString("/x"));
+    Persisted::setFile(QString());
+    QVERIFY(QFileInfo(file).isFile());
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

@@ -2,6 +2,7 @@
 #include "display/ColorTables.h"
 #include "grid/Analyzed2DRes.h"
 
+#include <QSet>
 #include <QSignalSpy>
 #include <QtTest>
 #include <cmath>
@@ -50,6 +51,8 @@ private slots:
     void genImg();
     void genImgRange_data();
     void genImgRange();
+    void robustRange_data();
+    void robustRange();
     void scaleSlotsUpdateColourScale();
     void exportValues_data();
     void exportValues();
@@ -304,6 +307,51 @@ void TestAnalyzed2DRes::genImgRange()
         const double v = proc ? m.procValue(x, 0) : m.value(x, 0);
         QCOMPARE(int(m.pixels()[x]), int(mapper.grey((v - lo) / (hi - lo))));
     }
+}
+
+void TestAnalyzed2DRes::robustRange_data()
+{
+    QTest::addColumn<QVector<double>>("outliers");   // put at the first pixels
+    QTest::addColumn<int>("rule");
+    QTest::addColumn<double>("lo");
+    QTest::addColumn<double>("hi");
+    QTest::addColumn<bool>("readable");   // the sample shows many grey levels
+    // A 20 x 20 map of 0 ... 0.399 (step 0.001) with a few wild blocks.
+    QTest::newRow("min/max follows the outliers")
+        << QVector<double>{-130, 54} << int(DisplayRange::MinMax) << -130.0 << 54.0 << false;
+    QTest::newRow("robust ignores two outliers")
+        << QVector<double>{-130, 54} << int(DisplayRange::Robust) << 0.005 << 0.396 << true;
+    QTest::newRow("masked blocks are not values")
+        << QVector<double>{std::nan(""), std::nan("")} << int(DisplayRange::Robust) << 0.006 << 0.395 << true;
+    QTest::newRow("no outliers: percentiles") << QVector<double>{} << int(DisplayRange::Robust) << 0.004 << 0.395
+                                              << true;
+}
+
+void TestAnalyzed2DRes::robustRange()
+{
+    QFETCH(QVector<double>, outliers);
+    QFETCH(int, rule);
+    QFETCH(double, lo);
+    QFETCH(double, hi);
+    QFETCH(bool, readable);
+    ColorScale scale;
+    Analyzed2DRes m;
+    m.setColorScale(&scale);
+    QCOMPARE(m.rangeRule(), DisplayRange::Robust);   // result maps start robust
+    m.setRangeRule(DisplayRange::Rule(rule));
+    m.setup(wholeMap(20, 20));
+    fillPixels(m, [](int x, int y) { return 0.001 * (x + 20 * y); });
+    for (int i = 0; i < outliers.size(); ++i)
+        m.setData(i, 0, 0, 0, outliers[i]);
+    double rlo = 0.0, rhi = 0.0;
+    m.effectiveRange(rlo, rhi);
+    QVERIFY2(std::abs(rlo - lo) < 1e-12 && std::abs(rhi - hi) < 1e-12,
+             qPrintable(QString("%1 %2").arg(rlo).arg(rhi)));
+    m.genImg();
+    QSet<int> greys;
+    for (int i = 2; i < 400; ++i)
+        greys.insert(m.pixels()[(i / 20) * 20 + i % 20]);
+    QCOMPARE(greys.size() > 100, readable);
 }
 
 void TestAnalyzed2DRes::scaleSlotsUpdateColourScale()

@@ -23,6 +23,8 @@ private slots:
     void viewZoomKeepsPointFixed();
     void viewPixelRect_data();
     void viewPixelRect();
+    void viewFittedTo_data();
+    void viewFittedTo();
 };
 
 void TestChCoord::margins_data()
@@ -252,3 +254,34 @@ void TestChCoord::viewPixelRect()
 
 QTEST_GUILESS_MAIN(TestChCoord)
 #include "tst_chcoord.moc"
+
+void TestChCoord::viewFittedTo_data()
+{
+    QTest::addColumn<QRectF>("view");
+    QTest::addColumn<QSizeF>("widget");
+    QTest::addColumn<QRectF>("shown");
+    QTest::newRow("same shape") << QRectF(0, 0, 100, 80) << QSizeF(200, 160) << QRectF(0, 0, 100, 80);
+    // A square image in a wide view: columns are added on both sides.
+    QTest::newRow("wide widget") << QRectF(0, 0, 256, 256) << QSizeF(878, 398)
+                                 << QRectF(128 - 256 * 878.0 / 398 / 2, 0, 256 * 878.0 / 398, 256);
+    // ... and rows above and below in a tall one.
+    QTest::newRow("tall widget") << QRectF(10, 20, 40, 30) << QSizeF(100, 150) << QRectF(10, 5, 40, 60);
+    QTest::newRow("no widget") << QRectF(1, 2, 3, 4) << QSizeF(0, 0) << QRectF(1, 2, 3, 4);
+    QTest::newRow("empty view") << QRectF(0, 0, 0, 0) << QSizeF(100, 80) << QRectF(0, 0, 0, 0);
+}
+
+void TestChCoord::viewFittedTo()
+{
+    QFETCH(QRectF, view);
+    QFETCH(QSizeF, widget);
+    QFETCH(QRectF, shown);
+    const ViewWindow v = ViewWindow::fromRect(view).fittedTo(widget.width(), widget.height());
+    QVERIFY2(std::abs(v.x - shown.x()) < 1e-9 && std::abs(v.y - shown.y()) < 1e-9
+                 && std::abs(v.w - shown.width()) < 1e-9 && std::abs(v.h - shown.height()) < 1e-9,
+             qPrintable(QString("%1 %2 %3 %4").arg(v.x).arg(v.y).arg(v.w).arg(v.h)));
+    if (!v.isEmpty() && widget.width() > 0) {
+        // Square pixels: one image pixel spans as many screen pixels either way.
+        QVERIFY(std::abs(widget.width() / v.w - widget.height() / v.h) < 1e-9);
+        QCOMPARE(v.rect().center(), view.center());
+    }
+}

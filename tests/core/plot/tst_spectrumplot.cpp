@@ -102,6 +102,9 @@ private slots:
     void saveNames();
     void nonFiniteValuesBreakCurves();
     void sceneMarkersAndLabels();
+    void legendNamesDrawnSpectra_data();
+    void legendNamesDrawnSpectra();
+    void fftShownWithoutRaw();
     void profileScene_data();
     void profileScene();
     void fourierMatchesDirectDft_data();
@@ -439,13 +442,20 @@ void TestSpectrumPlot::sceneMarkersAndLabels()
     QCOMPARE(s.markers[1].pen.style(), Qt::DotLine);
     QCOMPARE(s.markers[1].points.first().x(), int(std::trunc(chart.screenX(7150.0))));
 
-    // First and last tick of each axis labelled, beside the plot, apart from each other.
+    // Ticks labelled (more than the two ends on each axis), beside the plot,
+    // apart from each other.
     QStringList texts;
-    for (const PlotText& t : s.texts)
+    int xLabels = 0, yLabels = 0;
+    for (const PlotText& t : s.texts) {
         texts << t.text;
+        if (t.angle == 0.0 && t.align == int(Qt::AlignHCenter | Qt::AlignTop))
+            ++xLabels;
+        if (t.angle == 0.0 && t.align == int(Qt::AlignRight | Qt::AlignVCenter))
+            ++yLabels;
+    }
+    QVERIFY2(xLabels > 2 && yLabels > 2, qPrintable(QString("%1 %2").arg(xLabels).arg(yLabels)));
     const ChTicks xt = ChCoord::ticks(chart.x0(), chart.x1());
     QVERIFY(texts.contains(QString::number(xt.first, 'g', 6)));
-    QVERIFY(texts.contains(QString::number(xt.last, 'g', 6)));
     QVERIFY(texts.contains("Fe-K"));
     QVERIFY(!texts.contains("Ni-K"));
     for (int i = 0; i < s.texts.size(); ++i) {
@@ -463,6 +473,60 @@ void TestSpectrumPlot::sceneMarkersAndLabels()
     // No energy axis in the raw-series display: no markers there.
     in.options.showRaw = true;
     QVERIFY(PlotScene::layout(SpectrumPlot::build(in), chart, {}).markers.isEmpty());
+}
+
+void TestSpectrumPlot::legendNamesDrawnSpectra_data()
+{
+    QTest::addColumn<bool>("normalized");
+    QTest::addColumn<bool>("secondInUse");
+    QTest::addColumn<QStringList>("legend");
+    QTest::newRow("normalised") << true << true << QStringList{"std.dat", "fit", "ref2.dat", "target"};
+    QTest::newRow("raw") << false << true << QStringList{"std.dat", "fit", "ref2.dat", "target"};
+    // A reference out of use is neither drawn nor named; a nameless extra has no line.
+    QTest::newRow("second not in use") << true << false << QStringList{"std.dat", "fit", "target"};
+}
+
+void TestSpectrumPlot::legendNamesDrawnSpectra()
+{
+    QFETCH(bool, normalized);
+    QFETCH(bool, secondInUse);
+    QFETCH(QStringList, legend);
+    const XafsSpectrum target = ironEdge();
+    const XafsSpectrum standard = ironEdge(3.0);
+    const XafsSpectrum fit = ironEdge(1.0);
+    XafsSpectrum second = ironEdge(2.0);
+    second.setUse(secondInUse);
+    const XafsSpectrum nameless = ironEdge(4.0);
+    PlotInput in = inputOf(&target, normalized, &standard, {&fit, &second, &nameless});
+    in.targetName = "target";
+    in.standardName = "std.dat";
+    in.extraNames = {"fit", "ref2.dat", QString()};
+    const PlotFrame f = SpectrumPlot::build(in);
+    QStringList names;
+    for (const PlotLegendEntry& e : f.legend)
+        names << e.name;
+    QCOMPARE(names, legend);
+    QCOMPARE(f.legend.last().pen, QPen(Qt::black, 2));   // each line in its curve's pen
+    ChCoord chart;
+    chart.setScreen(0, 400, 600, 0);
+    chart.applyMargins();
+    const PlotScene s = PlotScene::layout(f, chart, {});
+    QVERIFY(QRectF(s.inner).contains(s.legendBox));
+    QCOMPARE(s.legendLines.size(), legend.size());
+    // Nothing to name in the raw-series display.
+    in.options.showRaw = true;
+    QVERIFY(SpectrumPlot::build(in).legend.isEmpty());
+}
+
+void TestSpectrumPlot::fftShownWithoutRaw()
+{
+    PlotOptions o;
+    o.showFFT = true;
+    QCOMPARE(o.mode(), PlotMode::Fourier);   // FFT alone shows the transform
+    o.showRaw = true;
+    QCOMPARE(o.mode(), PlotMode::Fourier);
+    o.showFFT = false;
+    QCOMPARE(o.mode(), PlotMode::RawSeries);
 }
 
 void TestSpectrumPlot::profileScene_data()

@@ -43,9 +43,12 @@ void TestImgProc::window()
     QCOMPARE(slider->value(), 100);
     QVERIFY(w.findChild<QCheckBox*>("Compare")->isChecked());
 
-    // Without "Edge Detect" an image is not taken.
+    // Without "Edge Detect" the image is shown as it is, with a word on what
+    // Comp. needs.
     w.setSource(image);
-    QVERIFY(!w.aligner().source());
+    QVERIFY(w.aligner().value().isEmpty());
+    QCOMPARE(w.picture(), *image->layerImage());
+    QVERIFY(!w.compareHint().isEmpty());
     QSignalSpy ask(&w, &ImgProc::askGiveData);
     w.findChild<QCheckBox*>("EdgeDetect")->setChecked(true);
     w.findChild<QCheckBox*>("BinaryImage")->setChecked(true);

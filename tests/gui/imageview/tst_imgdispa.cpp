@@ -100,6 +100,7 @@ private slots:
     void overlaySetsDataRange();
     void rendersOnlyWhenScaleChanges();
     void procDispA();
+    void squarePixels();
 
 private:
     // A shown top-level view of `size` with a 100 x 80 image in it.
@@ -545,6 +546,28 @@ void TestImgDispA::procDispA()
     QCOMPARE(d.grab().toImage().pixelColor(50, 40), QColor(10, 20, 30));
     d.setImage(nullptr);
     QCOMPARE(d.grab().toImage().pixelColor(50, 40), QColor(Qt::white));
+}
+
+void TestImgDispA::squarePixels()
+{
+    // A 100 x 80 image in a 300 x 80 view: 100 grey columns each side.
+    showView(QSize(300, 80));
+    const QImage shot = m_view->grab().toImage();
+    QCOMPARE(shot.pixelColor(50, 40), QColor(224, 224, 224));
+    QCOMPARE(shot.pixelColor(250, 40), QColor(224, 224, 224));
+    QCOMPARE(shot.pixelColor(100 + 30, 25), m_layer->layerImage()->pixelColor(30, 25));
+    // The mouse reads the pixel it is on, and outside the image past its edge.
+    QSignalSpy moved(m_view.get(), &ImgDispA::mouseMoved);
+    QTest::mouseMove(win(), QPoint(130, 25));
+    QCOMPARE(moved.last().at(0).toDouble(), 30.0);
+    QCOMPARE(moved.last().at(1).toDouble(), 25.0);
+    QCOMPARE(m_view->screenPointOf(QPointF(30, 25)), QPointF(130, 25));
+    // The work area stays the image itself; zooming keeps the pixels square.
+    QCOMPARE(m_view->viewWindow().rect(), QRectF(0, 0, 100, 80));
+    sendWheel(m_view.get(), QPoint(130, 25), 120);
+    const ViewWindow s = m_view->shownWindow();
+    QVERIFY(near(300.0 / s.w, 80.0 / s.h));
+    QVERIFY(near(m_view->imagePoint(QPoint(130, 25)).x(), 30.0));
 }
 
 QTEST_MAIN(TestImgDispA)

@@ -1,0 +1,66 @@
+#include "batch/BatchPaths.h"
+
+#include "batch/BatchKeywords.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+using namespace BatchKeywords;
+
+namespace BatchPaths {
+
+QList<int> pathArguments(int commandId, int* fromIndex)
+{
+    *fromIndex = -1;
+    switch (commandId) {
+    case LoadI1Files:
+    case LoadI0Files:
+        *fromIndex = 1; // after the mode word
+        return {};
+    case LoadI1FilesOfPattern:
+    case LoadI0FilesOfPattern:
+        return {1}; // the folder; the patterns are names within it
+    case AnalyzerSetLCFStd:
+        return {3};
+    case EngByRefI0:
+    case EngByRefI1:
+    case SaveImage:
+    case SaveImageWNum:
+    case SaveAllImages:
+    case SaveData:
+    case SaveDataAsTiff:
+    case SaveSpectra:
+    case CalibLoadStd:
+    case CalibLoadMap:
+    case CalibSaveMap:
+        return {0};
+    default:
+        return {};
+    }
+}
+
+QString resolve(const QString& folder, const QString& path)
+{
+    if (path.isEmpty() || folder.isEmpty() || QFileInfo(path).isAbsolute())
+        return path;
+    QString joined = folder;
+    if (!joined.endsWith(QLatin1Char('/')))
+        joined += QLatin1Char('/');
+    return joined + path;
+}
+
+CmdLine resolved(const CmdLine& cmd, const QString& folder)
+{
+    if (folder.isEmpty() || !cmd.isCommand())
+        return cmd;
+    int from = -1;
+    const QList<int> single = pathArguments(cmd.commandId(), &from);
+    CmdLine out = cmd;
+    for (int i = 0; i < out.args.size(); ++i) {
+        if (single.contains(i) || (from >= 0 && i >= from))
+            out.args[i] = resolve(folder, out.args.at(i));
+    }
+    return out;
+}
+
+}
