@@ -86,7 +86,7 @@ void AreaPipeline::prepare(const std::vector<const TiffData*>& i1, const std::ve
 bool AreaPipeline::setFit(const AreaFitSetup& setup)
 {
     m_setup = setup;
-    m_fitOk = BlockFitter::makePlan(setup.mlcf, m_setup.references, &m_plan);
+    m_fitOk = BlockFitter::makePlan(setup.mlcf, m_setup.references, &m_plan, setup.nonNegative);
     m_rowCount = 0;
     return m_fitOk;
 }
@@ -227,6 +227,7 @@ bool AreaPipeline::runPointByPoint(const AbsorptionSpectrum& source, const ScanG
     FitResult result;
     FitOptions options;
     options.curve = false;
+    options.nonNegative = setup.nonNegative;
     const LinearCombinationFitter::Method method =
         setup.mlcf ? LinearCombinationFitter::MLCF : LinearCombinationFitter::LCF;
     QVector<int> usedRows;
