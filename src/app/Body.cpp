@@ -12,6 +12,7 @@
 #include "imageview/ImgDispA.h"
 #include "io/LoadTiff.h"
 #include "io/TiffData.h"
+#include "MapsExtraController.h"
 #include "NavigationController.h"
 #include "physics/EdgeTable.h"
 #include "ResultMapController.h"
@@ -70,6 +71,7 @@ void Body::buildControllers()
     m_c.runs = new RunController(m_c);
     m_c.saving = new SaveController(m_c);
     m_c.alignment = new AlignmentController(m_c);
+    m_c.mapsExtra = new MapsExtraController(m_c);
 }
 
 void Body::wireThreads()
@@ -128,6 +130,7 @@ Body::~Body()
     delete m_c.runs;
     delete m_c.saving;
     delete m_c.alignment;
+    delete m_c.mapsExtra;
     delete m_c.navigation;
     delete m_c.series;
     delete ui;

@@ -2,6 +2,7 @@
 
 class AlignmentController;
 class Analyzer;
+class MapsExtraController;
 class BatchCtrl;
 class BatchExecutor;
 class CalibCtrl;
@@ -49,4 +50,5 @@ struct BodyContext {
     RunController* runs = nullptr;
     SaveController* saving = nullptr;
     AlignmentController* alignment = nullptr;
+    MapsExtraController* mapsExtra = nullptr;
 };

@@ -132,6 +132,11 @@ const std::vector<Keyword> commands = {
 const std::vector<Keyword> extraCommands = {
     {"align_series", AlignSeries},
     {"calib_set_rule", CalibSetRule},
+    {"edge_maps", EdgeMaps},
+    {"pca_run", PcaRun},
+    {"kmeans_run", KMeansRun},
+    {"cluster_as_reference", ClusterAsReference},
+    {"analyzer_nonneg", AnalyzerNonNegative},
 };
 
 // Upper-cased word -> id of its first entry in table order.
