@@ -23,6 +23,7 @@
 #include "io/LoadTiff.h"
 #include "io/TiffData.h"
 #include "MapsFileController.h"
+#include "MapsExtraController.h"
 #include "NavigationController.h"
 #include "physics/EdgeTable.h"
 #include "ResultMapController.h"
@@ -95,6 +96,7 @@ void Body::buildControllers()
     m_c.dark = new DarkController(m_c);
     m_c.hdf5 = new Hdf5Controller(m_c);
     m_c.mapsFile = new MapsFileController(m_c);
+    m_c.mapsExtra = new MapsExtraController(m_c);
 }
 
 void Body::wireThreads()
@@ -173,6 +175,7 @@ Body::~Body()
     delete m_c.mapsFile;
     delete m_c.hdf5;
     delete m_c.dark;
+    delete m_c.mapsExtra;
     delete m_c.navigation;
     delete m_c.series;
     delete ui;

@@ -2,6 +2,7 @@
 
 class AlignmentController;
 class Analyzer;
+class MapsExtraController;
 class BatchCtrl;
 class BatchExecutor;
 class CalibCtrl;
@@ -55,4 +56,5 @@ struct BodyContext {
     DarkController* dark = nullptr;
     Hdf5Controller* hdf5 = nullptr;
     MapsFileController* mapsFile = nullptr;
+    MapsExtraController* mapsExtra = nullptr;
 };

@@ -41,6 +41,10 @@ public:
     void generateRAResImage();
     void execFourierA();
 
+    // What a run reads: the series, its grid over the selected area (else
+    // the whole image) with the form's half sizes, the shift map, the mask.
+    AreaRunInput runInput() const;
+
 signals:
     // A run has ended; relayed as Body::finishBatchExec().
     void workEnded();
@@ -48,9 +52,6 @@ signals:
 private:
     enum class RunKind { None, Lcf, Elements, Residual, Fourier };
 
-    // What a run reads: the series, its grid over the selected area (else
-    // the whole image) with the form's half sizes, the shift map, the mask.
-    AreaRunInput runInput() const;
     // Why a run of this kind cannot start on the current area and rows
     // (empty: it can), and the same reported as "The <run> run can't start".
     QString refusal(RunKind kind) const;

@@ -4,11 +4,13 @@
 #include "analyzer/ElemCtrl.h"
 #include "analyzer/LCFReference.h"
 #include "Body.h"
+#include "BodyScript.h"
 #include "calibration/CalibCtrl.h"
 #include "DemoMeasurement.h"
 #include "fileselect/SelectDataFiles.h"
 #include "imageview/ImgDispA.h"
 #include "processing/EnergyMapFile.h"
+#include "spectrumview/XafsFileSelect.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -28,6 +30,7 @@ private slots:
     void initTestCase();
     void lcfAndElementRunsEqualPointByPoint();
     void calibrationMapSavesAndLoadsBack();
+    void extraMapsChainToAReferenceByScript();
 
 private:
     // Loads a stack of the demo through the panels (energies from the names).
@@ -185,6 +188,37 @@ void TestBodyRuns::calibrationMapSavesAndLoadsBack()
     // The read-out shows the map value under the mouse.
     body.showXafsSpectrum(4, 4);
     QCOMPARE(body.findChild<QLabel*>("EShiftOnTbl")->text(), QString::asprintf("%5.2f", body.shiftMap().value(4, 4)));
+}
+
+
+void TestBodyRuns::extraMapsChainToAReferenceByScript()
+{
+    Body body;
+    load(body, "i1");
+    body.findChild<QLineEdit*>("HWidth")->setText("0");
+    body.findChild<QLineEdit*>("VWidth")->setText("0");
+    QTemporaryDir out;
+    const QString base = out.filePath("m");
+    const QString ref = out.filePath("cluster0.dat");
+    const BodyScript::Outcome o = BodyScript::run(body, QString("edge_maps 30 %1\npca_run 2 %1\nkmeans_run 3 7 %1\n"
+                                                                "cluster_as_reference 0 3 %2\nanalyzer_nonneg 1\n")
+                                                            .arg(base, ref));
+    QVERIFY(o.ended);
+    QCOMPARE(o.failure, QString());
+    for (const char* name : {"_e0.tif", "_e0.txt", "_white_line_energy.tif", "_pca_score2.txt", "_pca.txt",
+                             "_clusters.tif"})
+        QVERIFY2(QFile::exists(base + name), name);
+    // The cluster's mean spectrum is reference row 3, ready for a fit.
+    const LCFReference* row = body.analyzer()->refs()[3];
+    QVERIFY(row->fileSelect()->isFileChosen());
+    QCOMPARE(row->fileSelect()->fileName(), ref);
+    QVERIFY(body.analyzer()->referenceSnapshots()[3].isUsed());
+
+    // Clusters without a PCA and a cluster that does not exist fail with a message.
+    Body fresh;
+    load(fresh, "i1");
+    QVERIFY(BodyScript::run(fresh, "kmeans_run 3").failure.contains("PCA"));
+    QVERIFY(BodyScript::run(body, QString("cluster_as_reference 9 3 %1").arg(ref)).failure.contains("no cluster 9"));
 }
 
 QTEST_MAIN(TestBodyRuns)

@@ -353,7 +353,7 @@ void TestMakeDemo::filesAndNames()
         QCOMPARE(QDir(m_noisy + QLatin1Char('/') + QLatin1String(sub)).entryList(QDir::Files).size(), N);
     for (const char* f : {"refs/fe_metal.dat", "refs/fe2.dat", "refs/fe3.dat", "refs/fe3_9809.dat", "std/fe_foil.dat",
                           "truth/fraction_fe_metal.f32", "truth/fraction_fe2.f32", "truth/fraction_fe3.f32",
-                          "truth/thickness.f32", "truth/shift.f32", "truth/beam.f32", "truth/drift.txt",
+                          "truth/thickness.f32", "truth/shift.f32", "truth/beam.f32", "truth/e0.f32", "truth/drift.txt",
                           "energies.txt", "angles.txt", "params.txt", "analysis.bat"})
         QVERIFY2(QFile::exists(m_noisy + QLatin1Char('/') + QLatin1String(f)), f);
 

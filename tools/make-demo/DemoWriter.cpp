@@ -1,5 +1,6 @@
 #include "DemoWriter.h"
 #include "base/RunOnThreads.h"
+#include "DemoEdgeTruth.h"
 
 #include "DemoEnergies.h"
 #include "DemoFiles.h"
@@ -219,6 +220,8 @@ bool DemoWriter::writeTruth(const DemoModel& model, const QString& dir, QString*
     maps.push_back({QStringLiteral("thickness.f32"), &model.thickness()});
     maps.push_back({QStringLiteral("shift.f32"), &model.shift()});
     maps.push_back({QStringLiteral("beam.f32"), &model.beam()});
+    const std::vector<float> e0 = demoEdgeEnergies(model, int(std::thread::hardware_concurrency()));
+    maps.push_back({QStringLiteral("e0.f32"), &e0});
     for (const Map& m : maps) {
         const QString path = dir + QStringLiteral("/truth/") + m.name;
         if (!DemoFiles::writeFloatMap(path, *m.data)) {

@@ -93,6 +93,7 @@ void AnalyzeProc::runFit(LinearCombinationFitter::Method method, const XafsSpect
     FitOptions options;
     options.curve = res != nullptr;
     options.freshCoefficients = !cont;
+    options.nonNegative = m_nonNegative.load();
     if (!m_fitter.fit(method, s, refs, options, m_fit))
         return;
     {

@@ -46,6 +46,8 @@ public:
 public slots:
     // Safe to call directly from any thread as well as by a queued signal.
     void setContAccess(bool f) { m_contAccess.store(f); }
+    // Fits keep the reference coefficients >= 0 from the next request on.
+    void setNonNegative(bool f) { m_nonNegative.store(f); }
     // The request slots take their values by const reference: a queued call
     // hands them the copies held by its event, so nothing is copied again.
     //
@@ -79,6 +81,7 @@ private:
                 const QVector<ReferenceSnapshot>& refs, XafsSpectrum* res);
 
     std::atomic<bool> m_contAccess{false};
+    std::atomic<bool> m_nonNegative{false};
 
     // Engine-thread working storage, reused between requests.
     LinearCombinationFitter m_fitter;

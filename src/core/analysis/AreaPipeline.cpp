@@ -91,8 +91,9 @@ void AreaPipeline::prepare(const std::vector<const TiffData*>& i1, const std::ve
 bool AreaPipeline::setFit(const AreaFitSetup& setup)
 {
     m_setup = setup;
-    m_fitOk = BlockFitter::makePlan(setup.mlcf, m_setup.references, &m_plan);
-    m_lanesOk = m_fitOk && LaneFitter::suits(m_plan);
+    m_fitOk = BlockFitter::makePlan(setup.mlcf, m_setup.references, &m_plan, setup.nonNegative);
+    // The side-by-side fitter solves the free least-squares problem only.
+    m_lanesOk = m_fitOk && !setup.nonNegative && LaneFitter::suits(m_plan);
     m_rowCount = 0;
     return m_fitOk;
 }
@@ -302,6 +303,7 @@ bool AreaPipeline::runPointByPoint(const AbsorptionSpectrum& source, const ScanG
     FitResult result;
     FitOptions options;
     options.curve = false;
+    options.nonNegative = setup.nonNegative;
     const LinearCombinationFitter::Method method =
         setup.mlcf ? LinearCombinationFitter::MLCF : LinearCombinationFitter::LCF;
     QVector<int> usedRows;

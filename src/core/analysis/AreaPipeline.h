@@ -18,6 +18,8 @@ class Analyzed2DRes;
 // run starts.
 struct AreaFitSetup {
     bool mlcf = false;
+    // Reference coefficients kept >= 0 (non-negative least squares).
+    bool nonNegative = false;
     // Background form of every block's spectrum (the calibration window's
     // Victoreen box).
     bool victoreen = false;

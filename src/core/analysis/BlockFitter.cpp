@@ -8,10 +8,11 @@
 #include <algorithm>
 #include <cmath>
 
-bool BlockFitter::makePlan(bool mlcf, const QVector<ReferenceSnapshot>& refs, Plan* plan)
+bool BlockFitter::makePlan(bool mlcf, const QVector<ReferenceSnapshot>& refs, Plan* plan, bool nonNegative)
 {
     *plan = Plan();
     plan->mlcf = mlcf;
+    plan->nonNegative = nonNegative;
     if (refs.size() < 2)
         return false;
     for (int r = 0; r < refs.size(); ++r)
@@ -41,7 +42,7 @@ bool BlockFitter::fit(const double* e, const double* mu, int n, bool victoreen, 
         m_norm.compute(e, mu, n, victoreen);
     m_system.reset(unknowns);
     accumulate(e, mu, n, dE, unknowns);
-    if (rFactor) {
+    if (rFactor || plan.nonNegative) {
         m_normal.resize(std::size_t(unknowns) * std::size_t(unknowns + 1));
         for (int k = 0; k < unknowns; ++k) {
             for (int l = 0; l < unknowns; ++l)
@@ -49,7 +50,10 @@ bool BlockFitter::fit(const double* e, const double* mu, int n, bool victoreen, 
             m_normal[std::size_t(unknowns) * std::size_t(unknowns) + std::size_t(k)] = m_system.b(k);
         }
     }
-    const double* c = m_system.solve();
+    const double* c = plan.nonNegative ? m_nnls.solve(m_normal.data(),
+                                                      m_normal.data() + std::size_t(unknowns) * std::size_t(unknowns),
+                                                      unknowns, plan.mlcf ? 2 : 0)
+                                       : m_system.solve();
     if (rFactor)
         *rFactor = FitShares::rFactor(m_normal.data(), m_normal.data() + std::size_t(unknowns) * std::size_t(unknowns),
                                       c, unknowns, squaredTargets(e, mu, n, dE));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/AnalysisSnapshots.h"
+#include "analysis/Nnls.h"
 #include "physics/LuSolver.h"
 #include "processing/EdgeNormalization.h"
 #include "processing/ReferenceWalk.h"
@@ -24,6 +25,9 @@ public:
     // What every block of a run shares. The reference rows must outlive it.
     struct Plan {
         bool mlcf = false;
+        // Reference coefficients kept >= 0 (Nnls, as LinearCombinationFitter
+        // with FitOptions::nonNegative).
+        bool nonNegative = false;
         QVector<int> usedRows;             // indices of the used rows, in row order
         std::vector<double> offsets;       // offset of each used reference
         std::vector<ReferenceWalk> walks;  // its double-normalised pre-base (LCF) or post-base (MLCF)
@@ -34,7 +38,7 @@ public:
     };
 
     // False when a fit of these rows has no result at all (fewer than two rows).
-    static bool makePlan(bool mlcf, const QVector<ReferenceSnapshot>& refs, Plan* plan);
+    static bool makePlan(bool mlcf, const QVector<ReferenceSnapshot>& refs, Plan* plan, bool nonNegative = false);
 
     explicit BlockFitter(const Plan* plan) : m_plan(plan) {}
 
@@ -58,6 +62,7 @@ private:
     const Plan* m_plan;
     EdgeNormalization m_norm;
     LuSystem m_system;
+    Nnls m_nnls;
     std::vector<double> m_basis;
     std::vector<double> m_normal;  // the normal equations before solving
     std::vector<int> m_hints;  // per used row and sample point: where its walk ended

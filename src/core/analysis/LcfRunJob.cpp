@@ -6,6 +6,7 @@ AreaFitSetup fitSetup(const AreaRunInput& input, const LcfRunSetup& setup)
 {
     AreaFitSetup s;
     s.mlcf = setup.mlcf;
+    s.nonNegative = setup.nonNegative;
     s.victoreen = input.victoreen;
     s.references = setup.references;
     s.mask = input.mask;

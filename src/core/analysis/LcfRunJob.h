@@ -6,6 +6,8 @@
 // What an LCF/MLCF run fits with and where it records, besides the common input.
 struct LcfRunSetup {
     bool mlcf = false;
+    // Reference coefficients kept >= 0 (non-negative least squares).
+    bool nonNegative = false;
     // Every reference row, used or not, in row order (value snapshots).
     QVector<ReferenceSnapshot> references;
     // The LCF map list (N amount maps, then N fraction maps) and the two

@@ -112,7 +112,10 @@ bool LinearCombinationFitter::fit(Method method, const XafsSpectrum& sample,
     double tt = 0.0;
     for (int i = 0; i < count; ++i)
         tt += m_targets[std::size_t(i)] * m_targets[std::size_t(i)];
-    const double* c = m_system.solve();
+    const double* c = options.nonNegative
+                          ? m_nnls.solve(m_normal.data(), m_normal.data() + std::size_t(unknowns) * std::size_t(unknowns),
+                                         unknowns, method == MLCF ? 2 : 0)
+                          : m_system.solve();
     out.rFactor = FitShares::rFactor(m_normal.data(), m_normal.data() + std::size_t(unknowns) * std::size_t(unknowns),
                                      c, unknowns, tt);
 

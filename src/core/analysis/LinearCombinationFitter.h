@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/AnalysisSnapshots.h"
+#include "analysis/Nnls.h"
 #include "analysis/SpectrumCursor.h"
 #include "physics/LuSolver.h"
 #include "physics/XafsSpectrum.h"
@@ -17,6 +18,9 @@ struct FitOptions {
     // (the rows are about to show them); when false, the coefficients of the
     // snapshots, i.e. the ones the rows showed last.
     bool freshCoefficients = true;
+    // Keep the reference coefficients >= 0 (Nnls; MLCF's constant and linear
+    // terms stay free) instead of the unconstrained solution.
+    bool nonNegative = false;
 };
 
 // The outcome of one LCF or MLCF fit.
@@ -72,6 +76,7 @@ private:
     void buildCurve(const QVector<ReferenceSnapshot>& refs, int count, FitResult& out);
 
     LuSystem m_system;
+    Nnls m_nnls;
     std::vector<SpectrumCursor> m_cursors;
     std::vector<double> m_offsets;
     // Per sample point inside the range: corrected energy, fit target, and one

@@ -136,6 +136,11 @@ const std::vector<Keyword> extraCommands = {
     {"load_dark", LoadDark},
     {"clear_dark", ClearDark},
     {"save_all_maps_hdf5", SaveAllMapsHdf5},
+    {"edge_maps", EdgeMaps},
+    {"pca_run", PcaRun},
+    {"kmeans_run", KMeansRun},
+    {"cluster_as_reference", ClusterAsReference},
+    {"analyzer_nonneg", AnalyzerNonNegative},
 };
 
 // Upper-cased word -> id of its first entry in table order.

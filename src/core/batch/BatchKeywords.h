@@ -164,6 +164,22 @@ enum ExtraCommand {
     ClearDark = 204,
     // save_all_maps_hdf5 FILE: every map of the analysis in one HDF5 file.
     SaveAllMapsHdf5 = 205,
+    // edge_maps [W] [base]: the edge energy, edge jump and white-line maps of
+    // the area (white line within [E0, E0 + W], W = 30 eV by default); with
+    // base, saved as base_e0.tif/.txt and so on.
+    EdgeMaps = 230,
+    // pca_run [n] [base]: PCA of the normalised spectra inside the sample,
+    // score maps of the first n components (default 3); base as above, plus
+    // base_pca.txt (explained variance, component spectra).
+    PcaRun = 231,
+    // kmeans_run [k] [seed] [base]: k-means (default k 3, seed 1) on the
+    // last PCA's scores; the cluster map saved as base_clusters.
+    KMeansRun = 232,
+    // cluster_as_reference c r file: cluster c's mean spectrum written to
+    // file and loaded into reference row r, in use.
+    ClusterAsReference = 233,
+    // analyzer_nonneg 0|1: fits with fractions >= 0 (on) or free (off).
+    AnalyzerNonNegative = 234,
     NoExtraCommand = 299
 };
 

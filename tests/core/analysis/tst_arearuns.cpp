@@ -175,10 +175,13 @@ void TestAreaRuns::lcfJobEqualsPointByPoint_data()
     QTest::addColumn<bool>("mlcf");
     QTest::addColumn<qint64>("budget");
     QTest::addColumn<double>("mask");
+    QTest::addColumn<bool>("nonNegative");
     const QRectF whole(0, 0, 26, 21);
-    QTest::newRow("LCF, pixels") << whole << 0 << false << BlockBands::defaultBudget << -1.0;
-    QTest::newRow("LCF, one-row bands, masked") << whole << 0 << false << qint64(1) << 0.3;
-    QTest::newRow("MLCF, 3 x 3 past the image") << QRectF(2, 3, 40, 30) << 1 << true << qint64(1) << -1.0;
+    QTest::newRow("LCF, pixels") << whole << 0 << false << BlockBands::defaultBudget << -1.0 << false;
+    QTest::newRow("LCF, one-row bands, masked") << whole << 0 << false << qint64(1) << 0.3 << false;
+    QTest::newRow("MLCF, 3 x 3 past the image") << QRectF(2, 3, 40, 30) << 1 << true << qint64(1) << -1.0 << false;
+    QTest::newRow("LCF non-negative, pixels") << whole << 0 << false << BlockBands::defaultBudget << -1.0 << true;
+    QTest::newRow("MLCF non-negative, 3 x 3") << QRectF(2, 3, 40, 30) << 1 << true << qint64(1) << -1.0 << true;
 }
 
 void TestAreaRuns::lcfJobEqualsPointByPoint()
@@ -188,10 +191,12 @@ void TestAreaRuns::lcfJobEqualsPointByPoint()
     QFETCH(bool, mlcf);
     QFETCH(qint64, budget);
     QFETCH(double, mask);
+    QFETCH(bool, nonNegative);
     const AreaRunInput in = inputFor(m_demo, area, half, budget, mask);
     // Row 1 is not in use.
     LcfRunSetup setup;
     setup.mlcf = mlcf;
+    setup.nonNegative = nonNegative;
     setup.references = m_demo.refs;
     setup.references[1].use = false;
     Maps fast(in.grid, 8), slow(in.grid, 8);
@@ -209,6 +214,9 @@ void TestAreaRuns::lcfJobEqualsPointByPoint()
     QVERIFY(LcfRunJob::runPointByPoint(in, setup));
     const QString diff = DemoMeasurement::firstDifference(fast, slow);
     QVERIFY2(diff.isEmpty(), qPrintable(diff));
+    if (nonNegative && !mlcf)
+        for (int m : {3, 5})
+            QVERIFY(!(fast.list[m]->minValue() < 0.0));
     // The unused row's two maps stay all zero; the used rows' maps are filled.
     QVERIFY(allZero(*fast.list[1]));
     QVERIFY(allZero(*fast.list[4]));

@@ -156,6 +156,8 @@ private slots:
     void flatShapesNormaliseExactly();
     void lcfRecoversMixture_data();
     void lcfRecoversMixture();
+    void nonNegativeFitHoldsNegativeSharesAtZero_data();
+    void nonNegativeFitHoldsNegativeSharesAtZero();
     void commonRangeIsInclusiveWithOffsets_data();
     void commonRangeIsInclusiveWithOffsets();
     void matchesIndependentSolution_data();
@@ -233,6 +235,40 @@ void TestLinearCombinationFitter::lcfRecoversMixture()
         QVERIFY(std::fabs(r->amounts[0] - scale * f1) < 1e-9);
         QVERIFY(std::fabs(r->amounts[1] - scale * f2) < 1e-9);
     }
+}
+
+void TestLinearCombinationFitter::nonNegativeFitHoldsNegativeSharesAtZero_data()
+{
+    QTest::addColumn<double>("f1");
+    QTest::addColumn<double>("f2");
+    QTest::newRow("both positive") << 0.3 << 0.7;
+    QTest::newRow("second negative") << 1.3 << -0.3;
+    QTest::newRow("first negative") << -0.2 << 1.2;
+}
+
+void TestLinearCombinationFitter::nonNegativeFitHoldsNegativeSharesAtZero()
+{
+    QFETCH(double, f1);
+    QFETCH(double, f2);
+    const XafsSpectrum sample = flatMixture(ramp(), f1, whiteLine(), f2, 1.0);
+    const Refs refs{reference(flatShape(ramp())), reference(flatShape(whiteLine()))};
+    FitOptions nonNegative;
+    nonNegative.nonNegative = true;
+    const std::optional<FitResult> free = fitLCF(sample, refs);
+    const std::optional<FitResult> held = fitLCF(sample, refs, nonNegative);
+    QVERIFY(free.has_value() && held.has_value());
+    if (f1 >= 0.0 && f2 >= 0.0) {
+        for (int j = 0; j < 2; ++j)
+            QVERIFY(std::fabs(held->fractions[j] - free->fractions[j]) < 1e-12);
+        return;
+    }
+    // The negative share is held at 0; the other one is the best single
+    // reference fit, whose residual exceeds the exact unconstrained fit's.
+    const int zero = f1 < 0.0 ? 0 : 1;
+    QCOMPARE(held->fractions[zero], 0.0);
+    QVERIFY(held->fractions[1 - zero] > 0.0);
+    QVERIFY(held->rFactor > free->rFactor);
+    QVERIFY(free->fractions[zero] < 0.0); // premise
 }
 
 void TestLinearCombinationFitter::commonRangeIsInclusiveWithOffsets_data()

@@ -1,0 +1,114 @@
+#include "analysis/EdgeMapJob.h"
+
+#include "base/BlockLoop.h"
+#include "grid/Analyzed2DRes.h"
+#include "physics/XafsSpectrum.h"
+#include "processing/EdgeNormalization.h"
+
+namespace {
+
+constexpr int farCentre = -(1 << 30);
+
+struct EdgeScratch {
+    explicit EdgeScratch(int images) : e(std::size_t(images)), mu(std::size_t(images)) {}
+    std::vector<double> e, mu;
+    EdgeNormalization norm;
+};
+
+void record(const EdgeMapSetup& setup, int x, int y, int xw, int yw, const EdgeFeatures& f)
+{
+    for (int k = 0; k < EdgeFeatures::MapCount; ++k)
+        if (setup.maps[k])
+            setup.maps[k]->setData(x, y, xw, yw, f.value(k));
+}
+
+} // namespace
+
+EdgeMapJob::EdgeMapJob(const AreaRunInput& input, const EdgeMapSetup& setup)
+    : AreaRunJob(input),
+      m_setup(setup),
+      m_source(input.i1, input.i0, input.grid.halfWidth, input.grid.halfHeight, input.fluorescence)
+{
+    m_bands.setThreads(input.threads);
+    m_bands.setup(&m_source, input.grid, BlockSpectra::Absorption);
+    planSlices(m_bands, qint64(sizeof(EdgeFeatures)), scratchBytes());
+}
+
+qint64 EdgeMapJob::scratchBytes() const
+{
+    // The points and the normalisation's energies, lines and values.
+    return 8 * qint64(m_bands.images()) * qint64(sizeof(double));
+}
+
+qint64 EdgeMapJob::workingBytes() const
+{
+    return m_bands.workingBytes(scratchBytes()) + qint64(m_results.capacity() * sizeof(EdgeFeatures));
+}
+
+bool EdgeMapJob::analyzeRows(int first, int count, const std::atomic<bool>& stop)
+{
+    if (!m_bands.compute(first, count))
+        return false;
+    const BlockSpectra& values = m_bands.values();
+    const BlockGrid& g = m_bands.grid();
+    const int cols = g.columns();
+    m_results.assign(std::size_t(values.blocks()), EdgeFeatures());
+    const AreaRunInput& in = input();
+    const double window = m_setup.window;
+    forEachBlock(values.blocks(), m_bands.threads(), &stop, [&] { return EdgeScratch(values.images()); },
+                 [&](EdgeScratch& s, qint64 b) {
+        const int n = values.points(b, s.e.data(), s.mu.data());
+        s.norm.compute(s.e.data(), s.mu.data(), n, in.victoreen);
+        if (in.mask.masks(s.norm.jump()))
+            return;
+        const double dE = in.shift.at(g.xs[std::size_t(b % cols)], g.ys[std::size_t(m_bands.first() + b / cols)]);
+        const EdgeNormalization& norm = s.norm;
+        m_results[std::size_t(b)] = EdgeRules::features(s.e.data(), s.mu.data(), n, norm.e0(), norm.jump(), dE,
+                                                        window, [&norm](double x) { return norm.postValueAt(x); });
+    });
+    return true;
+}
+
+void EdgeMapJob::recordRow(int row)
+{
+    const BlockGrid& g = m_bands.grid();
+    const int cols = g.columns();
+    const int y = g.ys[std::size_t(m_bands.first() + row)];
+    const int xw = input().grid.halfWidth, yw = input().grid.halfHeight;
+    for (int i = 0; i < cols; ++i)
+        record(m_setup, g.xs[std::size_t(i)], y, xw, yw, m_results[std::size_t(qint64(row) * cols + i)]);
+}
+
+void EdgeMapJob::recordFar()
+{
+    // A far point's spectrum is empty: no edge.
+    record(m_setup, farCentre, farCentre, input().grid.halfWidth, input().grid.halfHeight, EdgeFeatures());
+}
+
+void EdgeMapJob::runPointByPoint(const AreaRunInput& input, const EdgeMapSetup& setup)
+{
+    const AbsorptionSpectrum source(input.i1, input.i0, input.grid.halfWidth, input.grid.halfHeight,
+                                    input.fluorescence);
+    std::vector<double> e, mu;
+    ScanGrid g = input.grid;
+    g.restart();
+    bool newLine = false;
+    do {
+        const double dE = input.shift.at(g.x, g.y);
+        const XafsSpectrum s = source.xafs(g.x, g.y, input.victoreen, dE);
+        EdgeFeatures f;
+        if (!input.mask.masks(s.jump())) {
+            const int n = s.count();
+            e.resize(std::size_t(n));
+            mu.resize(std::size_t(n));
+            for (int i = 0; i < n; ++i) {
+                e[std::size_t(i)] = s.E(i);
+                mu[std::size_t(i)] = s.y(i);
+            }
+            const BackgroundLine& post = s.postEdge();
+            f = EdgeRules::features(e.data(), mu.data(), n, s.e0(), s.jump(), s.dE(), setup.window,
+                                    [&post](double x) { return post.valueAt(x + post.offsetInForce()); });
+        }
+        record(setup, g.x, g.y, g.halfWidth, g.halfHeight, f);
+    } while (g.next(newLine));
+}
