@@ -79,6 +79,9 @@ MapsFileContent MapsFileController::content() const
     for (int i = 0; i < rows.size(); ++i) {
         const LCFReference* row = rows.at(i);
         const QString file = row->fileSelect()->fileName();
+        // A row without a reference takes no part in a fit: its maps are zeros.
+        if (file.isEmpty())
+            continue;
         const Analyzed2DRes* amount = row->map(LCFReference::Amount);
         const Analyzed2DRes* fraction = row->map(LCFReference::Fraction);
         if (hasValues(amount))

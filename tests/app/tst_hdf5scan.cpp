@@ -134,6 +134,7 @@ void TestHdf5Scan::mapsFile()
     QCOMPARE(Hdf5Catalog::find(sets, "/maps/ref1_fraction")->dims, (QVector<qint64>{6, 5}));
     QCOMPARE(Hdf5Catalog::find(sets, "/energies")->dims, QVector<qint64>{4});
     QVERIFY(!Hdf5Catalog::find(sets, "/energy_shift"));
+    QVERIFY(!Hdf5Catalog::find(sets, "/maps/ref3_amount"));
 
     // Without a map with values nothing is written.
     Body empty;
