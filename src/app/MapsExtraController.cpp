@@ -1,6 +1,5 @@
 #include "MapsExtraController.h"
 
-#include "analysis/AnalyzeProc.h"
 #include "analysis/ClusterJob.h"
 #include "analysis/EdgeMapJob.h"
 #include "analysis/PcaJob.h"
@@ -52,12 +51,6 @@ MapsExtraController::MapsExtraController(BodyContext& c)
 }
 
 MapsExtraController::~MapsExtraController() = default;
-
-void MapsExtraController::setNonNegative(bool f)
-{
-    m_nonNegative = f;
-    m_c.analyzer->engine()->setNonNegative(f);
-}
 
 QString MapsExtraController::saveMaps(const std::vector<Analyzed2DRes*>& maps, const QStringList& names,
                                       const QString& base)
@@ -220,5 +213,5 @@ void MapsExtraController::addCommands(CommandTable& t)
                            a.text(2)));
     });
     t.add(ClusterAsReference, [this, report](C, A a) { report(useClusterAsReference(a.n(0), a.n(1), a.text(2))); });
-    t.add(AnalyzerNonNegative, [this](C, A a) { setNonNegative(a.flag(0)); });
+    t.add(AnalyzerNonNegative, [this](C, A a) { m_c.analyzer->setNonNegative(a.flag(0)); });
 }

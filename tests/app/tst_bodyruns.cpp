@@ -213,6 +213,7 @@ void TestBodyRuns::extraMapsChainToAReferenceByScript()
     QVERIFY(row->fileSelect()->isFileChosen());
     QCOMPARE(row->fileSelect()->fileName(), ref);
     QVERIFY(body.analyzer()->referenceSnapshots()[3].isUsed());
+    QVERIFY(body.analyzer()->nonNegative());
 
     // Clusters without a PCA and a cluster that does not exist fail with a message.
     Body fresh;
