@@ -43,7 +43,9 @@ public:
 
 private:
     void addCommands(CommandTable& t);
-    QString saveMaps(const std::vector<Analyzed2DRes*>& maps, const QStringList& names, const QString& base);
+    // Each map as base_<name>.tif and .txt with its provenance sidecar and note.
+    QString saveMaps(const std::vector<Analyzed2DRes*>& maps, const QStringList& names, const QString& base,
+                     const QString& note);
 
     BodyContext& m_c;
     std::vector<std::unique_ptr<Analyzed2DRes>> m_edgeMaps;

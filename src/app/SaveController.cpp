@@ -114,7 +114,14 @@ void SaveController::stopAndWait()
     m_runner->stopAndWait();
 }
 
-SaveProvenance SaveController::provenance() const
+QString SaveController::mapNoteOf(const Analyzed2DRes* map) const
+{
+    if (map && map == m_c.analyzer->rFactorMap())
+        return QStringLiteral("fit quality R = sum of squared residuals / sum of squared data, over the fitted points");
+    return QString();
+}
+
+SaveProvenance SaveController::provenance(const QString& mapNote) const
 {
     const CalibrationController* calibration = m_c.calibration;
     SaveProvenance p;
@@ -130,14 +137,15 @@ SaveProvenance SaveController::provenance() const
     p.shiftMap = calibration->shiftMap().data() ? SaveProvenance::ShiftMap(calibration->shiftMapOrigin())
                                                 : SaveProvenance::NoShiftMap;
     p.shiftMapFile = calibration->shiftMapFile();
+    p.mapNote = mapNote;
     p.date = QDateTime::currentDateTime();
     return p;
 }
 
-bool SaveController::writeProvenance(const QString& savedFile)
+bool SaveController::writeProvenance(const QString& savedFile, const QString& mapNote)
 {
     QString error;
-    if (Provenance::write(provenance(), savedFile, &error))
+    if (Provenance::write(provenance(mapNote), savedFile, &error))
         return true;
     m_c.batch->reportFailure(error);
     return false;
@@ -264,7 +272,7 @@ bool SaveController::writeMapTiff(const QString& fname, int ext)
         m_c.batch->reportFailure(error);
         return false;
     }
-    return writeProvenance(target);
+    return writeProvenance(target, mapNoteOf(map));
 }
 
 void SaveController::saveDataAsText(const QString& fname, int ext)
@@ -279,7 +287,7 @@ void SaveController::saveDataAsText(const QString& fname, int ext)
     if (GridAxes::of(map->grid()).points() > textMapJobPoints) {
         auto job = std::make_shared<TextMapJob>(target, map->data(), map->width(), map->height(), map->grid(),
                                                 settings.textFormat());
-        job->setProvenance(provenance());
+        job->setProvenance(provenance(mapNoteOf(map)));
         startSaveJob(job);
         return;
     }
@@ -288,7 +296,7 @@ void SaveController::saveDataAsText(const QString& fname, int ext)
         m_c.batch->reportFailure(error);
         return;
     }
-    writeProvenance(target);
+    writeProvenance(target, mapNoteOf(map));
 }
 
 void SaveController::saveFlatDark()

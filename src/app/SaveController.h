@@ -6,6 +6,7 @@
 #include <QString>
 #include <memory>
 
+class Analyzed2DRes;
 class CommandTable;
 class JobRunner;
 class QFileDialog;
@@ -29,7 +30,10 @@ public:
     bool isSaving() const;
     void stopAndWait();
     // Writes the provenance sidecar of a saved file; false (reported) when that fails.
-    bool writeProvenance(const QString& savedFile);
+    // `mapNote`: what the map's values mean (SaveProvenance::mapNote).
+    bool writeProvenance(const QString& savedFile, const QString& mapNote = QString());
+    // The note of a map whose values need one (the fit-quality map), else empty.
+    QString mapNoteOf(const Analyzed2DRes* map) const;
 
     void saveImage(const QString& fname);
     void saveImageWNum(const QString& fname, const QString& num);
@@ -48,7 +52,7 @@ signals:
     void workEnded();
 
 private:
-    SaveProvenance provenance() const;
+    SaveProvenance provenance(const QString& mapNote = QString()) const;
     // Starts a file job on the save runner; the batch waits for it.
     void startSaveJob(const std::shared_ptr<SaveFileJob>& job);
     // The 16-bit TIFF of the selected map under fname numbered with ext;

@@ -84,6 +84,8 @@ QByteArray text(const SaveProvenance& p, const QString& savedFile)
                  .arg(QString::number(i + 1), p.references.at(i).file,
                       QString::number(p.references.at(i).dE, 'g', 6));
     t += QStringLiteral("Shift map        : %1\n").arg(shiftMapLine(p));
+    if (!p.mapNote.isEmpty())
+        t += QStringLiteral("Map values       : %1\n").arg(p.mapNote);
     t += QStringLiteral("Date             : %1\n").arg(p.date.toString(Qt::ISODate));
     return t.toUtf8();
 }

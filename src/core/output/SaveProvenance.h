@@ -31,6 +31,9 @@ struct SaveProvenance {
     ShiftMap shiftMap = NoShiftMap;
     // The energy-map file, for a loaded shift map.
     QString shiftMapFile;
+    // What the saved map's values mean, where that needs saying (the
+    // fit-quality formula, the rule of an edge map); empty otherwise.
+    QString mapNote;
     QDateTime date;
 };
 
