@@ -1,6 +1,5 @@
 #include "MapsExtraController.h"
 
-#include "analysis/AnalyzeProc.h"
 #include "analysis/ClusterJob.h"
 #include "analysis/EdgeMapJob.h"
 #include "analysis/PcaJob.h"
@@ -14,6 +13,7 @@
 #include "output/MapSaving.h"
 #include "physics/XafsSpectrum.h"
 #include "RunController.h"
+#include "SaveController.h"
 #include "SeriesController.h"
 #include "savedialog/SaveDataCfg.h"
 #include "spectrumview/XafsFileSelect.h"
@@ -53,14 +53,8 @@ MapsExtraController::MapsExtraController(BodyContext& c)
 
 MapsExtraController::~MapsExtraController() = default;
 
-void MapsExtraController::setNonNegative(bool f)
-{
-    m_nonNegative = f;
-    m_c.analyzer->engine()->setNonNegative(f);
-}
-
 QString MapsExtraController::saveMaps(const std::vector<Analyzed2DRes*>& maps, const QStringList& names,
-                                      const QString& base)
+                                      const QString& base, const QString& note)
 {
     if (base.isEmpty())
         return QString();
@@ -68,9 +62,15 @@ QString MapsExtraController::saveMaps(const std::vector<Analyzed2DRes*>& maps, c
     for (std::size_t i = 0; i < maps.size(); ++i) {
         QString error;
         const QString path = base + QLatin1Char('_') + names[int(i)];
-        if (!MapSaving::saveMapAsTiff(*maps[i], path + QStringLiteral(".tif"), settings, &error)
-            || !MapSaving::saveMapAsText(*maps[i], path + QStringLiteral(".txt"), settings, &error))
-            return error;
+        for (const QString& ext : {QStringLiteral(".tif"), QStringLiteral(".txt")}) {
+            const bool saved = ext == QLatin1String(".tif")
+                                   ? MapSaving::saveMapAsTiff(*maps[i], path + ext, settings, &error)
+                                   : MapSaving::saveMapAsText(*maps[i], path + ext, settings, &error);
+            if (!saved)
+                return error;
+            if (!m_c.saving->writeProvenance(path + ext, maps[i]->name() + QStringLiteral("; ") + note))
+                return QStringLiteral("Can't write the provenance of %1").arg(path + ext);
+        }
     }
     return QString();
 }
@@ -95,7 +95,11 @@ QString MapsExtraController::runEdgeMaps(double window, const QString& base)
     job.runAllHere();
     for (const auto& m : m_edgeMaps)
         m->genImg();
-    return saveMaps(pointers(m_edgeMaps), names, base);
+    return saveMaps(pointers(m_edgeMaps), names, base,
+                    QStringLiteral("E0 and jump of the normalisation, white line = top of the normalised spectrum "
+                                   "within [E0, E0 + %1 eV] refined by a parabola; energies corrected by the shift "
+                                   "map; NaN where masked or without an edge")
+                        .arg(s.window));
 }
 
 QString MapsExtraController::runPca(int components, const QString& base)
@@ -128,7 +132,9 @@ QString MapsExtraController::runPca(int components, const QString& base)
     for (int j = 0; j < model.count(); ++j)
         qCInfo(lcResults).noquote() << QStringLiteral("PCA component %1: explained variance %2")
                                            .arg(j + 1).arg(model.explained(j), 0, 'f', 6);
-    QString error = saveMaps(pointers(m_scoreMaps), names, base);
+    QString error = saveMaps(pointers(m_scoreMaps), names, base,
+                             QStringLiteral("PCA scores of the normalised spectra of %1 blocks; NaN for blocks outside "
+                                            "the sample").arg(m_pca->memberCount()));
     if (error.isEmpty() && !base.isEmpty()) {
         // The explained variance (the scree) and the component spectra.
         QFile f(base + QStringLiteral("_pca.txt"));
@@ -177,7 +183,9 @@ QString MapsExtraController::runClusters(int k, quint64 seed, const QString& bas
     for (int c = 0; c < m_clusters->count(); ++c)
         qCInfo(lcResults).noquote() << QStringLiteral("Cluster %1: %2 blocks")
                                            .arg(c).arg(m_clusters->kmeans.sizes[std::size_t(c)]);
-    return saveMaps({m_clusterMap.get()}, {QStringLiteral("clusters")}, base);
+    return saveMaps({m_clusterMap.get()}, {QStringLiteral("clusters")}, base,
+                    QStringLiteral("k-means cluster of the first %1 PCA scores, k %2, seed %3, largest cluster 0")
+                        .arg(m_clusters->components).arg(m_clusters->count()).arg(seed));
 }
 
 QString MapsExtraController::useClusterAsReference(int c, int row, const QString& file)
@@ -220,5 +228,5 @@ void MapsExtraController::addCommands(CommandTable& t)
                            a.text(2)));
     });
     t.add(ClusterAsReference, [this, report](C, A a) { report(useClusterAsReference(a.n(0), a.n(1), a.text(2))); });
-    t.add(AnalyzerNonNegative, [this](C, A a) { setNonNegative(a.flag(0)); });
+    t.add(AnalyzerNonNegative, [this](C, A a) { m_c.analyzer->setNonNegative(a.flag(0)); });
 }

@@ -15,7 +15,7 @@ struct PcaResult;
 // The maps beside the analyzer's runs: edge energy, edge jump and white line,
 // the PCA of the normalised spectra with its score maps, the k-means clusters
 // of the scores with their mean spectra, a cluster's mean spectrum as a
-// reference row, and the switch for non-negative fits. Runs over the same
+// reference row (and the batch word of the analyzer's non-negative switch). Runs over the same
 // area and grid as the analyzer's runs (RunController::runInput()); they run
 // on the GUI thread, which the PCA of a 256 x 256 stack holds for about a
 // second. Owns the maps and the last PCA and clusters.
@@ -25,10 +25,6 @@ class MapsExtraController : public QObject
 public:
     explicit MapsExtraController(BodyContext& c);
     ~MapsExtraController() override;
-
-    // Fits keep the reference fractions >= 0 (live fits and 2D runs).
-    bool nonNegative() const { return m_nonNegative; }
-    void setNonNegative(bool f);
 
     // Each returns an empty string on success, else why it failed. A
     // non-empty `base` saves the maps as base_<name>.tif and .txt.
@@ -47,10 +43,11 @@ public:
 
 private:
     void addCommands(CommandTable& t);
-    QString saveMaps(const std::vector<Analyzed2DRes*>& maps, const QStringList& names, const QString& base);
+    // Each map as base_<name>.tif and .txt with its provenance sidecar and note.
+    QString saveMaps(const std::vector<Analyzed2DRes*>& maps, const QStringList& names, const QString& base,
+                     const QString& note);
 
     BodyContext& m_c;
-    bool m_nonNegative = false;
     std::vector<std::unique_ptr<Analyzed2DRes>> m_edgeMaps;
     std::vector<std::unique_ptr<Analyzed2DRes>> m_scoreMaps;
     std::unique_ptr<Analyzed2DRes> m_clusterMap;

@@ -17,7 +17,6 @@
 #include "CommandTable.h"
 #include "controls/JobProgressBar.h"
 #include "imageview/ImgDispA.h"
-#include "MapsExtraController.h"
 #include "ResultMapController.h"
 #include "SeriesController.h"
 
@@ -101,7 +100,7 @@ void RunController::startLCF2DAnalysis()
     logWithTime(QStringLiteral("2da 1:"));
     LcfRunSetup setup;
     setup.mlcf = an->isMLCF();
-    setup.nonNegative = m_c.mapsExtra && m_c.mapsExtra->nonNegative();
+    setup.nonNegative = an->nonNegative();
     setup.references = an->referenceSnapshots();
     const QVector<LCFReference*>& rows = an->refs();
     for (int k = 0; k < 2; ++k)

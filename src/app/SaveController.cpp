@@ -98,7 +98,7 @@ SaveController::SaveController(BodyContext& c)
                                .arg(2 * s->halfWidth() + 1)
                                .arg(2 * s->halfHeight() + 1);
         for (const QString& f : files)
-            writeProvenance(f, at);
+            writeProvenance(f, QString(), at);
     });
     // The dialogs keep the main window's translations.
     const QString any = QCoreApplication::translate("Body", "Any Files (* *.*)");
@@ -135,7 +135,14 @@ void SaveController::stopAndWait()
     m_runner->stopAndWait();
 }
 
-SaveProvenance SaveController::provenance() const
+QString SaveController::mapNoteOf(const Analyzed2DRes* map) const
+{
+    if (map && map == m_c.analyzer->rFactorMap())
+        return QStringLiteral("fit quality R = sum of squared residuals / sum of squared data, over the fitted points");
+    return QString();
+}
+
+SaveProvenance SaveController::provenance(const QString& mapNote) const
 {
     const CalibrationController* calibration = m_c.calibration;
     SaveProvenance p;
@@ -157,14 +164,15 @@ SaveProvenance SaveController::provenance() const
                                                 : SaveProvenance::NoShiftMap;
     p.shiftMapFile = absolute(calibration->shiftMapFile());
     p.dark = m_c.dark->description();
+    p.mapNote = mapNote;
     p.date = QDateTime::currentDateTime();
     return p;
 }
 
-bool SaveController::writeProvenance(const QString& savedFile, const QString& spectrumAt)
+bool SaveController::writeProvenance(const QString& savedFile, const QString& mapNote, const QString& spectrumAt)
 {
     QString error;
-    SaveProvenance p = provenance();
+    SaveProvenance p = provenance(mapNote);
     p.spectrumAt = spectrumAt;
     if (Provenance::write(p, savedFile, &error)) {
         // A success replaces an earlier failure in the status bar.
@@ -299,7 +307,7 @@ bool SaveController::writeMapTiff(const QString& fname, int ext)
         m_c.batch->reportFailure(error);
         return false;
     }
-    return writeProvenance(target);
+    return writeProvenance(target, mapNoteOf(map));
 }
 
 void SaveController::saveDataAsText(const QString& fname, int ext)
@@ -314,7 +322,7 @@ void SaveController::saveDataAsText(const QString& fname, int ext)
     if (GridAxes::of(map->grid()).points() > textMapJobPoints) {
         auto job = std::make_shared<TextMapJob>(target, map->data(), map->width(), map->height(), map->grid(),
                                                 settings.textFormat());
-        job->setProvenance(provenance());
+        job->setProvenance(provenance(mapNoteOf(map)));
         startSaveJob(job);
         return;
     }
@@ -323,7 +331,7 @@ void SaveController::saveDataAsText(const QString& fname, int ext)
         m_c.batch->reportFailure(error);
         return;
     }
-    writeProvenance(target);
+    writeProvenance(target, mapNoteOf(map));
 }
 
 void SaveController::saveFlatDark()

@@ -6,6 +6,7 @@
 #include <QString>
 #include <memory>
 
+class Analyzed2DRes;
 class CommandTable;
 class JobRunner;
 class QFileDialog;
@@ -29,11 +30,14 @@ public:
     bool isSaving() const;
     void stopAndWait();
     // Writes the provenance sidecar of a saved file; false (reported) when that fails.
-    // The provenance sidecar of `savedFile`; `spectrumAt` says where a
-    // spectrum file's spectrum comes from.
-    bool writeProvenance(const QString& savedFile, const QString& spectrumAt = QString());
+    // `mapNote`: what the map's values mean (SaveProvenance::mapNote);
+    // `spectrumAt`: where a spectrum file's spectrum comes from.
+    bool writeProvenance(const QString& savedFile, const QString& mapNote = QString(),
+                         const QString& spectrumAt = QString());
+    // The note of a map whose values need one (the fit-quality map), else empty.
+    QString mapNoteOf(const Analyzed2DRes* map) const;
     // Where the current results come from (series, rules, references, dark).
-    SaveProvenance provenance() const;
+    SaveProvenance provenance(const QString& mapNote = QString()) const;
 
     void saveImage(const QString& fname);
     void saveImageWNum(const QString& fname, const QString& num);

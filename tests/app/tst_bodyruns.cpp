@@ -9,6 +9,7 @@
 #include "DemoMeasurement.h"
 #include "fileselect/SelectDataFiles.h"
 #include "imageview/ImgDispA.h"
+#include "output/SaveProvenance.h"
 #include "processing/EnergyMapFile.h"
 #include "spectrumview/XafsFileSelect.h"
 
@@ -208,11 +209,15 @@ void TestBodyRuns::extraMapsChainToAReferenceByScript()
     for (const char* name : {"_e0.tif", "_e0.txt", "_white_line_energy.tif", "_pca_score2.txt", "_pca.txt",
                              "_clusters.tif"})
         QVERIFY2(QFile::exists(base + name), name);
+    QFile sidecar(Provenance::sidecarPath(base + "_e0.tif"));
+    QVERIFY(sidecar.open(QIODevice::ReadOnly));
+    QVERIFY(sidecar.readAll().contains("within [E0, E0 + 30 eV]"));
     // The cluster's mean spectrum is reference row 3, ready for a fit.
     const LCFReference* row = body.analyzer()->refs()[3];
     QVERIFY(row->fileSelect()->isFileChosen());
     QCOMPARE(row->fileSelect()->fileName(), ref);
     QVERIFY(body.analyzer()->referenceSnapshots()[3].isUsed());
+    QVERIFY(body.analyzer()->nonNegative());
 
     // Clusters without a PCA and a cluster that does not exist fail with a message.
     Body fresh;

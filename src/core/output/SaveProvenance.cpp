@@ -93,6 +93,8 @@ QVector<Entry> entries(const SaveProvenance& p, const QString& savedFile)
                   QStringLiteral("\"%1\" dE %2")
                       .arg(p.references.at(i).file, QString::number(p.references.at(i).dE, 'g', 6))});
     e.append({QStringLiteral("Shift map        "), QStringLiteral("shift_map"), shiftMapLine(p)});
+    if (!p.mapNote.isEmpty())
+        e.append({QStringLiteral("Map values       "), QStringLiteral("map_values"), p.mapNote});
     e.append({QStringLiteral("Dark             "), QStringLiteral("dark"),
               p.dark.isEmpty() ? QStringLiteral("none") : p.dark});
     e.append({QStringLiteral("Date             "), QStringLiteral("date"), p.date.toString(Qt::ISODate)});

@@ -36,6 +36,9 @@ struct SaveProvenance {
     // For a spectrum file: where its spectrum comes from, e.g.
     // "(128, 61), block 5 x 5 pixels"; empty for maps and pictures.
     QString spectrumAt;
+    // What the saved map's values mean, where that needs saying (the
+    // fit-quality formula, the rule of an edge map); empty otherwise.
+    QString mapNote;
     QDateTime date;
 };
 

@@ -97,8 +97,8 @@ void GridBlockSums::row(int j, double* out)
     }
     if (m_image->dark())
         for (int i = 0; i < n; ++i)
-            if (!m_columns[std::size_t(i)].isEmpty())
-                out[i] = BlockSum::minusDark(*m_image, out[i], m_columns[std::size_t(i)], rows);
+            if (!m_cur->ranges[std::size_t(i)].isEmpty())
+                out[i] = BlockSum::minusDark(*m_image, out[i], m_cur->ranges[std::size_t(i)], rows);
 }
 
 template <class T>

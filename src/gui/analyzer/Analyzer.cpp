@@ -70,6 +70,8 @@ Analyzer::Analyzer(QWidget* parent)
     m_engineThread = new QThread(this);
     m_engineThread->setObjectName(QStringLiteral("analysis engine"));
     m_engine->moveToThread(m_engineThread);
+    // Safe from this thread: the engine reads the switch at each request.
+    connect(ui->NonNegative, &QCheckBox::toggled, m_engine, &AnalyzeProc::setNonNegative, Qt::DirectConnection);
     m_engineThread->start(QThread::InheritPriority);
     connect(this, &Analyzer::analyzeSpectrum0, m_engine, &AnalyzeProc::analyzeSpectrum0);
     connect(this, &Analyzer::analyzeSpectrumElems0, m_engine, &AnalyzeProc::analyzeSpectrumElems0);
@@ -383,6 +385,16 @@ bool Analyzer::dispOnTime() const
 bool Analyzer::elemsDispOnTime() const
 {
     return ui->ElemsDispOnTime->isChecked();
+}
+
+bool Analyzer::nonNegative() const
+{
+    return ui->NonNegative->isChecked();
+}
+
+void Analyzer::setNonNegative(bool f)
+{
+    ui->NonNegative->setChecked(f);
 }
 
 bool Analyzer::maskEnabled() const

@@ -74,6 +74,9 @@ public:
     bool contAccess() const { return m_contAccess; }
     // Blocks whose edge jump is below maskThreshold() are left out when enabled.
     bool maskEnabled() const;
+    // Fits keep the reference fractions >= 0 ("Non-negative"; live fits and runs).
+    bool nonNegative() const;
+    void setNonNegative(bool f);
     double maskThreshold() const;
     // Memory a whole-area run may use for its block values; 0 when the field
     // holds no positive number.
