@@ -58,6 +58,7 @@ public:
     bool isLoading() const;    // a load of either series is on its way
     bool isRunning2D() const;  // a 2D run is in progress
     bool isCalibrating() const;
+    bool isAligning() const;
     bool isSaving() const;     // a spectra file or a large text map is being written
     // The last failure reported to the user (status bar), empty when none.
     const QString& lastFailure() const;

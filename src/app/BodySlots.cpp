@@ -95,6 +95,11 @@ bool Body::isCalibrating() const
     return m_c.calibration->isCalibrating();
 }
 
+bool Body::isAligning() const
+{
+    return m_c.alignment->isAligning();
+}
+
 bool Body::isSaving() const
 {
     return m_c.saving->isSaving();

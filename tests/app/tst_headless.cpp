@@ -117,9 +117,11 @@ void TestHeadless::analysisScriptMatchesTheTruth()
         QFile side(stem + ".dat.provenance.txt");
         QVERIFY(side.open(QIODevice::ReadOnly));
         const QString p = QString::fromUtf8(side.readAll());
-        QVERIFY2(p.contains("I1 series        : 60 files, first \"i1/i1_"), qPrintable(p));
+        // Paths in full: the script's relative names read against its folder.
+        const QString root = QFileInfo(m_dir).absoluteFilePath();
+        QVERIFY2(p.contains("I1 series        : 60 files, first \"" + root + "/i1/i1_"), qPrintable(p));
         QVERIFY(p.contains("I0 series        : 60 files"));
-        QVERIFY(p.contains("Reference 3      : \"refs/fe3.dat\" dE 0"));
+        QVERIFY(p.contains("Reference 3      : \"" + root + "/refs/fe3.dat\" dE 0"));
         QVERIFY(p.contains("Shift map        : calibrated"));
         QVERIFY(p.contains("Bin half width, height : 0 0"));
         QVERIFY(QFile::exists(stem + ".tif.provenance.txt"));
@@ -132,10 +134,10 @@ void TestHeadless::failingLinesNameTheScriptLine_data()
     QTest::addColumn<QString>("script");
     QTest::addColumn<QString>("message");
     QTest::newRow("missing file") << "set_band_w 1\nload_I1_files NEW i1/none.tif\nquit\n"
-                                  << "bad.bat:2: 1 of 1 images could not be loaded: i1/none.tif";
+                                  << "bad.bat:2: 1 of 1 images could not be loaded: %D/i1/none.tif";
     QTest::newRow("unknown word") << "# a comment\n\nset_band_x 1\nquit\n" << "bad.bat:3: unknown command \"set_band_x\"";
     QTest::newRow("cannot write") << "load_I1_files NEW i1/i1_6962.00eV.tif\nsave_image no/such/dir/p.png\nquit\n"
-                                  << "bad.bat:2: Can't open no/such/dir/p.png";
+                                  << "bad.bat:2: Can't open %D/no/such/dir/p.png";
     QTest::newRow("run cannot start") << "analyzer_exec_LCF\nquit\n"
                                       << "bad.bat:1: The LCF run can't start: no I1 images are loaded";
 }
@@ -144,6 +146,7 @@ void TestHeadless::failingLinesNameTheScriptLine()
 {
     QFETCH(QString, script);
     QFETCH(QString, message);
+    message.replace("%D", QFileInfo(m_dir).absoluteFilePath());
     writeText(m_dir + "/bad.bat", script);
     const Run run = runProgram(m_dir, "bad.bat");
     QCOMPARE(run.status, 1);
