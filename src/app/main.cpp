@@ -3,6 +3,7 @@
 #include "batch/BatchKeywords.h"
 #include "Body.h"
 #include "display/ColorTables.h"
+#include "GuardedApplication.h"
 #include "i18n/Translation.h"
 #include "StartupBatch.h"
 
@@ -27,7 +28,7 @@ int main(int argc, char* argv[])
     readCommandLine(arguments, options);
 
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     QTranslator translator;
 
     readConfigFile(configFileName(options), options);

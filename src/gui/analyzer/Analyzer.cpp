@@ -8,6 +8,7 @@
 #include "analyzer/ElemCtrl.h"
 #include "analyzer/LCFReference.h"
 #include "base/JobRunner.h"
+#include "base/WorkerThread.h"
 #include "controls/JobProgressBar.h"
 #include "grid/Analyzed2DRes.h"
 #include "spectrumview/XafsFileSelect.h"
@@ -65,8 +66,7 @@ Analyzer::Analyzer(QWidget* parent)
     m_engine = new AnalyzeProc;
     m_engineThread = new QThread(this);
     m_engineThread->setObjectName(QStringLiteral("analysis engine"));
-    m_engine->moveToThread(m_engineThread);
-    m_engineThread->start(QThread::InheritPriority);
+    startWorkerThread(m_engineThread, m_engine);
     connect(this, &Analyzer::analyzeSpectrum0, m_engine, &AnalyzeProc::analyzeSpectrum0);
     connect(this, &Analyzer::analyzeSpectrumElems0, m_engine, &AnalyzeProc::analyzeSpectrumElems0);
     connect(m_engine, &AnalyzeProc::finished, this, &Analyzer::analyzeSpectrumFinished);
