@@ -8,6 +8,7 @@
 #include "StartupBatch.h"
 
 #include <QApplication>
+#include <QDebug>
 #include <QLoggingCategory>
 #include <QStyleFactory>
 #include <QTimer>
@@ -31,7 +32,12 @@ int main(int argc, char* argv[])
     GuardedApplication app(argc, argv);
     QTranslator translator;
 
+    const OptionTable commandLine = options;
     readConfigFile(configFileName(options), options);
+    // A script started by a configuration file, not by the user, is named.
+    const QString configuredScript = configuredScriptNote(commandLine, options, configFileName(options));
+    if (!configuredScript.isEmpty())
+        qWarning().noquote() << configuredScript;
     const StartupSettings settings = startupSettings(options);
     AppPaths::setDataRoot(settings.dataRoot);
 

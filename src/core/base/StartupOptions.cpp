@@ -6,6 +6,7 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
 
 void readCommandLine(const QStringList& arguments, OptionTable& table)
@@ -70,6 +71,18 @@ StartupSettings startupSettings(const OptionTable& table)
     s.batchFile = table.value(QStringLiteral("-b"));
     s.runBatch = table.contains(QStringLiteral("-x"));
     return s;
+}
+
+QString configuredScriptNote(const OptionTable& commandLine, const OptionTable& all, const QString& configFile)
+{
+    const QString b = QStringLiteral("-b");
+    const QString x = QStringLiteral("-x");
+    if (commandLine.contains(b) || !all.contains(b) || all.value(b).isEmpty())
+        return QString();
+    const QString script = QFileInfo(all.value(b)).absoluteFilePath();
+    const QString config = QFileInfo(configFile).absoluteFilePath();
+    return all.contains(x) ? QStringLiteral("The configuration %1 runs the batch script %2 at start").arg(config, script)
+                           : QStringLiteral("The configuration %1 loads the batch script %2").arg(config, script);
 }
 
 namespace AppPaths {
