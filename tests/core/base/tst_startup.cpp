@@ -17,6 +17,8 @@ private slots:
     void splitter();
     void splitterMessages_data();
     void splitterMessages();
+    void printableText_data();
+    void printableText();
     void optionTableFirstArrivalWins();
     void commandLine_data();
     void commandLine();
@@ -79,6 +81,23 @@ void TestStartup::splitterMessages()
         QVERIFY(DebugCapture::lines().isEmpty());
     else
         QCOMPARE(DebugCapture::lines(), QStringList{message});
+}
+
+// A NUL byte from a script used to cut a message on stderr short.
+void TestStartup::printableText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("NUL inside") << QString::fromLatin1("set\0word tail", 13) << "set\\0word tail";
+    QTest::newRow("escape and bell") << QString::fromLatin1("a\x1b[2Jb\x07") << "a\\x1b[2Jb\\x07";
+    QTest::newRow("tab and accents kept") << QString::fromUtf8("a\tb \xc3\xa9") << QString::fromUtf8("a\tb \xc3\xa9");
+}
+
+void TestStartup::printableText()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QCOMPARE(printable(text), shown);
 }
 
 void TestStartup::optionTableFirstArrivalWins()
