@@ -5,6 +5,7 @@
 #include "AlignmentController.h"
 #include "analysis/AnalysisSnapshots.h"
 #include "base/ThreadPriority.h"
+#include "base/WorkerThread.h"
 #include "batch/BatchDispatcher.h"
 #include "BatchExecutor.h"
 #include "analyzer/Analyzer.h"
@@ -191,12 +192,11 @@ void Body::startWorker(QObject* worker, const QString& name, bool lowPriority)
 {
     auto* thread = new QThread;
     thread->setObjectName(name);
-    worker->moveToThread(thread);
     // The loaders give way to the window whenever it has something to do.
     if (lowPriority)
         connect(thread, &QThread::started, worker, &lowerCurrentThreadPriority, Qt::DirectConnection);
     m_workerThreads.append(thread);
-    thread->start();
+    startWorkerThread(thread, worker);
 }
 
 void Body::stopWorkerThreads()

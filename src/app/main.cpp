@@ -4,11 +4,13 @@
 #include "batch/BatchKeywords.h"
 #include "Body.h"
 #include "display/ColorTables.h"
+#include "GuardedApplication.h"
 #include "i18n/Translation.h"
 #include "io/Hdf5Library.h"
 #include "StartupBatch.h"
 
 #include <QApplication>
+#include <QDebug>
 #include <QLoggingCategory>
 #include <QRect>
 #include <QStyleFactory>
@@ -32,10 +34,15 @@ int main(int argc, char* argv[])
     readCommandLine(arguments, options);
 
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     QTranslator translator;
 
+    const OptionTable commandLine = options;
     readConfigFile(configFileName(options), options);
+    // A script started by a configuration file, not by the user, is named.
+    const QString configuredScript = configuredScriptNote(commandLine, options, configFileName(options));
+    if (!configuredScript.isEmpty())
+        qWarning().noquote() << configuredScript;
     const StartupSettings settings = startupSettings(options);
     AppPaths::setDataRoot(settings.dataRoot);
     // Settings are kept between runs beside the configuration file, except in

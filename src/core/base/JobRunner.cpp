@@ -1,5 +1,6 @@
 #include "base/JobRunner.h"
 
+#include "base/WorkerThread.h"
 #include <QMetaObject>
 #include <QThread>
 #include <new>
@@ -33,8 +34,7 @@ bool JobRunner::start(std::shared_ptr<SlicedJob> job)
         m_thread = new QThread;
         m_thread->setObjectName(QStringLiteral("job worker"));
         m_worker = new QObject;
-        m_worker->moveToThread(m_thread);
-        m_thread->start();
+        startWorkerThread(m_thread, m_worker);
     }
     m_job = std::move(job);
     m_stop = std::make_shared<std::atomic<bool>>(false);
@@ -54,11 +54,7 @@ void JobRunner::runNextSlice()
     if (!m_job)
         return;
     if (m_nextSlice >= m_job->sliceCount()) {
-        std::shared_ptr<SlicedJob> job = std::move(m_job);
-        m_job.reset();
-        job->finish(false);
-        m_lastFailure = job->failure();
-        emit finished(false);
+        endJob(false);
         return;
     }
     const int index = m_nextSlice++;
@@ -107,7 +103,11 @@ void JobRunner::sliceDone(quint64 generation, int index, qint64 items)
     m_progress.secondsLeft = m_progress.itemsPerSecond > 0.0
         ? double(qMax<qint64>(0, m_progress.total - m_progress.done)) / m_progress.itemsPerSecond
         : -1.0;
-    emit progress(m_progress);
+    // A progress display without memory to draw in must not end the job.
+    try {
+        emit progress(m_progress);
+    } catch (const std::bad_alloc&) {
+    }
     runNextSlice();
 }
 
@@ -125,11 +125,23 @@ void JobRunner::stop()
         return;
     m_stop->store(true);
     ++m_generation;
+    endJob(true);
+}
+
+void JobRunner::endJob(bool stopped)
+{
     std::shared_ptr<SlicedJob> job = std::move(m_job);
     m_job.reset();
-    job->finish(true);
+    // Putting the results together takes their memory: a job that finds none
+    // fails, and ends as a stopped one, instead of never ending.
+    try {
+        job->finish(stopped);
+    } catch (const std::bad_alloc&) {
+        job->setFailure(QStringLiteral("not enough memory"));
+        stopped = true;
+    }
     m_lastFailure = job->failure();
-    emit finished(true);
+    emit finished(stopped);
 }
 
 void JobRunner::stopAndWait()

@@ -66,6 +66,7 @@ signals:
 
 private:
     void runNextSlice();
+    void endJob(bool stopped);
     void sliceDone(quint64 generation, int index, qint64 items);
     void sliceFailed(quint64 generation, const QString& why);
 

@@ -74,6 +74,18 @@ StartupSettings startupSettings(const OptionTable& table)
     return s;
 }
 
+QString configuredScriptNote(const OptionTable& commandLine, const OptionTable& all, const QString& configFile)
+{
+    const QString b = QStringLiteral("-b");
+    const QString x = QStringLiteral("-x");
+    if (commandLine.contains(b) || !all.contains(b) || all.value(b).isEmpty())
+        return QString();
+    const QString script = QFileInfo(all.value(b)).absoluteFilePath();
+    const QString config = QFileInfo(configFile).absoluteFilePath();
+    return all.contains(x) ? QStringLiteral("The configuration %1 runs the batch script %2 at start").arg(config, script)
+                           : QStringLiteral("The configuration %1 loads the batch script %2").arg(config, script);
+}
+
 namespace AppPaths {
 namespace {
 QString& dataRootStore()

@@ -31,6 +31,14 @@ struct StartupSettings {
 
 StartupSettings startupSettings(const OptionTable& table);
 
+// A configuration file in the working folder can load a script (-b) and run
+// it (-x) by itself, so a folder someone sent can start a script at a
+// double-click. The note names the configuration and the script it starts:
+// empty when the command line named the script (the user chose it) or the
+// configuration starts none. `commandLine` holds the command line alone,
+// `all` the command line and the configuration.
+QString configuredScriptNote(const OptionTable& commandLine, const OptionTable& all, const QString& configFile);
+
 // The directory every file dialog starts in, and the batch window's.
 namespace AppPaths {
 QString defaultDir();   // "C:" + YEN SIGN + "Data"

@@ -4,6 +4,7 @@
 #include "base/TextItems.h"
 
 #include <QDebug>
+#include <new>
 
 BatchDispatcher::BatchDispatcher(QObject* parent)
     : QObject(parent)
@@ -15,6 +16,17 @@ BatchDispatcher::BatchDispatcher(QObject* parent)
 }
 
 void BatchDispatcher::execNextLineSlot()
+{
+    // A line that runs out of memory fails, and the run ends with it, where
+    // the run would otherwise wait for ever for a line that never ended.
+    try {
+        execNextLine();
+    } catch (const std::bad_alloc&) {
+        commandFailed(QStringLiteral("Not enough memory for the line"));
+    }
+}
+
+void BatchDispatcher::execNextLine()
 {
     const BatchInterpreter::Step step = m_interpreter.executeNextLine();
     if (!step.failure.isEmpty()) {

@@ -47,6 +47,7 @@ public slots:
     void commandFailed(QString message);
 
 private:
+    void execNextLine();
     BatchInterpreter m_interpreter;
     QString m_failure;
 };

@@ -7,6 +7,7 @@
 
 #include <QDebug>
 #include <limits>
+#include <new>
 
 namespace {
 
@@ -156,7 +157,13 @@ void Analyzed2DRes::genImg()
     if (!src || w <= 0 || h <= 0)
         return;
     const int bpl = ColorTables::bytesPerLine(w, m_imageFormat);
-    m_pixels.reset(new uchar[size_t(bpl) * size_t(h)]());
+    // Without the memory for its picture the map has none, and says so.
+    m_pixels.reset(new (std::nothrow) uchar[size_t(bpl) * size_t(h)]());
+    if (!m_pixels) {
+        qCWarning(lcGrid).noquote() << QStringLiteral("Not enough memory for the picture of the map %1 (%2 x %3)")
+                                           .arg(m_name).arg(w).arg(h);
+        return;
+    }
 
     double lo, hi;
     effectiveRange(lo, hi);

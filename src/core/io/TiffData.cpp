@@ -65,7 +65,8 @@ void ImageReaders::reportTooLarge(qint64 height, qint64 width, const QString& fi
 
 void ImageReaders::reportNoMemory(qint64 height, qint64 width, const QString& fileName)
 {
-    qCDebug(lcIo).noquote() << QStringLiteral("Not enough memory for an image of %1 x %2 pixels : %3")
+    // A warning: the failing load names the file, this says why.
+    qCWarning(lcIo).noquote() << QStringLiteral("Not enough memory for an image of %1 x %2 pixels : %3")
                                    .arg(height).arg(width).arg(fileName);
 }
 
@@ -125,7 +126,7 @@ bool TiffData::genImage()
         // Without the memory the image has no picture, and says so once.
         m_displayBuffer.reset(new (std::nothrow) uchar[size]);
         if (!m_displayBuffer) {
-            qCDebug(lcIo).noquote() << QStringLiteral("Not enough memory for the picture of %1 x %2 pixels : %3")
+            qCWarning(lcIo).noquote() << QStringLiteral("Not enough memory for the picture of %1 x %2 pixels : %3")
                                            .arg(m_height).arg(m_width).arg(m_fileName);
             return false;
         }
@@ -162,6 +163,19 @@ bool TiffData::genImage()
 }
 
 bool TiffData::read(const QString& fileName, bool render)
+{
+    // A loader thread must never end the program: memory that runs out
+    // anywhere in a reader fails the read.
+    try {
+        return readFile(fileName, render);
+    } catch (const std::bad_alloc&) {
+        // Thrown before the record took anything: it is as it was.
+        qCWarning(lcIo).noquote() << "Not enough memory to read" << fileName;
+        return false;
+    }
+}
+
+bool TiffData::readFile(const QString& fileName, bool render)
 {
     // A named pipe or a device would block or never end: refuse it unopened.
     if (refuseNonRegularFile(fileName))

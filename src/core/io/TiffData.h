@@ -151,6 +151,7 @@ private:
             return m_u32[i];
         return m_f32[i];
     }
+    bool readFile(const QString& fileName, bool render);
     void take(ImageContent& content, const QString& fileName);
     // Back to a record without pixels (a read that found no memory for the
     // picture after it took the samples).

@@ -9,6 +9,7 @@
 #include "analyzer/LCFReference.h"
 #include "base/GeneralTexts.h"
 #include "base/JobRunner.h"
+#include "base/WorkerThread.h"
 #include "controls/JobProgressBar.h"
 #include "grid/Analyzed2DRes.h"
 #include "spectrumview/XafsFileSelect.h"
@@ -69,10 +70,9 @@ Analyzer::Analyzer(QWidget* parent)
     m_engine = new AnalyzeProc;
     m_engineThread = new QThread(this);
     m_engineThread->setObjectName(QStringLiteral("analysis engine"));
-    m_engine->moveToThread(m_engineThread);
     // Safe from this thread: the engine reads the switch at each request.
     connect(ui->NonNegative, &QCheckBox::toggled, m_engine, &AnalyzeProc::setNonNegative, Qt::DirectConnection);
-    m_engineThread->start(QThread::InheritPriority);
+    startWorkerThread(m_engineThread, m_engine);
     connect(this, &Analyzer::analyzeSpectrum0, m_engine, &AnalyzeProc::analyzeSpectrum0);
     connect(this, &Analyzer::analyzeSpectrumElems0, m_engine, &AnalyzeProc::analyzeSpectrumElems0);
     connect(m_engine, &AnalyzeProc::finished, this, &Analyzer::analyzeSpectrumFinished);

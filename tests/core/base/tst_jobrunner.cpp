@@ -1,4 +1,6 @@
 #include "base/JobRunner.h"
+#include "base/RunOnThreads.h"
+#include "MemoryLimit.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -46,17 +48,71 @@ private:
     qint64 m_items;
 };
 
+// A job whose slice `failing` runs out of memory, in the worker or on delivery.
+class HungryJob : public CountingJob
+{
+public:
+    HungryJob(int failing, bool onDelivery) : CountingJob(4, 1), m_failing(failing), m_onDelivery(onDelivery) {}
+    qint64 runSlice(int index, const std::atomic<bool>& stop) override
+    {
+        if (index == m_failing && !m_onDelivery)
+            throw std::bad_alloc();
+        return CountingJob::runSlice(index, stop);
+    }
+    void deliverSlice(int index) override
+    {
+        if (index == m_failing && m_onDelivery)
+            throw std::bad_alloc();
+        CountingJob::deliverSlice(index);
+    }
+    void finish(bool stopped) override
+    {
+        if (m_failing == sliceCount() && !stopped)
+            throw std::bad_alloc();
+        CountingJob::finish(stopped);
+    }
+
+private:
+    int m_failing;
+    bool m_onDelivery;
+};
+
 } // namespace
 
 class TestJobRunner : public QObject
 {
     Q_OBJECT
 private slots:
+    void runnerWithoutThread();
     void slicesRunInWorkerAndDeliverInOrder();
     void jobWithoutSlicesFinishesAtOnce();
     void stopDropsTheSliceInFlight();
     void secondStartIsRefusedWhileRunning();
+    void memoryRunningOutFailsTheJob_data();
+    void memoryRunningOutFailsTheJob();
+    void threadsThatCannotBeHad();
 };
+
+// A job runner without its worker thread used to wait for ever: the slices
+// run on the calling thread instead. First of the tests, before any thread
+// ended and left a stack the next one could reuse under the limit.
+void TestJobRunner::runnerWithoutThread()
+{
+    if (!MemoryLimit::usable())
+        QSKIP("the sanitizers reserve the address space a limit would bound");
+    JobRunner runner;
+    auto job = std::make_shared<CountingJob>(3, 2);
+    QSignalSpy finished(&runner, &JobRunner::finished);
+    {
+        MemoryLimit limit(qint64(1) << 20);
+        QVERIFY(limit.isSet());
+        QVERIFY(runner.start(job));
+    }
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(finished.first().at(0).toBool(), false);
+    QCOMPARE(job->delivered, (std::vector<int>{0, 1, 2}));
+    QCOMPARE(job->workerThread, QThread::currentThread());
+}
 
 void TestJobRunner::slicesRunInWorkerAndDeliverInOrder()
 {
@@ -129,6 +185,73 @@ void TestJobRunner::secondStartIsRefusedWhileRunning()
     QSignalSpy done(&runner, &JobRunner::finished);
     QVERIFY(done.wait(5000));
     QCOMPARE(job->delivered, (std::vector<int>{0, 1, 2}));
+}
+
+// A slice that runs out of memory used to end the program (an uncaught
+// std::bad_alloc in the worker thread): the job is stopped and says why.
+void TestJobRunner::memoryRunningOutFailsTheJob_data()
+{
+    QTest::addColumn<int>("failing");
+    QTest::addColumn<bool>("onDelivery");
+    QTest::newRow("first slice, in the worker") << 0 << false;
+    QTest::newRow("third slice, in the worker") << 2 << false;
+    QTest::newRow("second slice, on delivery") << 1 << true;
+    QTest::newRow("putting the results together") << 4 << false;
+}
+
+void TestJobRunner::memoryRunningOutFailsTheJob()
+{
+    QFETCH(int, failing);
+    QFETCH(bool, onDelivery);
+    JobRunner runner;
+    auto job = std::make_shared<HungryJob>(failing, onDelivery);
+    QSignalSpy finished(&runner, &JobRunner::finished);
+    QVERIFY(runner.start(job));
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(finished.first().at(0).toBool(), true);
+    QCOMPARE(runner.lastFailure(), QString("not enough memory"));
+    QCOMPARE(job->failure(), QString("not enough memory"));
+    QCOMPARE(job->delivered, std::vector<int>([&] {
+                 std::vector<int> v;
+                 for (int i = 0; i < failing; ++i)
+                     v.push_back(i);
+                 return v;
+             }()));
+    // A job that failed in its finish has not finished; any other was stopped.
+    QCOMPARE(job->finishes, failing == 4 ? std::vector<bool>{} : std::vector<bool>{true});
+    // The next job starts clean.
+    auto next = std::make_shared<CountingJob>(2, 1);
+    QVERIFY(runner.start(next));
+    QVERIFY(finished.wait(5000));
+    QVERIFY(runner.lastFailure().isEmpty());
+}
+
+// Threads that cannot be had (no address space for their stacks) used to end
+// the program with std::system_error: their work runs on the calling thread,
+// and an exception of any work reaches the caller once all have ended.
+void TestJobRunner::threadsThatCannotBeHad()
+{
+    std::atomic<int> done{0};
+    if (MemoryLimit::usable()) {
+        MemoryLimit limit(qint64(1) << 20);
+        QVERIFY(limit.isSet());
+        runOnThreads(6, [&](int) { done.fetch_add(1); });
+    } else {
+        runOnThreads(6, [&](int) { done.fetch_add(1); });
+    }
+    QCOMPARE(done.load(), 6);
+    bool caught = false;
+    try {
+        runOnThreads(3, [&](int t) {
+            if (t == 2)
+                throw std::bad_alloc();
+            done.fetch_add(1);
+        });
+    } catch (const std::bad_alloc&) {
+        caught = true;
+    }
+    QVERIFY(caught);
+    QCOMPARE(done.load(), 8);
 }
 
 QTEST_GUILESS_MAIN(TestJobRunner)

@@ -18,6 +18,8 @@ private slots:
     void splitter();
     void splitterMessages_data();
     void splitterMessages();
+    void printableText_data();
+    void printableText();
     void optionTableFirstArrivalWins();
     void commandLine_data();
     void commandLine();
@@ -25,6 +27,8 @@ private slots:
     void configFilePrecedence_data();
     void configFilePrecedence();
     void missingConfigFile();
+    void configuredScriptIsNamed_data();
+    void configuredScriptIsNamed();
     void logWithTimeFormat();
     void dialogStartFolder_data();
     void dialogStartFolder();
@@ -81,6 +85,23 @@ void TestStartup::splitterMessages()
         QVERIFY(DebugCapture::lines().isEmpty());
     else
         QCOMPARE(DebugCapture::lines(), QStringList{message});
+}
+
+// A NUL byte from a script used to cut a message on stderr short.
+void TestStartup::printableText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("NUL inside") << QString::fromLatin1("set\0word tail", 13) << "set\\0word tail";
+    QTest::newRow("escape and bell") << QString::fromLatin1("a\x1b[2Jb\x07") << "a\\x1b[2Jb\\x07";
+    QTest::newRow("tab and accents kept") << QString::fromUtf8("a\tb \xc3\xa9") << QString::fromUtf8("a\tb \xc3\xa9");
+}
+
+void TestStartup::printableText()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QCOMPARE(printable(text), shown);
 }
 
 void TestStartup::optionTableFirstArrivalWins()
@@ -196,6 +217,41 @@ void TestStartup::configFilePrecedence()
         QVERIFY(readConfigFile(dir.filePath(configFileName(t)), t));
         QCOMPARE(startupSettings(t).dataRoot, expectedRoot);
     }
+}
+
+// A configuration in a folder someone sent could run a script unnoticed.
+void TestStartup::configuredScriptIsNamed_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("config");
+    QTest::addColumn<QString>("note");
+    QTest::newRow("run by the configuration") << QStringList{"p", "-c", "A"} << "-b s.bat\n-x\n"
+                                              << "The configuration %1/A runs the batch script %1/s.bat at start";
+    QTest::newRow("loaded by the configuration") << QStringList{"p", "-c", "A"} << "-b s.bat\n"
+                                                 << "The configuration %1/A loads the batch script %1/s.bat";
+    QTest::newRow("run by the command line's -x") << QStringList{"p", "-c", "A", "-x"} << "-b s.bat\n"
+                                                  << "The configuration %1/A runs the batch script %1/s.bat at start";
+    QTest::newRow("named on the command line") << QStringList{"p", "-c", "A", "-b", "own.bat"} << "-b s.bat\n-x\n"
+                                               << "";
+    QTest::newRow("no script") << QStringList{"p", "-c", "A"} << "-x\nDataRoot /d\n" << "";
+}
+
+void TestStartup::configuredScriptIsNamed()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, config);
+    QFETCH(QString, note);
+    QTemporaryDir dir;
+    writeFile(dir, "A", config.toUtf8());
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    OptionTable commandLine;
+    readCommandLine(args, commandLine);
+    OptionTable all = commandLine;
+    QVERIFY(readConfigFile(configFileName(all), all));
+    const QString made = configuredScriptNote(commandLine, all, configFileName(all));
+    QDir::setCurrent(before);
+    QCOMPARE(made, note.isEmpty() ? QString() : note.arg(QFileInfo(dir.path()).canonicalFilePath()));
 }
 
 void TestStartup::missingConfigFile()

@@ -1,5 +1,6 @@
 #include "core/io/TestImageFiles.h"
 #include "io/TiffData.h"
+#include "MemoryLimit.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -31,6 +32,7 @@ private slots:
     void tiffOtherLayoutsRejected();
     void tiffTruncated();
     void tiffShrinksWhileRead();
+    void imageWithoutMemory();
     void tiffHugeSizeRefused_data();
     void tiffHugeSizeRefused();
     void tiffRefused_data();
@@ -288,6 +290,47 @@ void TestImageReaders::tiffShrinksWhileRead()
     done = true;
     reader.join();
     QVERIFY(reads.load() > 10);
+}
+
+// Memory that runs out used to be reported as a size that "does not fit the
+// file", and a picture without memory for it ended the program.
+void TestImageReaders::imageWithoutMemory()
+{
+    if (!MemoryLimit::usable())
+        QSKIP("the sanitizers reserve the address space a limit would bound");
+    const QString file = path("deflated.tif");
+    QVERIFY(writeFile(file, craftedTiff(16000, 16000, COMPRESSION_ADOBE_DEFLATE, 64)));
+    MessageCatcher catcher;
+    TiffData d;
+    {
+        MemoryLimit limit(qint64(64) << 20);
+        QVERIFY(limit.isSet());
+        QVERIFY(!d.read(file));
+    }
+    QVERIFY2(catcher.contains("Not enough memory for an image of 16000 x 16000 pixels : " + file),
+             qPrintable(catcher.messages().join('|')));
+    QCOMPARE(d.pixelType(), 4);
+
+    // A picture beyond the largest block a thread's heap can hand out
+    // (64 MiB), which the allocator would otherwise try when the address
+    // space runs out.
+    const QString large = path("large.tif");
+    const int side = 8200;
+    QVERIFY(writeTiff16(large, side, side, QVector<quint16>(side * side, 7)));
+    TiffData image;
+    QVERIFY(image.read(large, false));
+    {
+        MemoryLimit limit(qint64(1) << 20);
+        QVERIFY(limit.isSet());
+        QVERIFY(!image.genImage());
+        // The same for a whole read that renders at once.
+        TiffData rendered;
+        QVERIFY(!rendered.read(large, true));
+    }
+    QVERIFY(!image.displayImage());
+    QCOMPARE(image.sample16(5, 5), quint16(7));
+    QVERIFY(image.genImage());
+    QVERIFY(image.displayImage());
 }
 
 void TestImageReaders::tiffHugeSizeRefused_data()
