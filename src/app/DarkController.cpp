@@ -152,16 +152,9 @@ void DarkController::setDark(std::shared_ptr<const DarkField> dark)
 
 void DarkController::chooseHdf5Dataset(const QString& file)
 {
-    QVector<Hdf5Dataset> sets;
     QString error;
-    if (!Hdf5Catalog::list(file, &sets, &error)) {
+    if (!m_hdf5Dialog->openFile(file, Hdf5StackDialog::DarkMode, &error))
         m_c.batch->reportFailure(error);
-        return;
-    }
-    Hdf5Scan known;
-    Hdf5Layouts::recognise(sets, &known);
-    m_hdf5Dialog->setCatalog(file, sets, known, Hdf5StackDialog::DarkMode);
-    m_hdf5Dialog->show();
 }
 
 void DarkController::showState()

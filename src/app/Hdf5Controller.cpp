@@ -30,17 +30,9 @@ Hdf5Controller::~Hdf5Controller() = default;
 
 void Hdf5Controller::chooseScan(const QString& file)
 {
-    QVector<Hdf5Dataset> sets;
     QString error;
-    if (!Hdf5Catalog::list(file, &sets, &error)) {
+    if (!m_dialog->openFile(file, Hdf5StackDialog::ScanMode, &error))
         m_c.batch->reportFailure(error);
-        return;
-    }
-    Hdf5Scan known;
-    Hdf5Layouts::recognise(sets, &known);
-    m_dialog->setCatalog(file, sets, known, Hdf5StackDialog::ScanMode);
-    m_dialog->show();
-    m_dialog->raise();
 }
 
 bool Hdf5Controller::loadScan(const Hdf5Scan& scan)

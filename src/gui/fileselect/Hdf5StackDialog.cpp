@@ -58,6 +58,19 @@ void Hdf5StackDialog::fillChoice(QComboBox* box, const QVector<Hdf5Dataset>& set
     box->setCurrentIndex(at >= 0 ? at : 0);
 }
 
+bool Hdf5StackDialog::openFile(const QString& file, Mode mode, QString* error)
+{
+    QVector<Hdf5Dataset> sets;
+    if (!Hdf5Catalog::list(file, &sets, error))
+        return false;
+    Hdf5Scan known;
+    Hdf5Layouts::recognise(sets, &known);
+    setCatalog(file, sets, known, mode);
+    show();
+    raise();
+    return true;
+}
+
 void Hdf5StackDialog::setCatalog(const QString& file, const QVector<Hdf5Dataset>& sets, const Hdf5Scan& prefill,
                                  Mode mode)
 {

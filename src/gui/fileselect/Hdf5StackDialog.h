@@ -26,6 +26,10 @@ public:
 
     // Shows `sets` of `file`, each choice set from `prefill` (empty: none).
     void setCatalog(const QString& file, const QVector<Hdf5Dataset>& sets, const Hdf5Scan& prefill, Mode mode);
+    // Lists the datasets of `file`, pre-fills the known layout and shows the
+    // dialog; false (with *error, the dialog left as it was) when the file
+    // cannot be listed.
+    bool openFile(const QString& file, Mode mode, QString* error);
     // The choice as the form holds it.
     Hdf5Scan scan() const;
     Mode mode() const { return m_mode; }
