@@ -40,7 +40,7 @@ protected:
     void planSlices(const AreaWalk* walk, int budgetRows, int images);
     // The same for a run on bands of its own, whose bands hold `perBlock`
     // bytes of results per block and `perThread` bytes of scratch per thread
-    // within the input's budget.
+    // within the input's budget; the results count as block values.
     void planSlices(const BlockBands& bands, qint64 perBlock, qint64 perThread);
 
     // Worker: the results of block-grid rows [first, first + count). False
