@@ -19,7 +19,11 @@ void AreaRunJob::planSlices(const AreaWalk* walk, int budgetRows, int images)
 
 void AreaRunJob::planSlices(const BlockBands& bands, qint64 perBlock, qint64 perThread)
 {
-    planSlices(&bands.walk(), bands.rowsForBudget(m_input.budgetBytes, perBlock, perThread), bands.images());
+    // A block's results count as work too: a Fourier run writes (and
+    // transforms) hundreds of values per block, and its slices must stay short.
+    const qint64 work = qint64(bands.images()) + perBlock / qint64(sizeof(double));
+    planSlices(&bands.walk(), bands.rowsForBudget(m_input.budgetBytes, perBlock, perThread),
+               int(qMin<qint64>(work, 1 << 30)));
 }
 
 QString AreaRunJob::refusal(const AreaRunInput& input)

@@ -37,7 +37,7 @@ protected:
     // so that progress comes often and the rows of a slice share their
     // per-image set-up. Stop is seen within a slice (between a few rows of
     // one image, and between runs of blocks).
-    static constexpr qint64 workPerSlice = qint64(1) << 23;
+    static constexpr qint64 workPerSlice = qint64(1) << 22;
 
     // Derived constructors call this once the walk is known: the slice height
     // is input().rowsPerSlice, or about workPerSlice block values, never above
@@ -45,7 +45,7 @@ protected:
     void planSlices(const AreaWalk* walk, int budgetRows, int images);
     // The same for a run on bands of its own, whose bands hold `perBlock`
     // bytes of results per block and `perThread` bytes of scratch per thread
-    // within the input's budget.
+    // within the input's budget; the results count as block values.
     void planSlices(const BlockBands& bands, qint64 perBlock, qint64 perThread);
 
     // Worker: the results of block-grid rows [first, first + count). False
