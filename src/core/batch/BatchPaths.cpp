@@ -1,6 +1,7 @@
 #include "batch/BatchPaths.h"
 
 #include "batch/BatchKeywords.h"
+#include "io/Hdf5Catalog.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,6 +23,17 @@ QList<int> pathArguments(int commandId, int* fromIndex)
         return {1}; // the folder; the patterns are names within it
     case AnalyzerSetLCFStd:
         return {3};
+    case LoadDark:
+        // Image files; for an HDF5 file the second argument is a dataset
+        // path inside it (see resolved()).
+        *fromIndex = 0;
+        return {};
+    case EdgeMaps:
+    case PcaRun:
+        return {1}; // the base name of the saved maps
+    case KMeansRun:
+    case ClusterAsReference:
+        return {2};
     case EngByRefI0:
     case EngByRefI1:
     case SaveImage:
@@ -33,6 +45,8 @@ QList<int> pathArguments(int commandId, int* fromIndex)
     case CalibLoadStd:
     case CalibLoadMap:
     case CalibSaveMap:
+    case LoadHdf5Scan:     // the file; the dataset paths are inside it
+    case SaveAllMapsHdf5:
         return {0};
     default:
         return {};
@@ -56,7 +70,14 @@ CmdLine resolved(const CmdLine& cmd, const QString& folder)
     int from = -1;
     const QList<int> single = pathArguments(cmd.commandId(), &from);
     CmdLine out = cmd;
+    if (cmd.commandId() == LoadDark && !out.args.isEmpty()) {
+        out.args[0] = resolve(folder, out.args.at(0));
+        if (Hdf5Catalog::isHdf5(out.args.at(0)))
+            return out;
+    }
     for (int i = 0; i < out.args.size(); ++i) {
+        if (i == 0 && cmd.commandId() == LoadDark)
+            continue;
         if (single.contains(i) || (from >= 0 && i >= from))
             out.args[i] = resolve(folder, out.args.at(i));
     }

@@ -49,6 +49,13 @@ private slots:
         QTest::newRow("energy reference") << "eng_by_ref_i1 angles.txt" << "/s/angles.txt";
         QTest::newRow("empty reference") << "eng_by_ref_i1" << "";
         QTest::newRow("pattern word is no file") << "eng_by_name_reg_exp_i1 x/y" << "x/y";
+        QTest::newRow("HDF5 scan: file only") << "load_hdf5_scan scan.h5 img_xanes - - X_eng keV"
+                                              << "/s/scan.h5|img_xanes|-|-|X_eng|keV";
+        QTest::newRow("dark image files") << "load_dark d1.tif d2.tif" << "/s/d1.tif|/s/d2.tif";
+        QTest::newRow("all maps file") << "save_all_maps_hdf5 out/maps.h5" << "/s/out/maps.h5";
+        QTest::newRow("edge maps base") << "edge_maps 30 out/edge" << "30|/s/out/edge";
+        QTest::newRow("clusters base") << "kmeans_run 3 1 out/k" << "3|1|/s/out/k";
+        QTest::newRow("cluster as reference") << "cluster_as_reference 1 2 ref.dat" << "1|2|/s/ref.dat";
         QTest::newRow("numbers untouched") << "move_position 12 7" << "12|7";
         QTest::newRow("directive untouched") << ":echo a/b" << "a/b";
         QTest::newRow("unknown word untouched") << "no_such_word a/b" << "a/b";
