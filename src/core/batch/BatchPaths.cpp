@@ -65,18 +65,19 @@ QString resolve(const QString& folder, const QString& path)
 
 CmdLine resolved(const CmdLine& cmd, const QString& folder)
 {
-    if (folder.isEmpty() || !cmd.isCommand())
+    const int id = cmd.isCommand() ? cmd.commandId() : cmd.extraCommandId();
+    if (folder.isEmpty() || id == NoCommand || id == NoExtraCommand)
         return cmd;
     int from = -1;
-    const QList<int> single = pathArguments(cmd.commandId(), &from);
+    const QList<int> single = pathArguments(id, &from);
     CmdLine out = cmd;
-    if (cmd.commandId() == LoadDark && !out.args.isEmpty()) {
+    if (id == LoadDark && !out.args.isEmpty()) {
         out.args[0] = resolve(folder, out.args.at(0));
         if (Hdf5Catalog::isHdf5(out.args.at(0)))
             return out;
     }
     for (int i = 0; i < out.args.size(); ++i) {
-        if (i == 0 && cmd.commandId() == LoadDark)
+        if (i == 0 && id == LoadDark)
             continue;
         if (single.contains(i) || (from >= 0 && i >= from))
             out.args[i] = resolve(folder, out.args.at(i));

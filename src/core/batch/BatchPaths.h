@@ -11,7 +11,8 @@
 // Absolute names and empty names (which clear a choice) are left as written.
 namespace BatchPaths {
 
-// The argument indices of command `commandId` that name files or folders;
+// The argument indices of command `commandId` (a command word's or an extra
+// word's id) that name files or folders;
 // `fromIndex` is set to the first index from which every argument is a file
 // name (-1 when there is no such tail).
 QList<int> pathArguments(int commandId, int* fromIndex);
