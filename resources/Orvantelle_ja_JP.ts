@@ -313,6 +313,38 @@
             <source>%1: %2</source>
             <translation>%1: %2</translation>
         </message>
+        <message>
+            <source>Quality of the live fit: R = Σ (μ − fit)² / Σ μ² over the fitted points (0 is a perfect fit)</source>
+            <translation>ライブフィットの品質: フィットに使う点での R = Σ (μ − fit)² / Σ μ²（0 が完全なフィット）</translation>
+        </message>
+        <message>
+            <source>   Map of the fit:</source>
+            <translation>   フィットのマップ:</translation>
+        </message>
+        <message>
+            <source>Fit quality of every block: R = Σ (μ − fit)² / Σ μ² over the fitted points</source>
+            <translation>各ブロックのフィット品質: フィットに使う点での R = Σ (μ − fit)² / Σ μ²</translation>
+        </message>
+        <message>
+            <source>Non-negative</source>
+            <translation>非負</translation>
+        </message>
+        <message>
+            <source>Fit with every reference fraction kept at 0 or above (non-negative least squares)</source>
+            <translation>すべての参照の割合を 0 以上に保ってフィット（非負最小二乗法）</translation>
+        </message>
+        <message>
+            <source>LCF fit</source>
+            <translation>LCF フィット</translation>
+        </message>
+        <message>
+            <source>target</source>
+            <translation>対象</translation>
+        </message>
+        <message>
+            <source>R-factor: %1</source>
+            <translation>R ファクター: %1</translation>
+        </message>
     </context>
     <context>
         <name>BatchCtrl</name>
@@ -660,6 +692,66 @@
         <message>
             <source>Next image</source>
             <translation>次の画像</translation>
+        </message>
+        <message>
+            <source>No dark</source>
+            <translation>ダークなし</translation>
+        </message>
+        <message>
+            <source>Clear Dark</source>
+            <translation>ダーク消去</translation>
+        </message>
+        <message>
+            <source>Min/Max</source>
+            <translation>最小/最大</translation>
+        </message>
+        <message>
+            <source>Colours of a result map from its smallest to its largest value (else from the 1st to the 99th percentile, so that a few outliers do not flatten the sample)</source>
+            <translation>解析結果マップの色を最小値から最大値まで割り当てる（オフのときは 1〜99 パーセンタイル。少数の外れ値で試料が一様に見えないように）</translation>
+        </message>
+        <message>
+            <source>Value under the mouse of the image or map on show</source>
+            <translation>表示中の画像またはマップのマウス位置の値</translation>
+        </message>
+        <message>
+            <source>Save all maps (HDF5)</source>
+            <translation>全マップ保存 (HDF5)</translation>
+        </message>
+        <message>
+            <source>Dark Images (*.tif *.tiff *.img *.dat *.h5 *.hdf5)</source>
+            <translation>ダーク画像 (*.tif *.tiff *.img *.dat *.h5 *.hdf5)</translation>
+        </message>
+        <message>
+            <source>Dark: level %1</source>
+            <translation>ダーク: レベル %1</translation>
+        </message>
+        <message>
+            <source>target</source>
+            <translation>対象</translation>
+        </message>
+        <message>
+            <source>(%1, %2), block %3 x %4 pixels</source>
+            <translation>(%1, %2)、ブロック %3 x %4 ピクセル</translation>
+        </message>
+        <message>
+            <source>Spectrum at %1</source>
+            <translation>%1 のスペクトル</translation>
+        </message>
+        <message>
+            <source>Analyzing Spectrum at %1</source>
+            <translation>%1 のスペクトルを解析</translation>
+        </message>
+        <message>
+            <source>I1 counts</source>
+            <translation>I1 カウント</translation>
+        </message>
+        <message>
+            <source>I0 counts</source>
+            <translation>I0 カウント</translation>
+        </message>
+        <message>
+            <source>HDF5 File (*.h5)</source>
+            <translation>HDF5 ファイル (*.h5)</translation>
         </message>
     </context>
     <context>
@@ -1012,6 +1104,14 @@
             <source>Any Files (* *.*)</source>
             <translation>すべてのファイル (* *.*)</translation>
         </message>
+        <message>
+            <source>What the rule gives the images loaded now</source>
+            <translation>この規則で現在の画像に付くエネルギー</translation>
+        </message>
+        <message>
+            <source>OK and Apply give the images loaded now their energies by this rule</source>
+            <translation>OK と適用で、読み込み済みの画像にこの規則のエネルギーを付けます</translation>
+        </message>
     </context>
     <context>
         <name>General</name>
@@ -1118,6 +1218,50 @@
             <source>Align Series</source>
             <translation>系列の位置合わせ</translation>
         </message>
+        <message>
+            <source>Reference image</source>
+            <translation>基準画像</translation>
+        </message>
+        <message>
+            <source>Number of the I1 image every image is aligned to (0 is the first)</source>
+            <translation>すべての画像を合わせる I1 画像の番号（0 が最初）</translation>
+        </message>
+        <message>
+            <source>Threshold (share of the strongest edge)</source>
+            <translation>しきい値（最も強いエッジに対する割合）</translation>
+        </message>
+        <message>
+            <source>An edge pixel counts when its edge is above this share of the strongest edge inside the reference image</source>
+            <translation>基準画像内の最も強いエッジに対するこの割合を超えるエッジのピクセルを数えます</translation>
+        </message>
+        <message>
+            <source>Finds and stores the shift of every I1 image against the reference image</source>
+            <translation>各 I1 画像の基準画像に対するずれを求めて保存します</translation>
+        </message>
+        <message>
+            <source>Image</source>
+            <translation>画像</translation>
+        </message>
+        <message>
+            <source>dx</source>
+            <translation>dx</translation>
+        </message>
+        <message>
+            <source>dy</source>
+            <translation>dy</translation>
+        </message>
+        <message>
+            <source>%1 of %2 images aligned to image %3: %4 moved.</source>
+            <translation>%2 枚中 %1 枚を画像 %3 に位置合わせ: %4 枚を移動。</translation>
+        </message>
+        <message>
+            <source>Largest shift %1 px (image %2: %3, %4).</source>
+            <translation>最大のずれ %1 px（画像 %2: %3, %4）。</translation>
+        </message>
+        <message>
+            <source>Nothing to compare yet: tick Edge Detect and Binary, choose a threshold and press Set Ref.; or press Align Series.</source>
+            <translation>まだ比較できません: エッジ検出と二値化をオンにし、しきい値を選んで「参照に設定」を押すか、「系列の位置合わせ」を押してください。</translation>
+        </message>
     </context>
     <context>
         <name>LCFReference</name>
@@ -1185,6 +1329,14 @@
             <location filename="../forms/LCFReference.ui" line="185" />
             <source>Show</source>
             <translation>表示</translation>
+        </message>
+        <message>
+            <source>Victoreen background lines (a0 + c3 λ³ + c4 λ⁴) instead of straight ones</source>
+            <translation>直線の代わりに Victoreen 型のバックグラウンド (a0 + c3 λ³ + c4 λ⁴)</translation>
+        </message>
+        <message>
+            <source>Fraction [%]</source>
+            <translation>割合 [%]</translation>
         </message>
     </context>
     <context>
@@ -1332,6 +1484,30 @@
             <source>Any Files (* *.*)</source>
             <translation>すべてのファイル (* *.*)</translation>
         </message>
+        <message>
+            <source>Open an HDF5 scan file: images, flat and dark fields, energies</source>
+            <translation>HDF5 スキャンファイルを開く: 画像、フラット、ダーク、エネルギー</translation>
+        </message>
+        <message>
+            <source>HDF5...</source>
+            <translation>HDF5...</translation>
+        </message>
+        <message>
+            <source>Energy of the selected image (Energy Setup)</source>
+            <translation>選択した画像のエネルギー（エネルギー設定）</translation>
+        </message>
+        <message>
+            <source>no energy</source>
+            <translation>エネルギーなし</translation>
+        </message>
+        <message>
+            <source>%1 eV</source>
+            <translation>%1 eV</translation>
+        </message>
+        <message>
+            <source>HDF5 Files (*.h5 *.hdf5 *.hdf *.nxs)</source>
+            <translation>HDF5 ファイル (*.h5 *.hdf5 *.hdf *.nxs)</translation>
+        </message>
     </context>
     <context>
         <name>XafsFileSelect</name>
@@ -1448,6 +1624,107 @@
             <location filename="../src/widgets/XafsView.cpp" line="272" />
             <source>Any Files (* *.*)</source>
             <translation>すべてのファイル (* *.*)</translation>
+        </message>
+        <message>
+            <source>Image number (no energies: see Energy Setup)</source>
+            <translation>画像番号（エネルギーなし: エネルギー設定を参照）</translation>
+        </message>
+    </context>
+    <context>
+        <name>EOFSetup</name>
+        <message>
+            <source>No images are loaded yet: the rule applies to the images as they arrive.</source>
+            <translation>画像はまだ読み込まれていません: 規則は読み込まれる画像に適用されます。</translation>
+        </message>
+        <message>
+            <source>No loaded file name matches: the %1 images would be numbered 0 ... %2 instead of getting energies.</source>
+            <translation>一致するファイル名がありません: %1 枚の画像にはエネルギーではなく番号 0 ... %2 が付きます。</translation>
+        </message>
+        <message>
+            <source>%1 of %2 loaded images get an energy: %3 ... %4 eV.</source>
+            <translation>読み込まれた %2 枚のうち %1 枚にエネルギーが付きます: %3 ... %4 eV。</translation>
+        </message>
+    </context>
+    <context>
+        <name>Hdf5StackDialog</name>
+        <message>
+            <source>HDF5 Scan</source>
+            <translation>HDF5 スキャン</translation>
+        </message>
+        <message>
+            <source>Dataset</source>
+            <translation>データセット</translation>
+        </message>
+        <message>
+            <source>Shape</source>
+            <translation>形状</translation>
+        </message>
+        <message>
+            <source>Type</source>
+            <translation>型</translation>
+        </message>
+        <message>
+            <source>Filters</source>
+            <translation>フィルタ</translation>
+        </message>
+        <message>
+            <source>Images (I1)</source>
+            <translation>画像 (I1)</translation>
+        </message>
+        <message>
+            <source>Flat fields (I0)</source>
+            <translation>フラット (I0)</translation>
+        </message>
+        <message>
+            <source>Dark frames</source>
+            <translation>ダークフレーム</translation>
+        </message>
+        <message>
+            <source>Energies</source>
+            <translation>エネルギー</translation>
+        </message>
+        <message>
+            <source>unit from file</source>
+            <translation>単位はファイルから</translation>
+        </message>
+        <message>
+            <source>(none)</source>
+            <translation>（なし）</translation>
+        </message>
+        <message>
+            <source>missing: %1</source>
+            <translation>見つかりません: %1</translation>
+        </message>
+        <message>
+            <source>HDF5 Dark Frames</source>
+            <translation>HDF5 ダークフレーム</translation>
+        </message>
+        <message>
+            <source>No known layout: choose the datasets.</source>
+            <translation>既知のレイアウトではありません: データセットを選んでください。</translation>
+        </message>
+        <message>
+            <source>Recognised layout: %1</source>
+            <translation>認識したレイアウト: %1</translation>
+        </message>
+        <message>
+            <source>Choose the dataset of the dark frames.</source>
+            <translation>ダークフレームのデータセットを選んでください。</translation>
+        </message>
+    </context>
+    <context>
+        <name>JobProgressBar</name>
+        <message>
+            <source>Stopped at %1 %</source>
+            <translation>%1 % で停止</translation>
+        </message>
+        <message>
+            <source>Done: %1 in %2 s</source>
+            <translation>完了: %1（%2 秒）</translation>
+        </message>
+        <message>
+            <source>Running: %1</source>
+            <translation>実行中: %1</translation>
         </message>
     </context>
 </TS>
