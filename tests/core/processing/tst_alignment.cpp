@@ -63,7 +63,7 @@ bool sameBits(double a, double b)
 // Noisy counts of a drifting sample like sample(), brighter where seeds fall.
 double noisySample(int x, int y, int dx, int dy, unsigned seed)
 {
-    const unsigned h = unsigned(x * 73856093) ^ unsigned(y * 19349663) ^ (seed * 83492791u);
+    const unsigned h = (unsigned(x) * 73856093u) ^ (unsigned(y) * 19349663u) ^ (seed * 83492791u);
     return sample(x, y, dx, dy) + double(h % 1500u);
 }
 
