@@ -37,7 +37,7 @@ protected:
     // so that progress comes often and the rows of a slice share their
     // per-image set-up. Stop is seen within a slice (between a few rows of
     // one image, and between runs of blocks).
-    static constexpr qint64 workPerSlice = qint64(1) << 22;
+    static constexpr qint64 workPerSlice = qint64(1) << 21;
 
     // Derived constructors call this once the walk is known: the slice height
     // is input().rowsPerSlice, or about workPerSlice block values, never above
