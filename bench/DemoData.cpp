@@ -140,6 +140,21 @@ void fractionErrors(const Truth& truth, const QVector<Analyzed2DRes*>& fractionM
     fractionErrors(truth, [&](int k, int x, int y) { return fractionMaps[k]->value(x, y); }, mae, p95);
 }
 
+QString param(const QString& dir, const QString& key)
+{
+    QFile f(QDir(dir).filePath(QStringLiteral("params.txt")));
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QString();
+    QTextStream in(&f);
+    QString line;
+    while (in.readLineInto(&line)) {
+        const int eq = line.indexOf(QLatin1Char('='));
+        if (eq > 0 && line.left(eq).trimmed() == key)
+            return line.mid(eq + 1).trimmed();
+    }
+    return QString();
+}
+
 bool savedFractionError(const QString& dir, int width, int height, int* mapsSaved, double* mae, QString* error,
                         const QString& prefix)
 {

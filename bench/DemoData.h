@@ -72,6 +72,10 @@ void fractionErrorsOf(const std::vector<double>& errors, double* mae, double* p9
 // The same for fraction maps (fractions of compound k in maps[k]).
 void fractionErrors(const Truth& truth, const QVector<Analyzed2DRes*>& fractionMaps, double* mae, double* p95);
 
+// The value of "key = value" in the demo folder's params.txt (empty when
+// missing).
+QString param(const QString& dir, const QString& key);
+
 // The fraction maps a demo's analysis script saved as text
 // (results/<prefix>fraction_<compound>-<k>.dat) against the truth, as the
 // whole-run drivers report them: *mapsSaved counts the TIFF and text maps

@@ -44,22 +44,6 @@ int usage()
     return 2;
 }
 
-// "key = value" of params.txt.
-QString param(const QString& dir, const QString& key)
-{
-    QFile f(QDir(dir).filePath(QStringLiteral("params.txt")));
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-        return QString();
-    QTextStream in(&f);
-    QString line;
-    while (in.readLineInto(&line)) {
-        const int eq = line.indexOf(QLatin1Char('='));
-        if (eq > 0 && line.left(eq).trimmed() == key)
-            return line.mid(eq + 1).trimmed();
-    }
-    return QString();
-}
-
 int commandLines(const QString& script)
 {
     QFile f(script);
@@ -99,8 +83,8 @@ int main(int argc, char** argv)
     const QDir d(dir);
     const QString script = hdf5 ? QStringLiteral("analysis-hdf5.bat") : QStringLiteral("analysis.bat");
     const QString prefix = hdf5 ? QStringLiteral("hdf5_") : QString();
-    const int width = param(dir, QStringLiteral("width")).toInt();
-    const int height = param(dir, QStringLiteral("height")).toInt();
+    const int width = DemoData::param(dir, QStringLiteral("width")).toInt();
+    const int height = DemoData::param(dir, QStringLiteral("height")).toInt();
     if (width <= 0 || height <= 0 || !d.exists(script)) {
         std::fprintf(stderr, "batch-demo: %s is not a demo measurement (params.txt, %s)\n", qPrintable(dir),
                      qPrintable(script));

@@ -60,21 +60,6 @@ int usage()
     return 2;
 }
 
-QString param(const QString& dir, const QString& key)
-{
-    QFile f(QDir(dir).filePath(QStringLiteral("params.txt")));
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-        return QString();
-    QTextStream in(&f);
-    QString line;
-    while (in.readLineInto(&line)) {
-        const int eq = line.indexOf(QLatin1Char('='));
-        if (eq > 0 && line.left(eq).trimmed() == key)
-            return line.mid(eq + 1).trimmed();
-    }
-    return QString();
-}
-
 // The first time each time-stamped line ("orv.time: <text> <stamp>") appeared, in seconds after `start`;
 // the key is the line's text without its stamp, trimmed.
 QMap<QString, double> stampsOf(const QByteArray& output, const QDateTime& start)
@@ -124,9 +109,9 @@ int main(int argc, char** argv)
     if (dir.isEmpty())
         return usage();
     const QDir d(dir);
-    const int width = param(dir, QStringLiteral("width")).toInt();
-    const int height = param(dir, QStringLiteral("height")).toInt();
-    const int energies = param(dir, QStringLiteral("energies")).toInt();
+    const int width = DemoData::param(dir, QStringLiteral("width")).toInt();
+    const int height = DemoData::param(dir, QStringLiteral("height")).toInt();
+    const int energies = DemoData::param(dir, QStringLiteral("energies")).toInt();
     if (width <= 0 || height <= 0 || !d.exists(QStringLiteral("analysis.bat"))) {
         std::fprintf(stderr, "files-to-maps: %s is not a demo measurement (params.txt, analysis.bat)\n",
                      qPrintable(dir));

@@ -141,15 +141,21 @@ ProcImage binarize(const ProcImage& value, double t)
 
 bool comparable(const ProcImage& binary, const ProcImage& reference)
 {
-    if (binary.isEmpty()) {
+    return comparableSizes(binary.isEmpty() ? 0 : binary.width, binary.isEmpty() ? 0 : binary.height,
+                           reference.isEmpty() ? 0 : reference.width, reference.isEmpty() ? 0 : reference.height);
+}
+
+bool comparableSizes(int width, int height, int refWidth, int refHeight)
+{
+    if (width <= 0 || height <= 0) {
         qCDebug(lcProcessing).noquote() << "no bin image";
         return false;
     }
-    if (reference.isEmpty()) {
+    if (refWidth <= 0 || refHeight <= 0) {
         qCDebug(lcProcessing).noquote() << "no ref bin image";
         return false;
     }
-    if (binary.width != reference.width || binary.height != reference.height) {
+    if (width != refWidth || height != refHeight) {
         qCDebug(lcProcessing).noquote() << "size mis-match";
         return false;
     }

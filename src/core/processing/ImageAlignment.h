@@ -44,6 +44,9 @@ ProcImage binarize(const ProcImage& value, double t);
 // Both images present and of one size; otherwise false with the debug line
 // "no bin image", "no ref bin image" or "size mis-match".
 bool comparable(const ProcImage& binary, const ProcImage& reference);
+// The same rule on the two images' sizes (0 x 0 for an empty image), for
+// other forms of binary images.
+bool comparableSizes(int width, int height, int refWidth, int refHeight);
 
 // Sum b r / sqrt(sum b^2 sum r^2) over the pixels (x, y) of `binary` with
 // (x + sx, y + sy) inside, b = binary(x, y), r = reference(x + sx, y + sy);

@@ -162,19 +162,7 @@ PackedBinary PackedBinary::ofEdges(const TiffData& source, double t)
 
 bool PackedBinary::comparable(const PackedBinary& binary, const PackedBinary& reference)
 {
-    if (binary.isEmpty()) {
-        qCDebug(lcProcessing).noquote() << "no bin image";
-        return false;
-    }
-    if (reference.isEmpty()) {
-        qCDebug(lcProcessing).noquote() << "no ref bin image";
-        return false;
-    }
-    if (binary.m_width != reference.m_width || binary.m_height != reference.m_height) {
-        qCDebug(lcProcessing).noquote() << "size mis-match";
-        return false;
-    }
-    return true;
+    return ImageAlignment::comparableSizes(binary.m_width, binary.m_height, reference.m_width, reference.m_height);
 }
 
 double PackedBinary::score(const PackedBinary& binary, const PackedBinary& reference, int sx, int sy)
