@@ -11,17 +11,17 @@ namespace MapsHdf5File {
 
 namespace {
 
+// Variable-length UTF-8, so that h5py and other readers get text, not bytes.
 bool setText(hid_t obj, const char* name, const QString& value)
 {
     const QByteArray utf8 = value.toUtf8();
     const Hdf5Id type = Hdf5Id::type(H5Tcopy(H5T_C_S1));
-    H5Tset_size(type.get(), size_t(qMax(1, utf8.size())));
+    H5Tset_size(type.get(), H5T_VARIABLE);
     H5Tset_cset(type.get(), H5T_CSET_UTF8);
-    H5Tset_strpad(type.get(), H5T_STR_NULLPAD);
     const Hdf5Id space = Hdf5Id::space(H5Screate(H5S_SCALAR));
     const Hdf5Id attr = Hdf5Id::attribute(H5Acreate2(obj, name, type.get(), space.get(), H5P_DEFAULT, H5P_DEFAULT));
-    const QByteArray data = utf8.isEmpty() ? QByteArray(1, '\0') : utf8;
-    return attr && H5Awrite(attr.get(), type.get(), data.constData()) >= 0;
+    const char* data = utf8.constData();
+    return attr && H5Awrite(attr.get(), type.get(), &data) >= 0;
 }
 
 bool setNumber(hid_t obj, const char* name, double value)

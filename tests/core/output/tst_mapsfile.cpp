@@ -33,17 +33,24 @@ std::vector<double> readAll(hid_t file, const char* path, std::vector<hsize_t>* 
     return out;
 }
 
+// Text attributes are variable-length UTF-8 strings (read as str by h5py);
+// anything else reads as a marker that fails the comparison.
 QString textAttribute(hid_t file, const char* object, const char* name)
 {
     const hid_t attr = H5Aopen_by_name(file, object, name, H5P_DEFAULT, H5P_DEFAULT);
     if (attr < 0)
         return QString();
     const hid_t type = H5Aget_type(attr);
-    QByteArray buf(int(H5Tget_size(type)) + 1, '\0');
-    H5Aread(attr, type, buf.data());
+    QString out = QStringLiteral("<not variable-length UTF-8>");
+    if (H5Tis_variable_str(type) > 0 && H5Tget_cset(type) == H5T_CSET_UTF8) {
+        char* text = nullptr;
+        if (H5Aread(attr, type, &text) >= 0 && text)
+            out = QString::fromUtf8(text);
+        H5free_memory(text);
+    }
     H5Tclose(type);
     H5Aclose(attr);
-    return QString::fromUtf8(buf.constData());
+    return out;
 }
 
 double numberAttribute(hid_t file, const char* object, const char* name)
