@@ -1770,8 +1770,8 @@
             <translation>各ブロックの E0、エッジジャンプ、ホワイトラインのエネルギーと高さ</translation>
         </message>
         <message>
-            <source>PCA of the normalised spectra of the blocks inside the sample</source>
-            <translation>試料内ブロックの規格化スペクトルの PCA</translation>
+            <source>PCA of the normalised spectra of the blocks inside the sample (edge jump at or above the mask threshold)</source>
+            <translation>試料内ブロック（エッジジャンプがマスクしきい値以上）の規格化スペクトルの PCA</translation>
         </message>
         <message>
             <source>k-means clusters of the first PCA scores</source>
@@ -1888,8 +1888,8 @@
             <translation>PCA スコア %1</translation>
         </message>
         <message>
-            <source>Clusters (k = %1, seed %2; 0 the largest)</source>
-            <translation>クラスター（k = %1、シード %2、0 が最大）</translation>
+            <source>Clusters (k = %1, seed %2)</source>
+            <translation>クラスター（k = %1、シード %2）</translation>
         </message>
     </context>
 </TS>

@@ -122,7 +122,7 @@ QVector<ExtraMap> MapsExtraController::maps() const
                         m_scoreMaps[std::size_t(j)].get()});
     if (m_clusters && m_clusters->isValid())
         out.append({QStringLiteral("clusters"),
-                     tr("Clusters (k = %1, seed %2; 0 the largest)").arg(m_clusters->count()).arg(m_clusters->seed),
+                     tr("Clusters (k = %1, seed %2)").arg(m_clusters->count()).arg(m_clusters->seed),
                      QStringLiteral("k-means cluster number, 0 the largest"), QString(), m_clusterMap.get()});
     return out;
 }

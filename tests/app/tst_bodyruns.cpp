@@ -257,7 +257,7 @@ void TestBodyRuns::extraMapsFromTheAnalyzerWindow()
     panel->findChild<QSpinBox*>("KMeansSeed")->setValue(7);
     press("RunKMeans");
     QCOMPARE(panel->mapCount(), 3);
-    QVERIFY(view->resultTitle().startsWith("Clusters (k = 3, seed 7"));
+    QCOMPARE(view->resultTitle(), QString("Clusters (k = 3, seed 7)"));
     const Analyzed2DRes* clusters = panel->chosenMap();
     int inCluster[3] = {0, 0, 0};
     for (int y = 0; y < m_demo.height; ++y)

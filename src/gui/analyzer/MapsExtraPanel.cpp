@@ -59,15 +59,15 @@ MapsExtraPanel::MapsExtraPanel(QWidget* parent)
     m_runButtons[PcaRun] = button(this, "RunPca", tr("PCA"));
     m_runButtons[ClusterRun] = button(this, "RunKMeans", tr("k-means"));
     m_runButtons[EdgeRun]->setToolTip(tr("E0, edge jump, white-line energy and height of every block"));
-    m_runButtons[PcaRun]->setToolTip(tr("PCA of the normalised spectra of the blocks inside the sample"));
+    m_runButtons[PcaRun]->setToolTip(tr("PCA of the normalised spectra of the blocks inside the sample (edge jump at or above the mask threshold)"));
     m_runButtons[ClusterRun]->setToolTip(tr("k-means clusters of the first PCA scores"));
     m_useAsReference->setToolTip(
         tr("Saves the cluster's mean spectrum as a spectrum file and puts it into a free reference row, in use"));
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(m_mode, 0, 0);
-    grid->addWidget(m_mapChoice, 0, 1, 1, 3);
-    grid->addWidget(m_spectra, 0, 4);
+    grid->addWidget(m_mapChoice, 0, 1, 1, 5);
+    grid->addWidget(m_spectra, 1, 5);
     grid->addWidget(new QLabel(tr("White-line window W"), this), 1, 0);
     grid->addWidget(m_window, 1, 1);
     grid->addWidget(m_runButtons[EdgeRun], 1, 4);
@@ -82,8 +82,8 @@ MapsExtraPanel::MapsExtraPanel(QWidget* parent)
     grid->addWidget(new QLabel(tr("Cluster"), this), 4, 0);
     grid->addWidget(m_cluster, 4, 1);
     grid->addWidget(m_useAsReference, 4, 4);
-    grid->addWidget(m_progress, 5, 0, 1, 5);
-    grid->setColumnStretch(3, 1);
+    grid->addWidget(m_progress, 5, 0, 1, 6);
+    grid->setColumnStretch(5, 1);
     m_progress->setAlwaysVisible(true);
 
     for (int run = 0; run < RunCount; ++run)
