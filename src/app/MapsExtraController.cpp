@@ -127,6 +127,18 @@ QVector<ExtraMap> MapsExtraController::maps() const
     return out;
 }
 
+QString MapsExtraController::noteOf(const Analyzed2DRes* map) const
+{
+    for (const ExtraMap& m : maps())
+        if (m.map == map) {
+            const QString& note = m.name == QLatin1String("clusters")          ? m_clusterNote
+                                  : m.name.startsWith(QLatin1String("pca_")) ? m_pcaNote
+                                                                             : m_edgeNote;
+            return m.caption + QStringLiteral("; ") + note;
+        }
+    return QString();
+}
+
 void MapsExtraController::offerMaps(int show)
 {
     const QVector<ExtraMap> all = maps();
@@ -254,12 +266,11 @@ QString MapsExtraController::startEdgeMaps(double window, const QString& base)
             m->genImg();
         m_hasEdgeMaps = true;
         offerMaps(MapsExtraPanel::EdgeRun);
-        QVector<ExtraMap> edge = maps().mid(0, EdgeFeatures::MapCount);
-        return saveMaps(edge, base,
-                        QStringLiteral("E0 and jump of the normalisation, white line = top of the normalised "
-                                       "spectrum within [E0, E0 + %1 eV] refined by a parabola; energies corrected "
-                                       "by the shift map; NaN where masked or without an edge")
-                            .arg(w));
+        m_edgeNote = QStringLiteral("E0 and jump of the normalisation, white line = top of the normalised "
+                                    "spectrum within [E0, E0 + %1 eV] refined by a parabola; energies corrected "
+                                    "by the shift map; NaN where masked or without an edge")
+                         .arg(w);
+        return saveMaps(maps().mid(0, EdgeFeatures::MapCount), base, m_edgeNote);
     });
     return QString();
 }
@@ -308,9 +319,9 @@ QString MapsExtraController::endPca(const QString& base)
     for (const ExtraMap& m : maps())
         if (m.name.startsWith(QLatin1String("pca_score")))
             scores << m;
-    const QString error = saveMaps(scores, base,
-                                   QStringLiteral("PCA scores of the normalised spectra of %1 blocks; NaN for blocks "
-                                                  "outside the sample").arg(m_pca->memberCount()));
+    m_pcaNote = QStringLiteral("PCA scores of the normalised spectra of %1 blocks; NaN for blocks outside the "
+                               "sample").arg(m_pca->memberCount());
+    const QString error = saveMaps(scores, base, m_pcaNote);
     if (!error.isEmpty() || base.isEmpty())
         return error;
     // The explained variance (the scree) and the component spectra.
@@ -375,9 +386,9 @@ QString MapsExtraController::endClusters(quint64 seed, const QString& base)
         qCInfo(lcResults).noquote() << QStringLiteral("Cluster %1: %2 blocks")
                                            .arg(c).arg(m_clusters->kmeans.sizes[std::size_t(c)]);
     const QVector<ExtraMap> all = maps();
-    return saveMaps(all.mid(all.size() - 1), base,
-                    QStringLiteral("k-means cluster of the first %1 PCA scores, k %2, seed %3, largest cluster 0")
-                        .arg(m_clusters->components).arg(m_clusters->count()).arg(seed));
+    m_clusterNote = QStringLiteral("k-means cluster of the first %1 PCA scores, k %2, seed %3, largest cluster 0")
+                        .arg(m_clusters->components).arg(m_clusters->count()).arg(seed);
+    return saveMaps(all.mid(all.size() - 1), base, m_clusterNote);
 }
 
 QString MapsExtraController::useClusterAsReference(int c, int row, const QString& file)

@@ -60,6 +60,9 @@ public:
 
     // The maps that hold values now, in the order they are offered.
     QVector<ExtraMap> maps() const;
+    // What the values of `map` mean (its caption and rule), for its
+    // provenance; empty when it is not one of these maps.
+    QString noteOf(const Analyzed2DRes* map) const;
     std::shared_ptr<const PcaResult> pca() const { return m_pca; }
     std::shared_ptr<const ClusterResult> clusters() const { return m_clusters; }
     PcaSpectraWindow* spectraWindow() const { return m_spectra.get(); }
@@ -93,4 +96,8 @@ private:
     std::shared_ptr<const PcaResult> m_pca;
     std::shared_ptr<const ClusterResult> m_clusters;
     std::unique_ptr<PcaSpectraWindow> m_spectra;
+    // The rules of the last runs, for the provenance of their maps.
+    QString m_edgeNote;
+    QString m_pcaNote;
+    QString m_clusterNote;
 };

@@ -304,6 +304,11 @@ void TestBodyRuns::extraMapsFromTheAnalyzerWindow()
     QVERIFY2(Hdf5Catalog::list(file, &sets, &error), qPrintable(error));
     for (const char* path : {"/maps/e0", "/maps/white_line_height", "/maps/pca_score2", "/maps/clusters"})
         QVERIFY2(Hdf5Catalog::find(sets, QLatin1String(path)), path);
+    // The map on show (E0) saves with the rule of its run in the provenance.
+    QVERIFY(BodyScript::run(body, "save_data_as_tiff " + out.filePath("shown")).failure.isEmpty());
+    QFile sidecar(Provenance::sidecarPath(out.filePath("shown-0.tif")));
+    QVERIFY(sidecar.open(QIODevice::ReadOnly));
+    QVERIFY(sidecar.readAll().contains("E0 (eV); E0 and jump of the normalisation"));
 }
 
 QTEST_MAIN(TestBodyRuns)
