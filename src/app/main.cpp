@@ -1,3 +1,4 @@
+#include "base/Log.h"
 #include "base/LogCategories.h"
 #include "base/Persisted.h"
 #include "base/StartupOptions.h"
@@ -19,6 +20,8 @@
 
 int main(int argc, char* argv[])
 {
+    // A warning that memory ran out must not itself end the program.
+    guardMessageOutput();
     // Diagnostic chatter stays out of the terminal unless asked for
     // (QT_LOGGING_RULES="orv.*.debug=true", which wins over these rules).
     QLoggingCategory::setFilterRules(QString::fromLatin1(LogCategories::quietRules()));
