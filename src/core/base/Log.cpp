@@ -18,13 +18,14 @@ QtMessageHandler guardedHandler = nullptr;
 
 // Writes what it can of `message` with a fixed buffer: ASCII characters as
 // they are, others as '?'; long messages are cut at the buffer's end.
-void writeWithoutMemory(const QString& message)
+template <class Text>
+void writeWithoutMemory(const Text& message)
 {
     char line[1024];
     int n = 0;
     const int room = int(sizeof line) - 1;
     for (int i = 0; i < message.size() && n < room; ++i) {
-        const ushort c = message.at(i).unicode();
+        const ushort c = QChar(message.at(i)).unicode();
         line[n++] = c >= 0x20 && c < 0x7f ? char(c) : '?';
     }
     line[n++] = '\n';
@@ -51,4 +52,13 @@ void guardMessageOutput()
     if (guardedHandler)
         return;
     guardedHandler = qInstallMessageHandler(guardedMessage);
+}
+
+void warnNoMemory(const char* text) noexcept
+{
+    try {
+        qWarning("%s", text);
+    } catch (...) {
+        writeWithoutMemory(QLatin1String(text));
+    }
 }

@@ -14,3 +14,7 @@ void logWithTime(const QString& message);
 // out is itself safe to give when memory has run out. Once per process,
 // before any thread starts.
 void guardMessageOutput();
+
+// A warning of a fixed text that never throws: for the handlers of
+// std::bad_alloc, where building a message may itself run out of memory.
+void warnNoMemory(const char* text) noexcept;

@@ -1,6 +1,6 @@
 #include "io/LoadTiff.h"
 
-#include "base/LogCategories.h"
+#include "base/Log.h"
 #include "io/TiffData.h"
 
 #include <QDebug>
@@ -77,7 +77,7 @@ void LoadTiff::loadTiffs(QStringList files, int skip, int cutFirst, int cutLast)
     try {
         ahead.items.resize(std::size_t(asked));
     } catch (const std::bad_alloc&) {
-        qCWarning(lcIo).noquote() << QStringLiteral("Not enough memory to load %1 files").arg(asked);
+        warnNoMemory("Not enough memory to load the files");
         asked = 0;
     }
     ahead.window = 2 * readers;
@@ -115,6 +115,23 @@ void LoadTiff::loadTiffs(QStringList files, int skip, int cutFirst, int cutLast)
     // process limit) are done without: with none at all the loader reads
     // each file itself when it needs it.
     std::vector<std::thread> pool;
+    // However this request ends, its readers are stopped and waited for: a
+    // thread still running at the end of the pool ends the program.
+    struct Joiner {
+        ReadAhead& ahead;
+        std::vector<std::thread>& pool;
+        ~Joiner()
+        {
+            {
+                std::lock_guard<std::mutex> lock(ahead.mutex);
+                ahead.quit = true;
+            }
+            ahead.changed.notify_all();
+            for (std::thread& t : pool)
+                if (t.joinable())
+                    t.join();
+        }
+    } joiner{ahead, pool};
     try {
         pool.reserve(std::size_t(readers));
         for (int t = 0; t < readers; ++t)
@@ -153,8 +170,7 @@ void LoadTiff::loadTiffs(QStringList files, int skip, int cutFirst, int cutLast)
             emit progress(done + 1, asked);
         }
     } catch (const std::bad_alloc&) {
-        qCWarning(lcIo).noquote() << QStringLiteral("Not enough memory to hand over the images of %1; the load was given up")
-                                         .arg(names.isEmpty() ? QString() : names.first());
+        warnNoMemory("Not enough memory to hand over the images; the load was given up");
     }
 
     {
@@ -166,7 +182,23 @@ void LoadTiff::loadTiffs(QStringList files, int skip, int cutFirst, int cutLast)
         t.join();
     // Images read ahead of a cancel go with `ahead`.
     m_busy = false;
-    emit finishLoadFiles();
+    announceFinish();
+}
+
+void LoadTiff::announceFinish()
+{
+    // The caller waits for this signal: memory short for a moment (the
+    // queued call) delays it instead of losing it.
+    for (int attempt = 0;; ++attempt) {
+        try {
+            emit finishLoadFiles();
+            return;
+        } catch (const std::bad_alloc&) {
+            if (attempt == 0)
+                warnNoMemory("Not enough memory to announce the end of a load; trying again");
+            QThread::msleep(20);
+        }
+    }
 }
 
 void LoadTiff::loadSource(ImageSourcePtr source)
@@ -185,8 +217,8 @@ void LoadTiff::loadSource(ImageSourcePtr source)
             emit progress(i + 1, asked);
         }
     } catch (const std::bad_alloc&) {
-        qCWarning(lcIo).noquote() << "Not enough memory to load the images; the load was given up";
+        warnNoMemory("Not enough memory to load the images; the load was given up");
     }
     m_busy = false;
-    emit finishLoadFiles();
+    announceFinish();
 }
