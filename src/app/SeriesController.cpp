@@ -309,8 +309,12 @@ void SeriesController::addCommands(CommandTable& t)
             const QStringList files = BatchFiles::filesOfPattern(a.text(1), a.from(2));
             if (!files.isEmpty())
                 return batchLoad(i1, files, isNew(cmd));
-            m_c.batch->reportFailure(QStringLiteral("No file in \"%1\" matches %2")
-                                         .arg(a.text(1), a.from(2).join(QLatin1Char(' '))));
+            const int outside = BatchFiles::namesOutsideEncoding(a.text(1), a.from(2));
+            QString why = QStringLiteral("No file in \"%1\" matches %2").arg(a.text(1), a.from(2).join(QLatin1Char(' ')));
+            if (outside > 0)
+                why += QStringLiteral(" that can be opened: %1 files there match, but their names are not valid "
+                                      "UTF-8 (the file-name encoding); rename them").arg(outside);
+            m_c.batch->reportFailure(why);
             return true;
         });
     }
