@@ -379,6 +379,11 @@ QString MapsExtraController::endClusters(quint64 seed, const QString& base)
         offerMaps();
         return QStringLiteral("The clusters could not be made");
     }
+    // Cluster numbers are categories: each gets the middle of its own band of
+    // the scale, so cluster 0 is a dark grey and blocks outside the sample
+    // (no cluster) stay black instead of looking like cluster 0.
+    m_clusterMap->setFixedScale(true);
+    m_clusterMap->setScale(-0.5, m_clusters->count() - 0.5);
     m_clusterMap->genImg();
     offerMaps(MapsExtraPanel::ClusterRun);
     updateSpectra();

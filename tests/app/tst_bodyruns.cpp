@@ -267,6 +267,18 @@ void TestBodyRuns::extraMapsFromTheAnalyzerWindow()
                 ++inCluster[int(v)];
         }
     QVERIFY(inCluster[0] >= inCluster[1] && inCluster[1] >= inCluster[2] && inCluster[2] > 0);
+    // A block outside the sample (no cluster) is drawn apart from cluster 0.
+    QPoint outside(-1, -1), first(-1, -1);
+    for (int y = 0; y < m_demo.height; ++y)
+        for (int x = 0; x < m_demo.width; ++x) {
+            const double v = clusters->value(x, y);
+            if (std::isnan(v))
+                outside = QPoint(x, y);
+            else if (v == 0)
+                first = QPoint(x, y);
+        }
+    QVERIFY(outside.x() >= 0 && first.x() >= 0);
+    QVERIFY(clusters->img()->pixel(outside) != clusters->img()->pixel(first));
     press("RunEdgeMaps");
     QCOMPARE(panel->mapCount(), 7);
     QCOMPARE(view->resultTitle(), QString("E0 (eV)"));
