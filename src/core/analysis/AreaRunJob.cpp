@@ -19,9 +19,15 @@ void AreaRunJob::planSlices(const AreaWalk* walk, int budgetRows, int images)
 
 void AreaRunJob::planSlices(const BlockBands& bands, qint64 perBlock, qint64 perThread)
 {
-    // A block's results count as work too: a Fourier run writes (and
-    // transforms) hundreds of values per block, and its slices must stay short.
-    const qint64 work = qint64(bands.images()) + perBlock / qint64(sizeof(double));
+    // A block's results count as work too. Where they are a spectrum's worth
+    // (as many values as the block has, or more: a Fourier run's transform)
+    // each counts as resultWeight block values: a block value is an integer
+    // sum turned into a ratio, while such a result is computed, written, and
+    // read again when the band is recorded, and the slice's rows must stay in
+    // cache. A few results per block (element maps, residuals) count once.
+    const qint64 images = bands.images();
+    const qint64 results = perBlock / qint64(sizeof(double));
+    const qint64 work = images + (results >= images ? resultWeight : 1) * results;
     planSlices(&bands.walk(), bands.rowsForBudget(m_input.budgetBytes, perBlock, perThread),
                int(qMin<qint64>(work, 1 << 30)));
 }

@@ -38,6 +38,9 @@ protected:
     // per-image set-up. Stop is seen within a slice (between a few rows of
     // one image, and between runs of blocks).
     static constexpr qint64 workPerSlice = qint64(1) << 21;
+    // What one result value of a block costs, in block values, where a block
+    // has at least as many results as values.
+    static constexpr qint64 resultWeight = 3;
 
     // Derived constructors call this once the walk is known: the slice height
     // is input().rowsPerSlice, or about workPerSlice block values, never above
@@ -45,7 +48,8 @@ protected:
     void planSlices(const AreaWalk* walk, int budgetRows, int images);
     // The same for a run on bands of its own, whose bands hold `perBlock`
     // bytes of results per block and `perThread` bytes of scratch per thread
-    // within the input's budget; the results count as block values.
+    // within the input's budget; the results count as block values
+    // (resultWeight each where there are as many as the block's values).
     void planSlices(const BlockBands& bands, qint64 perBlock, qint64 perThread);
 
     // Worker: the results of block-grid rows [first, first + count). False

@@ -2,6 +2,7 @@
 
 #include "base/AtomicFile.h"
 #include "base/LogCategories.h"
+#include "base/TextInOrder.h"
 
 #include <QDebug>
 
@@ -46,6 +47,18 @@ QByteArray rowsText(const std::vector<double>& gridValues, const GridAxes& axes,
     return out;
 }
 
+QByteArray rowsTextOnThreads(const std::vector<double>& gridValues, const GridAxes& axes,
+                             const TextMapFormat& format, int firstRow, int rowCount, int threads)
+{
+    rowCount = qMax(0, qMin(rowCount, axes.rows - firstRow));
+    // A few runs per worker, so that a worker slowed by other work is made up for.
+    const int runs = qMax(1, threads) * 4;
+    const qint64 chunk = (rowCount + runs - 1) / runs;
+    return textInOrder(rowCount, chunk, threads, [&](QByteArray& out, qint64 begin, qint64 end) {
+        out = rowsText(gridValues, axes, format, firstRow + int(begin), int(end - begin));
+    });
+}
+
 bool write(const QString& path, const double* values, int width, int height, const ScanGrid& grid,
            const TextMapFormat& format, QString* error)
 {
@@ -55,7 +68,10 @@ bool write(const QString& path, const double* values, int width, int height, con
             *error = QStringLiteral("Can't write %1: too many grid points").arg(path);
         return false;
     }
-    const QByteArray text = rowsText(gridValues(values, width, height, grid), axes, format, 0, axes.rows);
+    // Small maps are quicker made on one thread than by starting another.
+    const int threads = axes.points() < 65536 ? 1 : textThreads();
+    const QByteArray text = rowsTextOnThreads(gridValues(values, width, height, grid), axes, format, 0,
+                                              axes.rows, threads);
     if (!AtomicFile::writeBytes(path, text, error)) {
         qCDebug(lcOutput).noquote() << "Can't open" << path;
         return false;
@@ -66,10 +82,11 @@ bool write(const QString& path, const double* values, int width, int height, con
 }
 
 TextMapJob::TextMapJob(const QString& path, const double* values, int width, int height,
-                       const ScanGrid& grid, const TextMapFormat& format)
+                       const ScanGrid& grid, const TextMapFormat& format, int threads)
     : SaveFileJob(path)
     , m_axes(GridAxes::of(grid))
     , m_format(format)
+    , m_threads(threads > 0 ? threads : textThreads())
 {
     if (m_axes.points() > GridAxes::maxPoints) {
         refuse(QStringLiteral("Can't write %1: too many grid points").arg(path));
@@ -87,6 +104,6 @@ qint64 TextMapJob::runSlice(int index, const std::atomic<bool>& stop)
         return 0;
     const int first = index * m_rowsPerSlice;
     const int count = qMin(m_rowsPerSlice, m_axes.rows - first);
-    keepSlice(index, TextMapWriter::rowsText(m_values, m_axes, m_format, first, count));
+    keepSlice(index, TextMapWriter::rowsTextOnThreads(m_values, m_axes, m_format, first, count, m_threads));
     return qint64(count) * m_axes.columns;
 }

@@ -21,6 +21,9 @@ std::vector<double> gridValues(const double* values, int width, int height, cons
 // The text of grid rows [firstRow, firstRow + rowCount) of `gridValues`.
 QByteArray rowsText(const std::vector<double>& gridValues, const GridAxes& axes,
                     const TextMapFormat& format, int firstRow, int rowCount);
+// The same text made on `threads` workers, each formatting a run of rows.
+QByteArray rowsTextOnThreads(const std::vector<double>& gridValues, const GridAxes& axes,
+                             const TextMapFormat& format, int firstRow, int rowCount, int threads);
 // The whole map written at once (through a temporary file). False, with a
 // message naming the file, when it cannot be written.
 bool write(const QString& path, const double* values, int width, int height, const ScanGrid& grid,
@@ -29,13 +32,14 @@ bool write(const QString& path, const double* values, int width, int height, con
 }
 
 // The same as a job for the JobRunner: bands of grid rows formatted in the
-// worker. The values at the grid centres are copied when the job is made, so
+// worker, each band's rows shared out to `threads` workers (<= 0: one per
+// processor). The values at the grid centres are copied when the job is made, so
 // the map may change while it runs.
 class TextMapJob : public SaveFileJob
 {
 public:
     TextMapJob(const QString& path, const double* values, int width, int height, const ScanGrid& grid,
-               const TextMapFormat& format);
+               const TextMapFormat& format, int threads = 0);
 
     qint64 totalItems() const override { return m_axes.points(); }
     qint64 runSlice(int index, const std::atomic<bool>& stop) override;
@@ -45,4 +49,5 @@ private:
     std::vector<double> m_values;
     TextMapFormat m_format;
     int m_rowsPerSlice = 1;
+    int m_threads = 1;
 };

@@ -7,6 +7,7 @@
 #include "base/AtomicFile.h"
 #include "base/FileCheck.h"
 #include "base/LogCategories.h"
+#include "base/TextInOrder.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -220,15 +221,22 @@ bool write(const QString& fname, const Source& source, QString* error)
     file.write(head);
 
     logWithTime(QStringLiteral("EMap Write Start : "));
-    QByteArray row;
-    for (int r = 0; r < h && !file.failed(); ++r) {
-        row.clear();
-        for (int i = 0; i < w; ++i) {
-            row += QByteArray::number(offsets[std::size_t(qint64(r) * w + i)], 'g', 6);
-            row += ' ';
-        }
-        row += '\n';
-        file.write(row);
+    // Bands of about 256k values, their rows formatted on every processor.
+    const int threads = textThreads();
+    const int bandRows = qMax(1, (262144 + w - 1) / w);
+    for (int first = 0; first < h && !file.failed(); first += bandRows) {
+        const int rows = qMin(bandRows, h - first);
+        file.write(textInOrder(rows, qMax(1, rows / (4 * threads)), threads,
+                               [&](QByteArray& out, qint64 begin, qint64 end) {
+                                   for (qint64 r = first + begin; r < first + end; ++r) {
+                                       const double* row = offsets.data() + r * w;
+                                       for (int i = 0; i < w; ++i) {
+                                           out += QByteArray::number(row[i], 'g', 6);
+                                           out += ' ';
+                                       }
+                                       out += '\n';
+                                   }
+                               }));
     }
     logWithTime(QStringLiteral("EMap Write End   : "));
     QString commitError;

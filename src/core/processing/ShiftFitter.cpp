@@ -1,15 +1,11 @@
 #include "processing/ShiftFitter.h"
 
 #include "physics/Spectrum.h"
+#include "processing/ShiftSums.h"
 
 #include <QtGlobal>
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#endif
-
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <utility>
 
@@ -121,95 +117,6 @@ double ShiftFitter::fitPlain(const double* e, const double* v, int n, double s0)
     return bestShift(costs, s0);
 }
 
-namespace {
-
-#if defined(__x86_64__) && defined(__GNUC__)
-#define ORV_FIT_AVX2 1
-std::atomic<bool> g_wideAllowed{true};
-
-// The four sets of sums of fourCosts() with one AVX2 lane per trial shift:
-// each lane does the scalar operations in the scalar order (no fused
-// multiply-add), so the sums are the same to the last bit.
-__attribute__((target("avx2"))) void fourSumsAvx2(const double* pe, const double* pv, int m, const double* s,
-                                                  const double* table, double last, double start,
-                                                  double inverseStep, double* st, double* stt, double* stv)
-{
-    const __m256d shifts = _mm256_loadu_pd(s);
-    const __m256d first = _mm256_set1_pd(table[0]), end = _mm256_set1_pd(table[std::size_t(last)]);
-    const __m256d zero = _mm256_setzero_pd(), lastv = _mm256_set1_pd(last);
-    const __m256d startv = _mm256_set1_pd(start), inverse = _mm256_set1_pd(inverseStep);
-    const __m256d every = _mm256_castsi256_pd(_mm256_set1_epi64x(-1));   // gather all four lanes
-    __m256d sumT = zero, sumTT = zero, sumTV = zero;
-    for (int j = 0; j < m; ++j) {
-        const __m256d u = _mm256_mul_pd(_mm256_sub_pd(_mm256_sub_pd(_mm256_set1_pd(pe[j]), shifts), startv), inverse);
-        const __m256d below = _mm256_cmp_pd(u, zero, _CMP_NGT_UQ);   // !(u > 0), NaN included
-        const __m256d beyond = _mm256_cmp_pd(u, lastv, _CMP_GE_OQ);
-        // Lanes at either end read the table at 0 and take the end value.
-        const __m256d inside = _mm256_blendv_pd(u, zero, _mm256_or_pd(below, beyond));
-        const __m128i index = _mm256_cvttpd_epi32(inside);
-        const __m256d w = _mm256_sub_pd(inside, _mm256_cvtepi32_pd(index));
-        const __m256d a = _mm256_mask_i32gather_pd(zero, table, index, every, 8);
-        const __m256d b = _mm256_mask_i32gather_pd(zero, table + 1, index, every, 8);
-        __m256d t = _mm256_add_pd(a, _mm256_mul_pd(_mm256_sub_pd(b, a), w));
-        t = _mm256_blendv_pd(t, end, beyond);
-        t = _mm256_blendv_pd(t, first, below);
-        sumT = _mm256_add_pd(sumT, t);
-        sumTT = _mm256_add_pd(sumTT, _mm256_mul_pd(t, t));
-        sumTV = _mm256_add_pd(sumTV, _mm256_mul_pd(t, _mm256_set1_pd(pv[j])));
-    }
-    _mm256_storeu_pd(st, sumT);
-    _mm256_storeu_pd(stt, sumTT);
-    _mm256_storeu_pd(stv, sumTV);
-}
-
-bool useAvx2()
-{
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has && g_wideAllowed.load(std::memory_order_relaxed);
-}
-#endif
-
-} // namespace
-
-void ShiftFitter::allowWideVectors(bool allow)
-{
-#ifdef ORV_FIT_AVX2
-    g_wideAllowed = allow;
-#else
-    Q_UNUSED(allow);
-#endif
-}
-
-void ShiftFitter::fourCosts(const double* pe, const double* pv, int m, double sv, double svv, double s0,
-                            int first, double* costs) const
-{
-    // Four independent sets of sums: the additions of one shift do not wait
-    // for each other's, and each shift still adds its points in order.
-    double s[4], st[4] = {}, stt[4] = {}, stv[4] = {};
-    for (int l = 0; l < 4; ++l)
-        s[l] = s0 - searchHalfWidth + (first + l) * searchStep;
-#ifdef ORV_FIT_AVX2
-    if (useAvx2()) {
-        fourSumsAvx2(pe, pv, m, s, m_table.data(), double(m_table.size() - 1), m_start, m_inverseStep, st, stt, stv);
-    } else
-#endif
-    {
-        for (int j = 0; j < m; ++j) {
-            const double x = pe[j], y = pv[j];
-            for (int l = 0; l < 4; ++l) {
-                const double t = standardAt(x - s[l]);
-                st[l] += t;
-                stt[l] += t * t;
-                stv[l] += t * y;
-            }
-        }
-    }
-    for (int l = 0; l < 4; ++l) {
-        const double ctt = stt[l] - st[l] * st[l] / m, ctv = stv[l] - st[l] * sv / m, cvv = svv - sv * sv / m;
-        costs[l] = ctt > 0.0 ? cvv - ctv * ctv / ctt : cvv;
-    }
-}
-
 double ShiftFitter::fit(const double* e, const double* v, int n, double s0) const
 {
     if (!isValid() || !std::isfinite(s0))
@@ -239,8 +146,20 @@ double ShiftFitter::fit(const double* e, const double* v, int n, double s0) cons
     }
     if (m < minPoints)
         return s0;
-    double costs[(steps + 3) / 4 * 4];
-    for (int k = 0; k < steps; k += 4)
-        fourCosts(pe, pv, m, sv, svv, s0, k, costs + k);
+    // Every trial shift's sums at once, one vector lane per shift.
+    double shifts[steps], st[steps], stt[steps], stv[steps], costs[steps];
+    for (int k = 0; k < steps; ++k)
+        shifts[k] = s0 - searchHalfWidth + k * searchStep;
+    ShiftSums::Table table;
+    table.values = m_table.data();
+    table.count = int(m_table.size());
+    table.start = m_start;
+    table.inverseStep = m_inverseStep;
+    ShiftSums::compute(table, pe, pv, m, shifts, steps, st, stt, stv);
+    const double cvv = svv - sv * sv / m;
+    for (int k = 0; k < steps; ++k) {
+        const double ctt = stt[k] - st[k] * st[k] / m, ctv = stv[k] - st[k] * sv / m;
+        costs[k] = ctt > 0.0 ? cvv - ctv * ctv / ctt : cvv;
+    }
     return bestShift(costs, s0);
 }

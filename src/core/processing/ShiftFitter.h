@@ -19,11 +19,10 @@ class Spectrum;
 // interpolation of its points, sorted by energy), so a cost evaluation
 // costs a few operations per point. Shared read-only by every thread.
 //
-// fit() gathers the region points once and sums four trial shifts per pass
-// over them (in one AVX2 register where the processor has it), each shift's
-// sums in point order; fitPlain() evaluates every
-// trial shift over all the block's points. Both give the same shift, value
-// for value.
+// fit() gathers the region points once and sums the trial shifts side by
+// side in vector lanes (the widest the processor has), each shift's sums in
+// point order; fitPlain() evaluates every trial shift over all the block's
+// points. Both give the same shift, value for value, on every instruction set.
 class ShiftFitter
 {
 public:
@@ -49,10 +48,6 @@ public:
     // The same, one trial shift at a time over all n points: the reference
     // fit() is checked against.
     double fitPlain(const double* e, const double* v, int n, double s0) const;
-    // Whether fit() may sum the four trial shifts in one AVX2 register where
-    // the processor has AVX2 (the default) or sums them one by one; the
-    // shifts are the same either way. Process-wide, for tests.
-    static void allowWideVectors(bool allow);
     // The mean squared residual over the region points at shift s, after the
     // best scale and offset of the standard (for tests and diagnostics); NaN
     // without region points.
@@ -76,10 +71,6 @@ private:
     static constexpr int steps = int(2.0 * searchHalfWidth / searchStep + 0.5) + 1;
     // The chosen shift from the costs of the trial shifts.
     static double bestShift(const double* costs, double s0);
-    // The residual sums of the trial shifts first ... first + 3 over the m
-    // region points (pe, pv), whose sum and sum of squares are sv and svv.
-    void fourCosts(const double* pe, const double* pv, int m, double sv, double svv, double s0, int first,
-                   double* costs) const;
     double sumOfSquares(const double* e, const double* v, int n, double lo, double hi, double s,
                         int* used) const;
 

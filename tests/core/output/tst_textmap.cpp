@@ -27,6 +27,8 @@ private slots:
     void malformed_data();
     void malformed();
     void jobWritesTheSameFile();
+    void threadsMakeTheSameText_data();
+    void threadsMakeTheSameText();
     void fuzzCorpus_data();
     void fuzzCorpus();
 
@@ -252,6 +254,49 @@ void TestTextMap::jobWritesTheSameFile()
     QFile a(once), b(sliced);
     QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
     QCOMPARE(b.readAll(), a.readAll());
+}
+
+void TestTextMap::threadsMakeTheSameText_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<bool>("xyVal");
+    QTest::addColumn<int>("threads");
+    QTest::newRow("grid rows, two workers") << 1000 << 200 << false << 2;
+    QTest::newRow("X Y Val, three workers") << 700 << 300 << true << 3;
+    QTest::newRow("fewer rows a slice than workers") << 40000 << 5 << false << 4;
+    QTest::newRow("one worker") << 1000 << 100 << true << 1;
+}
+
+// Rows formatted on several workers and joined make the text one worker
+// makes, in the writer and in the job.
+void TestTextMap::threadsMakeTheSameText()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(bool, xyVal);
+    QFETCH(int, threads);
+    std::vector<double> map(std::size_t(width) * height);
+    for (std::size_t i = 0; i < map.size(); ++i)
+        map[i] = std::cos(double(i) * 0.37) * std::pow(10.0, double(i % 13) - 6.0);
+    ScanGrid g;
+    g.setup(width, height, 0, 0, QRectF(0, 0, width, height), -1, -1);
+    const GridAxes axes = GridAxes::of(g);
+    const TextMapFormat format{true, xyVal};
+    const std::vector<double> values = TextMapWriter::gridValues(map.data(), width, height, g);
+    const QByteArray whole = TextMapWriter::rowsText(values, axes, format, 0, axes.rows);
+    QCOMPARE(TextMapWriter::rowsTextOnThreads(values, axes, format, 0, axes.rows, threads), whole);
+    const int first = axes.rows / 3;
+    QCOMPARE(TextMapWriter::rowsTextOnThreads(values, axes, format, first, axes.rows, threads),
+             TextMapWriter::rowsText(values, axes, format, first, axes.rows));
+
+    QTemporaryDir dir;
+    TextMapJob job(dir.filePath("job.dat"), map.data(), width, height, g, format, threads);
+    QVERIFY(job.sliceCount() > 1);
+    QVERIFY2(job.runHere(), qPrintable(job.result().message));
+    QFile file(dir.filePath("job.dat"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), whole);
 }
 
 // Every input the text-map fuzzer keeps, read from its file in all four

@@ -93,6 +93,8 @@ private slots:
     void completeName_data();
     void completeName();
     void failedSaveKeepsOldFile();
+    void bandsKeepPixelOrder_data();
+    void bandsKeepPixelOrder();
 };
 
 void TestCalibration::bragg_data()
@@ -492,6 +494,43 @@ void TestCalibration::failedSaveKeepsOldFile()
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), QByteArray("earlier map\n"));
+}
+
+void TestCalibration::bandsKeepPixelOrder_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::newRow("one band") << 30 << 20;
+    QTest::newRow("bands of many rows and a short last one") << 600 << 1000;
+    QTest::newRow("rows wider than a band") << 300000 << 3;
+}
+
+// The body is written in bands whose rows are formatted on several workers:
+// every pixel's shift reads back where it was.
+void TestCalibration::bandsKeepPixelOrder()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    std::vector<double> shifts(std::size_t(width) * height);
+    for (std::size_t p = 0; p < shifts.size(); ++p)
+        shifts[p] = double(p % 997) * 0.01 - 5.0;
+    EnergyMapFile::Source s = smallMap();
+    s.map = shifts.data();
+    s.mapWidth = width;
+    s.mapHeight = height;
+    s.grid.setup(width, height, 0, 0, QRectF(0, 0, width, height), -1, -1);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("bands.emp");
+    QVERIFY(EnergyMapFile::write(path, s));
+    int w = -1, h = -1;
+    EnergyMapFile::Content content;
+    QVERIFY(EnergyMapFile::read(path, &w, &h, 0.0, &content));
+    QCOMPARE(w, width);
+    QCOMPARE(h, height);
+    QCOMPARE(content.shifts.size(), shifts.size());
+    for (std::size_t p = 0; p < shifts.size(); ++p)
+        if (std::fabs(content.shifts[p] - shifts[p]) > 2e-3)
+            QFAIL(qPrintable(QStringLiteral("pixel %1: %2 read back as %3").arg(p).arg(shifts[p]).arg(content.shifts[p])));
 }
 
 QTEST_GUILESS_MAIN(TestCalibration)

@@ -1,3 +1,4 @@
+#include "base/SimdTargets.h"
 #include "physics/Spectrum.h"
 #include "processing/ShiftFitter.h"
 
@@ -29,6 +30,7 @@ class TestShiftFitter : public QObject
 {
     Q_OBJECT
 private slots:
+    void cleanupTestCase() { SimdTargets::force(0); }
     void gatheredFitEqualsPlain_data();
     void gatheredFitEqualsPlain();
 };
@@ -88,14 +90,20 @@ void TestShiftFitter::gatheredFitEqualsPlain()
         v.push_back(nan ? std::nan("") : 0.1 + scale * normalizedEdge(x - shift, edge) + noise * gauss(random));
     }
     const double plain = fitter.fitPlain(e.data(), v.data(), points, s0);
-    // Both paths of the four sums: one by one, and in AVX2 registers where
-    // this processor has them.
-    for (bool wide : {false, true}) {
-        ShiftFitter::allowWideVectors(wide);
+    // Every instruction set built in that this processor runs, from plain
+    // emulated vectors up to the widest.
+    SimdTargets::force(0);
+    const std::vector<SimdTargets::Target> targets = SimdTargets::available();
+    QVERIFY(!targets.empty());
+    for (const SimdTargets::Target& target : targets) {
+        SimdTargets::force(target.bits);
         const double gathered = fitter.fit(e.data(), v.data(), points, s0);
-        QVERIFY2(sameBits(plain, gathered),
-                 qPrintable(QString("wide %1: %2 != %3").arg(wide).arg(plain, 0, 'g', 17).arg(gathered, 0, 'g', 17)));
+        QVERIFY2(sameBits(plain, gathered), qPrintable(QString("%1: %2 != %3")
+                                                           .arg(target.name)
+                                                           .arg(plain, 0, 'g', 17)
+                                                           .arg(gathered, 0, 'g', 17)));
     }
+    SimdTargets::force(0);
     const double gathered = fitter.fit(e.data(), v.data(), points, s0);
     // A fit on a clean block lands near the true shift, so the rows do
     // exercise the search and not only its fallbacks.
