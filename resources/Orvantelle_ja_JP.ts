@@ -1727,4 +1727,169 @@
             <translation>実行中: %1</translation>
         </message>
     </context>
+    <context>
+        <name>MapsExtraPanel</name>
+        <message>
+            <source>Edge maps, PCA and clusters</source>
+            <translation>エッジマップ・PCA・クラスター</translation>
+        </message>
+        <message>
+            <source>Show map:</source>
+            <translation>マップ表示:</translation>
+        </message>
+        <message>
+            <source>Scree and spectra</source>
+            <translation>スクリーとスペクトル</translation>
+        </message>
+        <message>
+            <source>The white line is the top of the normalised spectrum within [E0, E0 + W]</source>
+            <translation>ホワイトラインは [E0, E0 + W] 内の規格化スペクトルの最大点です</translation>
+        </message>
+        <message>
+            <source>Principal components kept (score maps, component spectra)</source>
+            <translation>残す主成分の数（スコアマップ、成分スペクトル）</translation>
+        </message>
+        <message>
+            <source>The same seed gives the same clusters</source>
+            <translation>同じシードからは同じクラスターが得られます</translation>
+        </message>
+        <message>
+            <source>Edge maps</source>
+            <translation>エッジマップ</translation>
+        </message>
+        <message>
+            <source>PCA</source>
+            <translation>PCA</translation>
+        </message>
+        <message>
+            <source>k-means</source>
+            <translation>k-means</translation>
+        </message>
+        <message>
+            <source>E0, edge jump, white-line energy and height of every block</source>
+            <translation>各ブロックの E0、エッジジャンプ、ホワイトラインのエネルギーと高さ</translation>
+        </message>
+        <message>
+            <source>PCA of the normalised spectra of the blocks inside the sample (edge jump at or above the mask threshold)</source>
+            <translation>試料内ブロック（エッジジャンプがマスクしきい値以上）の規格化スペクトルの PCA</translation>
+        </message>
+        <message>
+            <source>k-means clusters of the first PCA scores</source>
+            <translation>先頭の PCA スコアによる k-means クラスター</translation>
+        </message>
+        <message>
+            <source>Saves the cluster's mean spectrum as a spectrum file and puts it into a free reference row, in use</source>
+            <translation>クラスターの平均スペクトルをスペクトルファイルに保存し、空いている参照行に使用中として入れます</translation>
+        </message>
+        <message>
+            <source>White-line window W</source>
+            <translation>ホワイトライン窓 W</translation>
+        </message>
+        <message>
+            <source>Components n</source>
+            <translation>成分数 n</translation>
+        </message>
+        <message>
+            <source>Clusters k</source>
+            <translation>クラスター数 k</translation>
+        </message>
+        <message>
+            <source>Seed</source>
+            <translation>シード</translation>
+        </message>
+        <message>
+            <source>Cluster</source>
+            <translation>クラスター</translation>
+        </message>
+        <message>
+            <source>Use as reference</source>
+            <translation>参照として使う</translation>
+        </message>
+        <message>
+            <source>(no maps yet)</source>
+            <translation>（まだマップはありません）</translation>
+        </message>
+        <message>
+            <source>Stop</source>
+            <translation>停止</translation>
+        </message>
+    </context>
+    <context>
+        <name>PcaSpectraWindow</name>
+        <message>
+            <source>Component spectra</source>
+            <translation>成分スペクトル</translation>
+        </message>
+        <message>
+            <source>Cluster mean spectra</source>
+            <translation>クラスター平均スペクトル</translation>
+        </message>
+        <message>
+            <source>PCA and clusters</source>
+            <translation>PCA とクラスター</translation>
+        </message>
+        <message>
+            <source>explained variance</source>
+            <translation>寄与率</translation>
+        </message>
+        <message>
+            <source>Component</source>
+            <translation>成分</translation>
+        </message>
+        <message>
+            <source>Explained variance [%]</source>
+            <translation>寄与率 [%]</translation>
+        </message>
+        <message>
+            <source>cluster %1 (%2 blocks)</source>
+            <translation>クラスター %1（%2 ブロック）</translation>
+        </message>
+        <message>
+            <source>cluster %1</source>
+            <translation>クラスター %1</translation>
+        </message>
+        <message>
+            <source>component %1</source>
+            <translation>成分 %1</translation>
+        </message>
+        <message>
+            <source>Energy [eV]</source>
+            <translation>エネルギー [eV]</translation>
+        </message>
+        <message>
+            <source>Normalized mu t</source>
+            <translation>規格化 mu t</translation>
+        </message>
+        <message>
+            <source>Component weight</source>
+            <translation>成分の重み</translation>
+        </message>
+    </context>
+    <context>
+        <name>MapsExtraController</name>
+        <message>
+            <source>E0 (eV)</source>
+            <translation>E0 (eV)</translation>
+        </message>
+        <message>
+            <source>Edge jump</source>
+            <translation>エッジジャンプ</translation>
+        </message>
+        <message>
+            <source>White-line energy (eV)</source>
+            <translation>ホワイトラインのエネルギー (eV)</translation>
+        </message>
+        <message>
+            <source>White-line height</source>
+            <translation>ホワイトラインの高さ</translation>
+        </message>
+        <message>
+            <source>PCA score %1</source>
+            <translation>PCA スコア %1</translation>
+        </message>
+        <message>
+            <source>Clusters (k = %1, seed %2)</source>
+            <translation>クラスター（k = %1、シード %2）</translation>
+        </message>
+    </context>
 </TS>

@@ -130,6 +130,7 @@ bool BatchExecutor::workDone() const
     case BatchWait::ElemsRun:
     case BatchWait::ResidualRun:
     case BatchWait::FourierRun:
+    case BatchWait::ExtraMapsRun:
         return !m_c.runs->isRunning();
     case BatchWait::Dark:
         return !m_c.dark->isLoading();

@@ -16,6 +16,7 @@ struct BatchWait {
         ElemsRun,
         ResidualRun,
         FourierRun,
+        ExtraMapsRun, // the edge maps, the PCA or the clusters
         Dark,         // the dark image being read
         ScanLoad      // an HDF5 scan: the I1 load `request`, the I0 load
                       // `request0` (0: none) and the dark

@@ -134,6 +134,7 @@ void Body::wireControllers()
     connect(m_c.saving, &SaveController::workEnded, this, &Body::finishBatchExec);
     connect(m_c.alignment, &AlignmentController::workEnded, this, &Body::finishBatchExec);
     connect(m_c.dark, &DarkController::workEnded, this, &Body::finishBatchExec);
+    connect(m_c.mapsExtra, &MapsExtraController::workEnded, this, &Body::finishBatchExec);
     connect(m_c.batch, &BatchExecutor::lineFinished, this, &Body::batchLineFinished);
     connect(m_c.batch, &BatchExecutor::commandFailed, this, &Body::batchCommandFailed);
     connect(m_c.batch, &BatchExecutor::quitRequested, this, &Body::finishing);

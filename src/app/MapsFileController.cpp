@@ -12,6 +12,7 @@
 #include "CommandTable.h"
 #include "grid/Analyzed2DRes.h"
 #include "io/TiffData.h"
+#include "MapsExtraController.h"
 #include "output/MapsHdf5File.h"
 #include "output/SaveFileNames.h"
 #include "SaveController.h"
@@ -125,6 +126,9 @@ MapsFileContent MapsFileController::content() const
                 c.maps.append({MapsHdf5File::datasetName(row->name() + QLatin1Char('_') + elementKinds[k].suffix),
                                QLatin1String(elementKinds[k].kind), row->name(), QLatin1String(elementKinds[k].unit),
                                QString(), row->map(k)});
+    for (const ExtraMap& m : m_c.mapsExtra->maps())
+        if (hasValues(m.map))
+            c.maps.append({m.name, m.kind, QString(), m.unit, QString(), m.map});
     for (const TiffData* image : m_c.series->i1().images())
         c.energies.push_back(image->energy());
     const Analyzed2DRes& shift = m_c.calibration->shiftMap();

@@ -84,6 +84,16 @@ AreaRunInput RunController::runInput() const
     return in;
 }
 
+bool RunController::startOtherJob(std::shared_ptr<SlicedJob> job, std::function<void(bool)> ended)
+{
+    if (m_runner->isRunning())
+        return false;
+    m_runKind = RunKind::Other;
+    m_otherEnded = std::move(ended);
+    m_runner->start(std::move(job));
+    return true;
+}
+
 void RunController::startLCF2DAnalysis()
 {
     if (m_running2D) {
@@ -313,6 +323,13 @@ void RunController::endRun(bool stopped)
     Analyzer* an = m_c.analyzer;
     an->showRunState(0, false);
     an->showRunState(2, false);
+    if (kind == RunKind::Other) {
+        const std::function<void(bool)> ended = std::move(m_otherEnded);
+        m_otherEnded = nullptr;
+        if (ended)
+            ended(stopped);
+        return;
+    }
     if (stopped) {
         m_lastElementJob.reset();
         m_running2D = false;
@@ -342,6 +359,7 @@ void RunController::endRun(bool stopped)
         emit workEnded();
         break;
     case RunKind::None:
+    case RunKind::Other:
         break;
     }
 }

@@ -3,11 +3,13 @@
 #include "BodyContext.h"
 
 #include <QObject>
+#include <functional>
 #include <memory>
 
 class CommandTable;
 class ElementRunJob;
 class JobRunner;
+class SlicedJob;
 struct AreaRunInput;
 
 // The 2D runs over an area: LCF/MLCF, elements, residual absorption and the
@@ -41,6 +43,13 @@ public:
     void generateRAResImage();
     void execFourierA();
 
+    // Runs another area job (the edge maps, the PCA, the clusters) on the
+    // run runner, so that it never overlaps a run and everything that stops
+    // the runs stops it too; `ended(stopped)` is called at its end. False
+    // (and nothing started) while the runner holds a job.
+    bool startOtherJob(std::shared_ptr<SlicedJob> job, std::function<void(bool stopped)> ended);
+    JobRunner* runner() const { return m_runner; }
+
     // What a run reads: the series, its grid over the selected area (else
     // the whole image) with the form's half sizes, the shift map, the mask.
     AreaRunInput runInput() const;
@@ -50,7 +59,7 @@ signals:
     void workEnded();
 
 private:
-    enum class RunKind { None, Lcf, Elements, Residual, Fourier };
+    enum class RunKind { None, Lcf, Elements, Residual, Fourier, Other };
 
     // Why a run of this kind cannot start on the current area and rows
     // (empty: it can), and the same reported as "The <run> run can't start".
@@ -67,5 +76,6 @@ private:
     std::shared_ptr<ElementRunJob> m_lastElementJob;
     // Which run the runner holds: its end does what that run's end does.
     RunKind m_runKind = RunKind::None;
+    std::function<void(bool)> m_otherEnded;
     bool m_running2D = false;
 };

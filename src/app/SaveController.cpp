@@ -22,6 +22,7 @@
 #include "imageview/ColorBar.h"
 #include "imageview/ImgDispA.h"
 #include "io/TiffData.h"
+#include "MapsExtraController.h"
 #include "NavigationController.h"
 #include "output/GridAxes.h"
 #include "output/MapSaving.h"
@@ -139,7 +140,7 @@ QString SaveController::mapNoteOf(const Analyzed2DRes* map) const
 {
     if (map && map == m_c.analyzer->rFactorMap())
         return QStringLiteral("fit quality R = sum of squared residuals / sum of squared data, over the fitted points");
-    return QString();
+    return m_c.mapsExtra ? m_c.mapsExtra->noteOf(map) : QString();
 }
 
 SaveProvenance SaveController::provenance(const QString& mapNote) const

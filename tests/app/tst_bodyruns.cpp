@@ -3,20 +3,28 @@
 #include "analyzer/Analyzer.h"
 #include "analyzer/ElemCtrl.h"
 #include "analyzer/LCFReference.h"
+#include "analyzer/MapsExtraPanel.h"
 #include "Body.h"
 #include "BodyScript.h"
 #include "calibration/CalibCtrl.h"
 #include "DemoMeasurement.h"
 #include "fileselect/SelectDataFiles.h"
+#include "grid/Analyzed2DRes.h"
 #include "imageview/ImgDispA.h"
+#include "io/Hdf5Catalog.h"
 #include "output/SaveProvenance.h"
 #include "processing/EnergyMapFile.h"
+#include "spectrumview/CurveSetView.h"
+#include "spectrumview/PcaSpectraWindow.h"
 #include "spectrumview/XafsFileSelect.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QApplication>
+#include <QComboBox>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -32,6 +40,7 @@ private slots:
     void lcfAndElementRunsEqualPointByPoint();
     void calibrationMapSavesAndLoadsBack();
     void extraMapsChainToAReferenceByScript();
+    void extraMapsFromTheAnalyzerWindow();
 
 private:
     // Loads a stack of the demo through the panels (energies from the names).
@@ -224,6 +233,82 @@ void TestBodyRuns::extraMapsChainToAReferenceByScript()
     load(fresh, "i1");
     QVERIFY(BodyScript::run(fresh, "kmeans_run 3").failure.contains("PCA"));
     QVERIFY(BodyScript::run(body, QString("cluster_as_reference 9 3 %1").arg(ref)).failure.contains("no cluster 9"));
+}
+
+void TestBodyRuns::extraMapsFromTheAnalyzerWindow()
+{
+    Body body;
+    load(body, "i1");
+    body.findChild<QLineEdit*>("HWidth")->setText("0");
+    body.findChild<QLineEdit*>("VWidth")->setText("0");
+    MapsExtraPanel* panel = body.analyzer()->extraPanel();
+    const ImgDispA* view = body.findChild<ImgDispA*>("dispA");
+    auto press = [&](const char* name) {
+        panel->findChild<QPushButton*>(name)->click();
+        QTRY_VERIFY(!body.isRunning2D());
+    };
+    // Each run offers its maps and puts its first one on show, captioned.
+    panel->findChild<QSpinBox*>("PcaComponents")->setValue(2);
+    press("RunPca");
+    QCOMPARE(panel->mapCount(), 2);
+    QCOMPARE(view->resultTitle(), QString("PCA score 1"));
+    QCOMPARE(view->resultLayer(), static_cast<DisplayLayer*>(panel->chosenMap()));
+    panel->findChild<QSpinBox*>("KMeansK")->setValue(3);
+    panel->findChild<QSpinBox*>("KMeansSeed")->setValue(7);
+    press("RunKMeans");
+    QCOMPARE(panel->mapCount(), 3);
+    QCOMPARE(view->resultTitle(), QString("Clusters (k = 3, seed 7)"));
+    const Analyzed2DRes* clusters = panel->chosenMap();
+    int inCluster[3] = {0, 0, 0};
+    for (int y = 0; y < m_demo.height; ++y)
+        for (int x = 0; x < m_demo.width; ++x) {
+            const double v = clusters->value(x, y);
+            if (std::isfinite(v) && v >= 0 && v < 3)
+                ++inCluster[int(v)];
+        }
+    QVERIFY(inCluster[0] >= inCluster[1] && inCluster[1] >= inCluster[2] && inCluster[2] > 0);
+    press("RunEdgeMaps");
+    QCOMPARE(panel->mapCount(), 7);
+    QCOMPARE(view->resultTitle(), QString("E0 (eV)"));
+
+    // The scree shows both components, the spectra the three cluster means.
+    PcaSpectraWindow* spectra = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* s = qobject_cast<PcaSpectraWindow*>(w))
+            spectra = s;
+    QVERIFY(spectra);
+    QCOMPARE(spectra->screeView()->frame().curves.size(), 1);
+    QCOMPARE(spectra->screeView()->frame().xRange.hi, 2.0);
+    QVERIFY(spectra->showsClusterMeans());
+    QCOMPARE(spectra->spectraView()->frame().legend.size(), 3);
+
+    // "Use as reference" twice: two free rows, two files, none replaced.
+    QSpinBox* cluster = panel->findChild<QSpinBox*>("ReferenceCluster");
+    QCOMPARE(cluster->maximum(), 2);
+    for (int c : {0, 1}) {
+        cluster->setValue(c);
+        panel->findChild<QPushButton*>("UseClusterAsReference")->click();
+        const LCFReference* row = body.analyzer()->refs()[c];
+        QVERIFY(row->fileSelect()->isFileChosen());
+        QVERIFY(QFile::exists(row->fileSelect()->fileName()));
+        QVERIFY(body.analyzer()->referenceSnapshots()[c].isUsed());
+    }
+    QVERIFY(body.analyzer()->refs()[0]->fileSelect()->fileName() != body.analyzer()->refs()[1]->fileSelect()->fileName());
+
+    // The all-maps file holds the new maps.
+    QTemporaryDir out;
+    const QString file = out.filePath("all.h5");
+    QVERIFY(BodyScript::run(body, "save_all_maps_hdf5 " + file).failure.isEmpty());
+    QVector<Hdf5Dataset> sets;
+    QString error;
+    QVERIFY2(Hdf5Catalog::list(file, &sets, &error), qPrintable(error));
+    for (const char* path : {"/maps/e0", "/maps/white_line_height", "/maps/pca_score2", "/maps/clusters"})
+        QVERIFY2(Hdf5Catalog::find(sets, QLatin1String(path)), path);
+    // The map on show (E0) saves with the rule of its run in the provenance.
+    QVERIFY(BodyScript::run(body, "save_data_as_tiff " + out.filePath("shown")).failure.isEmpty());
+    QFile sidecar(Provenance::sidecarPath(out.filePath("shown-0.tif")));
+    QVERIFY(sidecar.open(QIODevice::ReadOnly));
+    QVERIFY(sidecar.readAll().contains("E0 (eV); E0 and jump of the normalisation"));
 }
 
 QTEST_MAIN(TestBodyRuns)

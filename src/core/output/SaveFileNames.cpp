@@ -41,4 +41,16 @@ QString numbered(const QString& fileName, int number, const QString& fixedSuffix
     return numbered(fileName, QString::number(number), fixedSuffix);
 }
 
+QString unused(const QString& fileName, const std::function<bool(const QString&)>& taken)
+{
+    if (!taken(fileName))
+        return fileName;
+    for (int n = 2; n <= 1000; ++n) {
+        const QString candidate = withNumber(fileName, QString::number(n));
+        if (!taken(candidate))
+            return candidate;
+    }
+    return QString();
+}
+
 }

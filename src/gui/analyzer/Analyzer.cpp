@@ -7,6 +7,7 @@
 #include "analyzer/AElemsConds.h"
 #include "analyzer/ElemCtrl.h"
 #include "analyzer/LCFReference.h"
+#include "analyzer/MapsExtraPanel.h"
 #include "base/GeneralTexts.h"
 #include "base/JobRunner.h"
 #include "base/WorkerThread.h"
@@ -44,6 +45,10 @@ Analyzer::Analyzer(QWidget* parent)
     m_modeGroup->addButton(ui->DoMLCFA, 0);
     m_modeGroup->addButton(ui->DoRAA, 1);
     m_modeGroup->addButton(ui->DoElemA, 2);
+    m_extra = new MapsExtraPanel(this);
+    ui->mainLayout->addWidget(m_extra);
+    m_modeGroup->addButton(m_extra->modeButton(), 3);
+    connect(m_extra, &MapsExtraPanel::mapChosen, this, [this] { emit changedSelection(); });
     ui->DoMLCFA->setChecked(true);
     m_kindGroup = new QButtonGroup(this);
     m_kindGroup->addButton(ui->SelDMut, 0);

@@ -17,6 +17,7 @@ class ElemCtrl;
 class JobProgressBar;
 class JobRunner;
 class LCFReference;
+class MapsExtraPanel;
 class QButtonGroup;
 class QThread;
 class XafsView;
@@ -89,6 +90,8 @@ public:
     // Under the Analyze buttons; the main window attaches its run's runner.
     JobProgressBar* runProgress() const;
     AElemsConds* elemsConds() const;
+    // The panel of the edge maps, PCA and clusters (the fourth mode).
+    MapsExtraPanel* extraPanel() const { return m_extra; }
     // The raw dmut of every row in the last element answer.
     const QVector<double>& rawDmut() const { return m_rawDmut; }
     const XafsSpectrum& currentSpectrum() const { return m_current; }
@@ -185,6 +188,7 @@ private:
     std::unique_ptr<Analyzed2DRes> m_fracSumMap;
     Ui::Analyzer* ui;
     QButtonGroup* m_modeGroup = nullptr;
+    MapsExtraPanel* m_extra = nullptr;
     QButtonGroup* m_kindGroup = nullptr;
     XafsView* m_view = nullptr;
     QButtonGroup* m_imageGroup = nullptr;

@@ -7,11 +7,13 @@
 #include "analysis/AnalyzerFields.h"
 #include "analyzer/ElemCtrl.h"
 #include "analyzer/LCFReference.h"
+#include "analyzer/MapsExtraPanel.h"
 #include "grid/Analyzed2DRes.h"
 #include "spectrumview/XafsFileSelect.h"
 
 #include <QButtonGroup>
 #include <QFileInfo>
+#include <QRadioButton>
 
 using AnalyzerFields::number;
 using AnalyzerFields::numberText;
@@ -68,6 +70,8 @@ Analyzed2DRes* Analyzer::currentImage() const
         else if (type >= 0 && type < 9 && k >= 0 && k < m_elems.size())
             res = m_elems[k]->map(elemTypeMap[type]);
     }
+    if (m_extra->modeButton()->isChecked())
+        res = m_extra->chosenMap();
     return res;
 }
 
@@ -107,6 +111,8 @@ QString Analyzer::currentImageTitle() const
         if (k >= 0 && k < m_elems.size())
             return tr("%1: %2").arg(m_elems[k]->name(), kind);
     }
+    if (m_extra->modeButton()->isChecked())
+        return m_extra->chosenCaption();
     return QString();
 }
 

@@ -6,6 +6,7 @@
 #include "imageview/DispA.h"
 #include "plot/PlotScene.h"
 #include "plot/XafsViewFiles.h"
+#include "spectrumview/PlotPainter.h"
 #include "controls/DialogFolder.h"
 
 #include <QFileDialog>
@@ -225,43 +226,7 @@ void XafsView::draw(QPainter* p)
     chart->applyMargins();
     const PlotFrame frame = currentFrame();
     const PlotScene scene = PlotScene::layout(frame, *chart, titles(frame.mode));
-
-    p->save();
-    p->setRenderHint(QPainter::Antialiasing, false);
-    p->setBrush(Qt::NoBrush);
-    p->setPen(scene.gridPen);
-    p->drawLines(scene.grid);
-    p->setPen(scene.framePen);
-    p->drawRect(scene.inner);
-    // Curves and markers stay inside the plot (extras may run off the target's scale).
-    p->setClipRect(scene.inner.adjusted(-1, -1, 1, 1));
-    for (const PlotPolyline& l : scene.markers) {
-        p->setPen(l.pen);
-        p->drawPolyline(l.points);
-    }
-    for (const PlotPolyline& l : scene.curves) {
-        p->setPen(l.pen);
-        p->drawPolyline(l.points);
-    }
-    p->setClipping(false);
-    if (!scene.legendBox.isEmpty()) {
-        p->setPen(QPen(QColor(160, 160, 160), 1));
-        p->setBrush(QColor(255, 255, 255, 230));
-        p->drawRect(scene.legendBox);
-        p->setBrush(Qt::NoBrush);
-        for (const PlotPolyline& l : scene.legendLines) {
-            p->setPen(l.pen);
-            p->drawPolyline(l.points);
-        }
-    }
-    for (const PlotText& t : scene.texts) {
-        p->setPen(t.color);
-        if (t.angle == 0.0)
-            m_text.putText(p, t.text, t.box, t.align, t.maxPoint, true);
-        else
-            m_text.putRotatedText(p, t.text, t.box, t.angle, t.align, t.maxPoint, true);
-    }
-    p->restore();
+    PlotPainter::paint(p, scene, m_text);
 }
 
 void XafsView::onMouseMoved()

@@ -55,6 +55,12 @@ void TestTextMap::names_data()
     QTest::newRow("spectra other suffix") << withDefaultSuffix("s.txt", "dat") << "s.txt";
     QTest::newRow("dotted directory") << withDefaultSuffix("dir.v2/s", "dat") << "dir.v2/s.dat";
     QTest::newRow("relative directory kept") << numbered("./m.tif", 3, "tif") << "./m-3.tif";
+    // A new file never replaces one that is there.
+    const QStringList there{"d/c.dat", "d/c-2.dat", "e/c-2.dat"};
+    auto taken = [there](const QString& f) { return there.contains(f); };
+    QTest::newRow("free name kept") << unused("e/c.dat", taken) << "e/c.dat";
+    QTest::newRow("first free number") << unused("d/c.dat", taken) << "d/c-3.dat";
+    QTest::newRow("all taken") << unused("x.dat", [](const QString&) { return true; }) << QString();
 }
 
 void TestTextMap::names()
