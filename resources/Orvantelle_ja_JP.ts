@@ -1508,6 +1508,10 @@
             <source>HDF5 Files (*.h5 *.hdf5 *.hdf *.nxs)</source>
             <translation>HDF5 ファイル (*.h5 *.hdf5 *.hdf *.nxs)</translation>
         </message>
+        <message>
+            <source>TXRM/XRM Files (*.txrm *.xrm)</source>
+            <translation>TXRM/XRM ファイル (*.txrm *.xrm)</translation>
+        </message>
     </context>
     <context>
         <name>XafsFileSelect</name>

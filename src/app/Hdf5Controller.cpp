@@ -10,6 +10,7 @@
 #include "fileselect/SelectDataFiles.h"
 #include "io/Hdf5Catalog.h"
 #include "io/Hdf5StackSource.h"
+#include "io/TxrmSource.h"
 #include "SeriesController.h"
 
 using namespace BatchKeywords;
@@ -19,8 +20,10 @@ Hdf5Controller::Hdf5Controller(BodyContext& c)
 {
     m_dialog = new Hdf5StackDialog(m_c.window);
     m_dialog->setObjectName(QStringLiteral("Hdf5ScanDialog"));
-    for (SelectDataFiles* panel : {m_c.ui->SelectI1Files, m_c.ui->SelectI0Files})
+    for (SelectDataFiles* panel : {m_c.ui->SelectI1Files, m_c.ui->SelectI0Files}) {
         connect(panel, &SelectDataFiles::hdf5FileChosen, this, &Hdf5Controller::chooseScan);
+        connect(panel, &SelectDataFiles::txrmFileChosen, this, &Hdf5Controller::loadTxrm);
+    }
     connect(m_dialog, &Hdf5StackDialog::scanChosen, this, [this](const Hdf5Scan& scan) { loadScan(scan); });
     connect(m_c.series, &SeriesController::loadFinished, this, &Hdf5Controller::loadEnded);
     addCommands(m_c.batch->table());
@@ -44,13 +47,31 @@ bool Hdf5Controller::loadScan(const Hdf5Scan& scan)
         return false;
     }
     const Hdf5ScanSources sources = Hdf5ScanSources::of(scan, plan);
-    m_file = scan.file;
-    m_i1Request = m_c.series->readSource(true, sources.images);
-    m_i0Request = sources.flats ? m_c.series->readSource(false, sources.flats) : 0;
-    m_withFlats = bool(sources.flats);
+    start(scan.file, sources.images, sources.flats);
     if (sources.darks)
         m_c.dark->load(sources.darks, sources.darkOrigin);
     return true;
+}
+
+bool Hdf5Controller::loadTxrm(const QString& file)
+{
+    TxrmPlan plan;
+    QString error;
+    if (!TxrmScan::check(file, &plan, &error)) {
+        m_c.batch->reportFailure(error);
+        return false;
+    }
+    const TxrmSources sources = TxrmSources::of(plan);
+    start(file, sources.images, sources.flat);
+    return true;
+}
+
+void Hdf5Controller::start(const QString& file, const ImageSourcePtr& images, const ImageSourcePtr& flats)
+{
+    m_file = file;
+    m_i1Request = m_c.series->readSource(true, images);
+    m_i0Request = flats ? m_c.series->readSource(false, flats) : 0;
+    m_withFlats = bool(flats);
 }
 
 void Hdf5Controller::loadEnded(bool i1, int request)
@@ -92,7 +113,20 @@ bool Hdf5Controller::loadByScript(const QStringList& args)
     return false;
 }
 
+bool Hdf5Controller::loadTxrmByScript(const QString& file)
+{
+    if (file.isEmpty()) {
+        m_c.batch->reportFailure(QStringLiteral("No TXRM/XRM file named"));
+        return true;
+    }
+    if (!loadTxrm(file))
+        return true;
+    m_c.batch->waitForScan(m_i1Request, m_i0Request);
+    return false;
+}
+
 void Hdf5Controller::addCommands(CommandTable& t)
 {
     t.addLong(LoadHdf5Scan, [this](const CmdLine&, BatchArgReader& a) { return loadByScript(a.from(0)); });
+    t.addLong(LoadTxrm, [this](const CmdLine&, BatchArgReader& a) { return loadTxrmByScript(a.from(0).value(0)); });
 }

@@ -2,6 +2,7 @@
 
 #include "BodyContext.h"
 #include "io/Hdf5Scan.h"
+#include "io/ImageSource.h"
 
 #include <QObject>
 
@@ -13,7 +14,9 @@ class Hdf5StackDialog;
 // as the I1 series (images, the file's energies), the I0 series (flats, one
 // per energy or averaged into one) and the dark (its frames averaged), in
 // the background with the panels' progress. A scan that does not arrive
-// whole is not kept. The batch word load_hdf5_scan.
+// whole is not kept. The batch word load_hdf5_scan. TXRM/XRM files (the same
+// file dialog, a drop, the batch word load_txrm) load the same way: their
+// images as I1 with their energies, their reference image as one flat.
 class Hdf5Controller : public QObject
 {
     Q_OBJECT
@@ -26,12 +29,19 @@ public:
     bool loadScan(const Hdf5Scan& scan);
     // Opens the scan dialog on `file` (the known layout pre-filled).
     void chooseScan(const QString& file);
+    // Checks a TXRM/XRM file and starts its loads; false (reported,
+    // nothing changed) when the check fails.
+    bool loadTxrm(const QString& file);
 
 private:
+    // Starts the loads of a checked scan file (flats may be null).
+    void start(const QString& file, const ImageSourcePtr& images, const ImageSourcePtr& flats);
     void loadEnded(bool i1, int request);
     void addCommands(CommandTable& t);
     // load_hdf5_scan FILE [IMAGES [FLATS [DARKS [ENERGIES [UNIT]]]]]
     bool loadByScript(const QStringList& args);
+    // load_txrm FILE
+    bool loadTxrmByScript(const QString& file);
 
     BodyContext& m_c;
     Hdf5StackDialog* m_dialog = nullptr;

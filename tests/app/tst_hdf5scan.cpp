@@ -1,5 +1,6 @@
 // HDF5 scans, the dark and the maps file through a real main window driven
-// by batch lines, on the h5py-written fixtures of tests/core/io/hdf5.
+// by batch lines, on the h5py-written fixtures of tests/core/io/hdf5; TXRM/XRM
+// files on those of tests/core/io/txrm.
 
 #include "BodyScript.h"
 
@@ -16,6 +17,11 @@ namespace {
 QString fixture(const char* name)
 {
     return QStringLiteral(HDF5_FIXTURES_DIR "/") + QLatin1String(name);
+}
+
+QString txrm(const char* name)
+{
+    return QStringLiteral(TXRM_FIXTURES_DIR "/") + QLatin1String(name);
 }
 
 QString darkState(const Body& body)
@@ -53,6 +59,9 @@ void TestHdf5Scan::scans_data()
     QTest::newRow("energies given in eV are taken as eV")
         << "load_hdf5_scan " + fixture("xanes_layout.h5") + " /img_xanes /img_bkg - /X_eng eV" << 4 << 4 << 7.13
         << false;
+    QTest::newRow("TXRM, one flat") << "load_txrm " + txrm("three_8x6.txrm") << 3 << 1 << 7120.0 << false;
+    QTest::newRow("TXRM of two storages") << "load_txrm " + txrm("two_storages.txrm") << 5 << 1 << 7140.0 << false;
+    QTest::newRow("XRM, no flat") << "load_txrm " + txrm("one_image.xrm") << 1 << 0 << 7100.0 << false;
 }
 
 void TestHdf5Scan::scans()
@@ -85,6 +94,11 @@ void TestHdf5Scan::badScanKeepsSeries()
     QVERIFY(out.failure.contains(QLatin1String("energy_count.h5")));
     QCOMPARE(body.i1Series().size(), 4);
     QVERIFY(body.i1Series().first()->fileName().contains(QLatin1String("xanes_layout.h5")));
+    // A scan file that is no compound document loads nothing either.
+    const BodyScript::Outcome txrmOut = BodyScript::run(body, "load_txrm " + fixture("energy_count.h5"));
+    QVERIFY2(txrmOut.failure.contains(QLatin1String("energy_count.h5 is not an OLE2 compound file")),
+             qPrintable(txrmOut.failure));
+    QCOMPARE(body.i1Series().size(), 4);
 }
 
 void TestHdf5Scan::darkWords()

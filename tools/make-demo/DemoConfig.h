@@ -22,4 +22,6 @@ struct DemoConfig {
     // images compressed with bitshuffle/LZ4 when hdf5Bitshuffle.
     bool hdf5 = false;
     bool hdf5Bitshuffle = false;
+    // Also scan.txrm: the I1 images and one flat as a TXRM file (DemoTxrm).
+    bool txrm = false;
 };

@@ -18,7 +18,7 @@ QString DemoOptions::usage()
 {
     return QStringLiteral(
         "Usage: make-demo --out DIR [--size N | --width W --height H] [--energies N] [--seed S]\n"
-        "                 [--noiseless] [--sharp-edge] [--threads N] [--hdf5 | --hdf5-bitshuffle]\n"
+        "                 [--noiseless] [--sharp-edge] [--threads N] [--hdf5 | --hdf5-bitshuffle] [--txrm]\n"
         "Writes a synthetic imaging-XANES measurement of an iron sample into DIR.\n"
         "  --out DIR       output folder (created when missing)\n"
         "  --size N        image width and height in pixels (default 256)\n"
@@ -31,7 +31,9 @@ QString DemoOptions::usage()
         "  --threads N     worker threads (default: one per processor)\n"
         "  --hdf5          also scan.h5: the scan as one HDF5 file with flats, dark frames and a dark\n"
         "                  offset in the counts, and analysis-hdf5.bat that analyses it\n"
-        "  --hdf5-bitshuffle  the same, its images compressed with bitshuffle/LZ4\n")
+        "  --hdf5-bitshuffle  the same, its images compressed with bitshuffle/LZ4\n"
+        "  --txrm          also scan.txrm: the I1 images with their energies and the mean I0 image as\n"
+        "                  the flat, in the microscope's TXRM layout\n")
         .arg(DemoConfig::minSize).arg(DemoConfig::maxSize)
         .arg(DemoConfig::minEnergies).arg(DemoConfig::maxEnergies);
 }
@@ -59,6 +61,10 @@ DemoOptions::Result DemoOptions::parse(const QStringList& args, DemoConfig* conf
         if (a == QLatin1String("--hdf5") || a == QLatin1String("--hdf5-bitshuffle")) {
             c.hdf5 = true;
             c.hdf5Bitshuffle = a == QLatin1String("--hdf5-bitshuffle");
+            continue;
+        }
+        if (a == QLatin1String("--txrm")) {
+            c.txrm = true;
             continue;
         }
         static const QStringList withValue{QStringLiteral("--out"), QStringLiteral("--size"),

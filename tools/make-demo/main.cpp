@@ -4,6 +4,7 @@
 #include "DemoHdf5.h"
 #include "DemoModel.h"
 #include "DemoOptions.h"
+#include "DemoTxrm.h"
 #include "DemoWriter.h"
 
 #include <QCoreApplication>
@@ -48,6 +49,10 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "make-demo: %s\n", qPrintable(error.isEmpty() ? QStringLiteral("can not write analysis-hdf5.bat") : error));
             return 1;
         }
+    }
+    if (config.txrm && !DemoTxrm::write(model, config.noise, QDir(config.outDir).filePath(QStringLiteral("scan.txrm")), &error)) {
+        std::fprintf(stderr, "make-demo: %s\n", qPrintable(error));
+        return 1;
     }
     std::printf("make-demo: %d x %d pixels, %d energies, seed %llu written to %s in %.1f s\n", model.width(),
                 model.height(), int(model.energies().size()), static_cast<unsigned long long>(config.seed),

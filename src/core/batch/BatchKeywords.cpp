@@ -136,6 +136,7 @@ const std::vector<Keyword> extraCommands = {
     {"load_dark", LoadDark},
     {"clear_dark", ClearDark},
     {"save_all_maps_hdf5", SaveAllMapsHdf5},
+    {"load_txrm", LoadTxrm},
     {"edge_maps", EdgeMaps},
     {"pca_run", PcaRun},
     {"kmeans_run", KMeansRun},

@@ -164,6 +164,10 @@ enum ExtraCommand {
     ClearDark = 204,
     // save_all_maps_hdf5 FILE: every map of the analysis in one HDF5 file.
     SaveAllMapsHdf5 = 205,
+    // load_txrm FILE: a TXRM/XRM file's images as the I1 series with their
+    // energies, its reference image (if any) as the one flat of the I0
+    // series. Completes when all of it has arrived.
+    LoadTxrm = 206,
     // edge_maps [W] [base]: the edge energy, edge jump and white-line maps of
     // the area (white line within [E0, E0 + W], W = 30 eV by default); with
     // base, saved as base_e0.tif/.txt and so on.

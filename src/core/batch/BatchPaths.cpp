@@ -47,6 +47,7 @@ QList<int> pathArguments(int commandId, int* fromIndex)
     case CalibSaveMap:
     case LoadHdf5Scan:     // the file; the dataset paths are inside it
     case SaveAllMapsHdf5:
+    case LoadTxrm:
         return {0};
     default:
         return {};

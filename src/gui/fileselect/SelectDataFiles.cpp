@@ -6,6 +6,7 @@
 #include "fileselect/EOFSetup.h"
 #include "io/EnergyOfFiles.h"
 #include "io/Hdf5Catalog.h"
+#include "io/TxrmScan.h"
 #include "controls/DialogFolder.h"
 
 #include <QDragEnterEvent>
@@ -320,8 +321,8 @@ void SelectDataFiles::dropEvent(QDropEvent* event)
         return;
     event->acceptProposedAction();
     // One scan file dropped: it opens like "HDF5...".
-    if (files.size() == 1 && Hdf5Catalog::isHdf5(files.first()))
-        emit hdf5FileChosen(files.first());
+    if (files.size() == 1 && (Hdf5Catalog::isHdf5(files.first()) || TxrmScan::isCompoundFile(files.first())))
+        scanFileChosen(files.first());
     else
         filesChosen(files);
 }
@@ -347,11 +348,22 @@ void SelectDataFiles::showHdf5Dialog()
         m_hdf5Dialog->setObjectName(QStringLiteral("Hdf5FileDialog"));
         m_hdf5Dialog->setFileMode(QFileDialog::ExistingFile);
         m_hdf5Dialog->setAcceptMode(QFileDialog::AcceptOpen);
-        m_hdf5Dialog->setNameFilters({tr("HDF5 Files (*.h5 *.hdf5 *.hdf *.nxs)"), tr("Any Files (* *.*)")});
+        m_hdf5Dialog->setNameFilters({tr("HDF5 Files (*.h5 *.hdf5 *.hdf *.nxs)"), tr("TXRM/XRM Files (*.txrm *.xrm)"),
+                                      tr("Any Files (* *.*)")});
         m_hdf5Dialog->setDirectory(AppPaths::dataRoot());
-        connect(m_hdf5Dialog, &QFileDialog::fileSelected, this, &SelectDataFiles::hdf5FileChosen);
+        connect(m_hdf5Dialog, &QFileDialog::fileSelected, this, &SelectDataFiles::scanFileChosen);
     }
     m_hdf5Dialog->show();
+}
+
+void SelectDataFiles::scanFileChosen(const QString& file)
+{
+    // A compound document is a microscope's TXRM/XRM file; anything else
+    // goes to the HDF5 scan dialog, which says what it is not.
+    if (TxrmScan::isCompoundFile(file))
+        emit txrmFileChosen(file);
+    else
+        emit hdf5FileChosen(file);
 }
 
 void SelectDataFiles::showEOFSetup()

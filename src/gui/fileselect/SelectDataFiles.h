@@ -90,6 +90,8 @@ signals:
     void clear();
     // An HDF5 scan file was chosen ("HDF5..." or dropped on the panel).
     void hdf5FileChosen(QString file);
+    // A TXRM/XRM file was chosen (in the same dialog, or dropped).
+    void txrmFileChosen(QString file);
     // OK or Apply in the Energy Setup re-assigned the energies of the entries.
     void energiesReassigned(QVector<double> energies);
 
@@ -100,6 +102,7 @@ protected:
 private:
     void showFileDialog();
     void showHdf5Dialog();
+    void scanFileChosen(const QString& file);
     void showEOFSetup();
     // Adds one entry with its energy; fileNo is the number the energy rule
     // reads (fileEnergy for an energy from the file), known whether the

@@ -67,6 +67,8 @@ private slots:
     void energySource();
     void typedEdits();
     void japanese();
+    void scanFileRouting_data();
+    void scanFileRouting();
 
 private:
     QString writeFile(const QString& name, const QByteArray& content = "x");
@@ -406,6 +408,48 @@ void TestSelectDataFiles::japanese()
                             child<QComboBox>(eof, "DisplayUnit")->itemText(2)};
     qApp->removeTranslator(&translator);
     QCOMPARE(texts, QStringList({"選択", "最新を表示", "ファイル番号からエネルギー算出", "選択", "度"}));
+}
+
+// A scan file dropped alone, or picked in the "HDF5..." dialog, goes to the
+// signal of its kind (by its first bytes, not its name); others are images.
+void TestSelectDataFiles::scanFileRouting_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("kind");
+    const QString fixtures = QStringLiteral(SCAN_FIXTURES_DIR "/");
+    QTest::newRow("HDF5") << fixtures + "hdf5/xanes_layout.h5" << "hdf5";
+    QTest::newRow("TXRM") << fixtures + "txrm/three_8x6.txrm" << "txrm";
+    QTest::newRow("XRM") << fixtures + "txrm/one_image.xrm" << "txrm";
+    QTest::newRow("TIFF named .txrm") << writeFile("not_a_scan.txrm", "II*\0") << "files";
+}
+
+void TestSelectDataFiles::scanFileRouting()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, kind);
+    SelectDataFiles panel;
+    QSignalSpy hdf5(&panel, &SelectDataFiles::hdf5FileChosen);
+    QSignalSpy txrm(&panel, &SelectDataFiles::txrmFileChosen);
+    QSignalSpy files(&panel, &SelectDataFiles::filesSelected);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(file)});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&panel, &enter);
+    QDropEvent drop(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&panel, &drop);
+    QCOMPARE(QVector<int>({hdf5.count(), txrm.count(), files.count()}),
+             QVector<int>({kind == "hdf5", kind == "txrm", kind == "files"}));
+    if (kind == "files")
+        return;
+    QTest::mouseClick(child<QPushButton>(&panel, "SelectHdf5"), Qt::LeftButton);
+    QFileDialog* dialog = panel.findChild<QFileDialog*>(QStringLiteral("Hdf5FileDialog"));
+    QVERIFY(dialog);
+    QVERIFY(dialog->nameFilters().contains(QStringLiteral("TXRM/XRM Files (*.txrm *.xrm)")));
+    emit dialog->fileSelected(file);
+    dialog->hide();
+    QSignalSpy& chosen = kind == "hdf5" ? hdf5 : txrm;
+    QCOMPARE(chosen.count(), 2);
+    QCOMPARE(chosen.last().first().toString(), file);
 }
 
 QTEST_MAIN(TestSelectDataFiles)
