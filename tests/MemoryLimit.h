@@ -2,6 +2,10 @@
 
 #include <QFile>
 #include <QtGlobal>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
 #include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -61,4 +65,40 @@ public:
 private:
     rlimit m_old{};
     bool m_set = false;
+};
+
+// Threads that wait until destroyed. The C library keeps the stacks of ended
+// threads (up to 40 MB) and hands them to new ones, so under a MemoryLimit a
+// thread start can still succeed after earlier tests; parked threads take
+// those stacks first, and a thread started afterwards needs fresh address
+// space. Made before the MemoryLimit, destroyed after it.
+class ParkedThreads
+{
+public:
+    explicit ParkedThreads(int n = 8)
+    {
+        for (int i = 0; i < n; ++i)
+            m_threads.emplace_back([this] {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_wake.wait(lock, [this] { return m_quit; });
+            });
+    }
+    ~ParkedThreads()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_quit = true;
+        }
+        m_wake.notify_all();
+        for (std::thread& t : m_threads)
+            t.join();
+    }
+    ParkedThreads(const ParkedThreads&) = delete;
+    ParkedThreads& operator=(const ParkedThreads&) = delete;
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_quit = false;
+    std::vector<std::thread> m_threads;
 };

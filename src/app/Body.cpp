@@ -191,7 +191,7 @@ void Body::closeEvent(QCloseEvent* event)
 
 void Body::startWorker(QObject* worker, const QString& name, bool lowPriority)
 {
-    auto* thread = new QThread;
+    auto* thread = new WorkerQThread;
     thread->setObjectName(name);
     // The loaders give way to the window whenever it has something to do.
     if (lowPriority)

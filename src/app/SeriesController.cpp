@@ -3,6 +3,7 @@
 #include "ui_Body.h"
 
 #include "AlignmentController.h"
+#include "base/Log.h"
 #include "batch/BatchFiles.h"
 #include "batch/BatchKeywords.h"
 #include "BatchExecutor.h"
@@ -166,14 +167,20 @@ void SeriesController::loaderFinished(bool i1)
 {
     SeriesLoadBook& book = i1 ? m_i1Book : m_i0Book;
     book.finish();
-    panel(i1)->setLoadProgress(0, 0);
-    // The last image may have been handled while the loader still counted
-    // as busy (its flag is cleared after the last image is sent): the
-    // refresh that waits for the end of the list happens here at the latest.
-    if (i1)
-        refreshAfterI1Images();
-    else if (!m_i0.isEmpty())
-        m_c.spectrum->show();
+    // A display without memory to refresh must not keep the end of the load
+    // from the script line waiting for it.
+    try {
+        panel(i1)->setLoadProgress(0, 0);
+        // The last image may have been handled while the loader still counted
+        // as busy (its flag is cleared after the last image is sent): the
+        // refresh that waits for the end of the list happens here at the latest.
+        if (i1)
+            refreshAfterI1Images();
+        else if (!m_i0.isEmpty())
+            m_c.spectrum->show();
+    } catch (const std::bad_alloc&) {
+        warnNoMemory("Not enough memory to show the loaded series");
+    }
     emit loadFinished(i1, book.finished);
     emit workEnded();
 }
@@ -302,8 +309,12 @@ void SeriesController::addCommands(CommandTable& t)
             const QStringList files = BatchFiles::filesOfPattern(a.text(1), a.from(2));
             if (!files.isEmpty())
                 return batchLoad(i1, files, isNew(cmd));
-            m_c.batch->reportFailure(QStringLiteral("No file in \"%1\" matches %2")
-                                         .arg(a.text(1), a.from(2).join(QLatin1Char(' '))));
+            const int outside = BatchFiles::namesOutsideEncoding(a.text(1), a.from(2));
+            QString why = QStringLiteral("No file in \"%1\" matches %2").arg(a.text(1), a.from(2).join(QLatin1Char(' ')));
+            if (outside > 0)
+                why += QStringLiteral(" that can be opened: %1 files there match, but their names are not valid "
+                                      "UTF-8 (the file-name encoding); rename them").arg(outside);
+            m_c.batch->reportFailure(why);
             return true;
         });
     }

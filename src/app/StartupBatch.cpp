@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QTimer>
+#include <new>
 #include <cstdio>
 
 StartupBatch::StartupBatch(Body* body, const Options& options, QObject* parent)
@@ -77,10 +78,15 @@ void StartupBatch::end(int status)
         return;
     m_ending = true;
     // Let the windows settle (layouts, the last repaints) before the pictures.
-    QTimer::singleShot(m_options.screenshotDir.isEmpty() ? 0 : 300, this, [this, status] {
-        saveScreenshots();
+    // Without memory for the timer the run ends at once, without them.
+    try {
+        QTimer::singleShot(m_options.screenshotDir.isEmpty() ? 0 : 300, this, [this, status] {
+            saveScreenshots();
+            QCoreApplication::exit(status);
+        });
+    } catch (const std::bad_alloc&) {
         QCoreApplication::exit(status);
-    });
+    }
 }
 
 void StartupBatch::saveScreenshots()

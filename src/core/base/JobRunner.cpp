@@ -31,7 +31,7 @@ bool JobRunner::start(std::shared_ptr<SlicedJob> job)
     if (m_job || !job)
         return false;
     if (!m_thread) {
-        m_thread = new QThread;
+        m_thread = new WorkerQThread;
         m_thread->setObjectName(QStringLiteral("job worker"));
         m_worker = new QObject;
         startWorkerThread(m_thread, m_worker);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <exception>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -23,13 +24,16 @@ void runOnThreads(int threads, Work work)
             errors[static_cast<std::size_t>(t)] = std::current_exception();
         }
     };
+    // A thread that cannot be had (std::system_error) or whose start needs
+    // memory there is none of (std::bad_alloc) leaves its work here: an
+    // exception past this point would end the program with threads running.
     int started = 1;
-    for (; started < threads; ++started) {
-        try {
+    try {
+        pool.reserve(static_cast<std::size_t>(threads > 1 ? threads - 1 : 0));
+        for (; started < threads; ++started)
             pool.emplace_back(guarded, started);
-        } catch (const std::system_error&) {
-            break;
-        }
+    } catch (const std::system_error&) {
+    } catch (const std::bad_alloc&) {
     }
     for (int t = started; t < threads; ++t)
         guarded(t);

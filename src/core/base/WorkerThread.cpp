@@ -3,6 +3,7 @@
 #include "base/LogCategories.h"
 
 #include <QDebug>
+#include <new>
 
 bool startWorkerThread(QThread* thread, QObject* worker, QThread::Priority priority)
 {
@@ -16,4 +17,24 @@ bool startWorkerThread(QThread* thread, QObject* worker, QThread::Priority prior
     }
     worker->moveToThread(thread);
     return true;
+}
+
+void WorkerQThread::run()
+{
+    bool warned = false;
+    for (;;) {
+        try {
+            exec();
+            return;
+        } catch (const std::bad_alloc&) {
+            if (!warned) {
+                warned = true;
+                try {
+                    qCWarning(lcBase).noquote() << "Not enough memory for the event loop of a worker thread; it goes on";
+                } catch (const std::bad_alloc&) {
+                }
+            }
+            msleep(20);
+        }
+    }
 }

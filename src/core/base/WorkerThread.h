@@ -10,3 +10,17 @@ class QObject;
 // ever: the worker then stays on the calling thread, slower but working, and
 // the program says so. Returns whether the worker runs on its own thread.
 bool startWorkerThread(QThread* thread, QObject* worker, QThread::Priority priority = QThread::InheritPriority);
+
+// A worker's thread whose event loop outlives running out of memory: Qt's
+// own allocations in the loop (outside any event handler, where the
+// application's guard cannot catch them) would end the program; here the
+// loop is entered again after a short pause, and the work queued for the
+// thread is still done once memory is back.
+class WorkerQThread : public QThread
+{
+public:
+    using QThread::QThread;
+
+protected:
+    void run() override;
+};

@@ -64,6 +64,25 @@ void BatchDispatcher::finishBatchExec()
 
 void BatchDispatcher::commandFailed(QString message)
 {
+    // Reporting takes memory too: without it the run still ends, failed,
+    // with a fixed text, where it would otherwise wait for ever.
+    try {
+        reportFailedLine(message);
+    } catch (const std::bad_alloc&) {
+        if (!m_interpreter.running() || m_interpreter.hasEnded())
+            return;
+        m_interpreter.stop();
+        try {
+            m_failure = QStringLiteral("Not enough memory");
+            qWarning("Line %d: Not enough memory", m_interpreter.lastSentLineNo());
+        } catch (const std::bad_alloc&) {
+        }
+        emit runEnded(true);
+    }
+}
+
+void BatchDispatcher::reportFailedLine(QString message)
+{
     // File names and words from a script may hold anything.
     message = printable(message);
     const QString text = QStringLiteral("Line %1: %2")

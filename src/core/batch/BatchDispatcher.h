@@ -48,6 +48,7 @@ public slots:
 
 private:
     void execNextLine();
+    void reportFailedLine(QString message);
     BatchInterpreter m_interpreter;
     QString m_failure;
 };

@@ -1,6 +1,9 @@
 #include "batch/BatchFiles.h"
 
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <dirent.h>
 #include <QSet>
 #include <algorithm>
 
@@ -21,6 +24,30 @@ QStringList filesOfPattern(const QString& dir, const QStringList& patterns)
     for (const QString& name : names)
         out << prefix + name;
     return out;
+}
+
+int namesOutsideEncoding(const QString& dir, const QStringList& patterns)
+{
+    QVector<QRegularExpression> matchers;
+    for (const QString& p : patterns)
+        matchers << QRegularExpression(QRegularExpression::wildcardToRegularExpression(p));
+    DIR* d = ::opendir(QFile::encodeName(dir).constData());
+    if (!d)
+        return 0;
+    int count = 0;
+    while (const dirent* e = ::readdir(d)) {
+        const QByteArray raw(e->d_name);
+        const QString name = QFile::decodeName(raw);
+        if (QFile::encodeName(name) == raw)
+            continue;
+        for (const QRegularExpression& m : matchers)
+            if (m.match(name).hasMatch()) {
+                ++count;
+                break;
+            }
+    }
+    ::closedir(d);
+    return count;
 }
 
 QStringList filesToRead(const QStringList& files, int skip, int cutFirst, int cutLast)

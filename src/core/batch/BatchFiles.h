@@ -15,6 +15,12 @@ namespace BatchFiles {
 // nothing matches.
 QStringList filesOfPattern(const QString& dir, const QStringList& patterns);
 
+// How many files of `dir` match `patterns` but have names that are not valid
+// in the file-name encoding (UTF-8 under the usual locales): the listing
+// leaves them out, as no Qt file name can open them. A load that finds no
+// file says so instead of "no file matches".
+int namesOutsideEncoding(const QString& dir, const QStringList& patterns);
+
 // The files a load of `files` reads: every skip-th file (skip below 1 counts
 // as 1) from index cutFirst on, leaving out cutLast files at the end
 // (negative cuts count as 0); the loader's own rule.

@@ -1,13 +1,17 @@
 #include "io/LoadTiff.h"
 
+#include "base/Log.h"
 #include "io/TiffData.h"
 
+#include <QDebug>
 #include <QThread>
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -61,7 +65,7 @@ void LoadTiff::loadTiffs(QStringList files, int skip, int cutFirst, int cutLast)
     const int request = ++m_lastRequest;
     m_busy = true;
 
-    const int asked = isCancelled(request) ? 0 : filesToRead(files.size(), skip, cutFirst, cutLast);
+    int asked = isCancelled(request) ? 0 : filesToRead(files.size(), skip, cutFirst, cutLast);
     const qint64 step = std::max(skip, 1);
     const qint64 first = std::max(cutFirst, 0);
     const auto fileNo = [step, first](int k) { return int(first + k * step); };
@@ -70,8 +74,32 @@ void LoadTiff::loadTiffs(QStringList files, int skip, int cutFirst, int cutLast)
 
     const QStringList& names = files;   // read by every reader: no detaching
     ReadAhead ahead;
-    ahead.items.resize(std::size_t(asked));
+    try {
+        ahead.items.resize(std::size_t(asked));
+    } catch (const std::bad_alloc&) {
+        warnNoMemory("Not enough memory to load the files");
+        asked = 0;
+    }
     ahead.window = 2 * readers;
+    // One file into its slot. A read without memory for its image (or for
+    // the image object) is a failed read, like a broken file.
+    const auto readInto = [&](std::unique_lock<std::mutex>& lock, int k) {
+        lock.unlock();
+        std::unique_ptr<TiffData> data;
+        bool ok = false;
+        try {
+            data = std::make_unique<TiffData>();
+            ok = data->read(names.at(fileNo(k)), render);
+        } catch (const std::bad_alloc&) {
+            data.reset();
+            ok = false;
+        }
+        lock.lock();
+        ahead.items[std::size_t(k)].data = std::move(data);
+        ahead.items[std::size_t(k)].ok = ok;
+        ahead.items[std::size_t(k)].done = true;
+        ahead.changed.notify_all();
+    };
     const auto readFiles = [&] {
         std::unique_lock<std::mutex> lock(ahead.mutex);
         for (;;) {
@@ -80,43 +108,69 @@ void LoadTiff::loadTiffs(QStringList files, int skip, int cutFirst, int cutLast)
             });
             if (ahead.quit || ahead.nextToRead >= asked || isCancelled(request))
                 return;
-            const int k = ahead.nextToRead++;
-            lock.unlock();
-            auto data = std::make_unique<TiffData>();
-            const bool ok = data->read(names.at(fileNo(k)), render);
-            lock.lock();
-            ahead.items[std::size_t(k)].data = std::move(data);
-            ahead.items[std::size_t(k)].ok = ok;
-            ahead.items[std::size_t(k)].done = true;
-            ahead.changed.notify_all();
+            readInto(lock, ahead.nextToRead++);
         }
     };
+    // Readers that cannot be started (no address space for a stack, a
+    // process limit) are done without: with none at all the loader reads
+    // each file itself when it needs it.
     std::vector<std::thread> pool;
-    for (int t = 0; t < readers; ++t)
-        pool.emplace_back(readFiles);
-
-    for (int done = 0; done < asked && !isCancelled(request); ++done) {
-        std::unique_ptr<TiffData> data;
-        bool ok = false;
+    // However this request ends, its readers are stopped and waited for: a
+    // thread still running at the end of the pool ends the program.
+    struct Joiner {
+        ReadAhead& ahead;
+        std::vector<std::thread>& pool;
+        ~Joiner()
         {
-            std::unique_lock<std::mutex> lock(ahead.mutex);
-            ReadAhead::Slot& slot = ahead.items[std::size_t(done)];
-            // A reader that saw the cancel leaves its slot unread: look
-            // at the cancel now and then.
-            while (!slot.done && !isCancelled(request))
-                ahead.changed.wait_for(lock, std::chrono::milliseconds(20));
-            if (!slot.done)
-                break;
-            data = std::move(slot.data);
-            ok = slot.ok;
-            ahead.nextToHand = done + 1;
+            {
+                std::lock_guard<std::mutex> lock(ahead.mutex);
+                ahead.quit = true;
+            }
             ahead.changed.notify_all();
+            for (std::thread& t : pool)
+                if (t.joinable())
+                    t.join();
         }
-        if (isCancelled(request))
-            break;
-        if (ok)
-            emit loaded(data.release(), fileNo(done));
-        emit progress(done + 1, asked);
+    } joiner{ahead, pool};
+    try {
+        pool.reserve(std::size_t(readers));
+        for (int t = 0; t < readers; ++t)
+            pool.emplace_back(readFiles);
+    } catch (const std::system_error&) {
+    } catch (const std::bad_alloc&) {
+    }
+
+    // Handing an image over takes memory too (a queued call): without it the
+    // rest of the list is given up, the readers stopped and the request
+    // still finished, so that its caller does not wait for ever.
+    try {
+        for (int done = 0; done < asked && !isCancelled(request); ++done) {
+            std::unique_ptr<TiffData> data;
+            bool ok = false;
+            {
+                std::unique_lock<std::mutex> lock(ahead.mutex);
+                ReadAhead::Slot& slot = ahead.items[std::size_t(done)];
+                if (pool.empty() && !slot.done && ahead.nextToRead == done)
+                    readInto(lock, ahead.nextToRead++);
+                // A reader that saw the cancel leaves its slot unread: look
+                // at the cancel now and then.
+                while (!slot.done && !isCancelled(request))
+                    ahead.changed.wait_for(lock, std::chrono::milliseconds(20));
+                if (!slot.done)
+                    break;
+                data = std::move(slot.data);
+                ok = slot.ok;
+                ahead.nextToHand = done + 1;
+                ahead.changed.notify_all();
+            }
+            if (isCancelled(request))
+                break;
+            if (ok)
+                emit loaded(data.release(), fileNo(done));
+            emit progress(done + 1, asked);
+        }
+    } catch (const std::bad_alloc&) {
+        warnNoMemory("Not enough memory to hand over the images; the load was given up");
     }
 
     {
@@ -128,7 +182,23 @@ void LoadTiff::loadTiffs(QStringList files, int skip, int cutFirst, int cutLast)
         t.join();
     // Images read ahead of a cancel go with `ahead`.
     m_busy = false;
-    emit finishLoadFiles();
+    announceFinish();
+}
+
+void LoadTiff::announceFinish()
+{
+    // The caller waits for this signal: memory short for a moment (the
+    // queued call) delays it instead of losing it.
+    for (int attempt = 0;; ++attempt) {
+        try {
+            emit finishLoadFiles();
+            return;
+        } catch (const std::bad_alloc&) {
+            if (attempt == 0)
+                warnNoMemory("Not enough memory to announce the end of a load; trying again");
+            QThread::msleep(20);
+        }
+    }
 }
 
 void LoadTiff::loadSource(ImageSourcePtr source)
@@ -137,14 +207,18 @@ void LoadTiff::loadSource(ImageSourcePtr source)
     m_busy = true;
     const int asked = source ? source->count() : 0;
     const auto cancelled = [this, request] { return isCancelled(request); };
-    for (int i = 0; i < asked && !isCancelled(request); ++i) {
-        std::unique_ptr<TiffData> data = source->read(i, m_renderOnLoad.load(), cancelled);
-        if (isCancelled(request))
-            break;
-        if (data)
-            emit loaded(data.release(), i);
-        emit progress(i + 1, asked);
+    try {
+        for (int i = 0; i < asked && !isCancelled(request); ++i) {
+            std::unique_ptr<TiffData> data = source->read(i, m_renderOnLoad.load(), cancelled);
+            if (isCancelled(request))
+                break;
+            if (data)
+                emit loaded(data.release(), i);
+            emit progress(i + 1, asked);
+        }
+    } catch (const std::bad_alloc&) {
+        warnNoMemory("Not enough memory to load the images; the load was given up");
     }
     m_busy = false;
-    emit finishLoadFiles();
+    announceFinish();
 }

@@ -72,6 +72,7 @@ public slots:
     void loadSource(ImageSourcePtr source);
 
 private:
+    void announceFinish();
     bool isCancelled(int request) const { return request <= m_cancelledUpTo.load(); }
 
     std::atomic<bool> m_busy{false};

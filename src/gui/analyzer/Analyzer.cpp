@@ -73,7 +73,7 @@ Analyzer::Analyzer(QWidget* parent)
     m_refs.first()->showButton()->setChecked(true);
 
     m_engine = new AnalyzeProc;
-    m_engineThread = new QThread(this);
+    m_engineThread = new WorkerQThread(this);
     m_engineThread->setObjectName(QStringLiteral("analysis engine"));
     // Safe from this thread: the engine reads the switch at each request.
     connect(ui->NonNegative, &QCheckBox::toggled, m_engine, &AnalyzeProc::setNonNegative, Qt::DirectConnection);

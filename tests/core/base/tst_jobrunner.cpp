@@ -1,11 +1,15 @@
 #include "base/JobRunner.h"
+#include "base/Log.h"
 #include "base/RunOnThreads.h"
 #include "MemoryLimit.h"
 
+#include <QDebug>
 #include <QSignalSpy>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QThread>
 #include <atomic>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -77,6 +81,16 @@ private:
     bool m_onDelivery;
 };
 
+// The message handler under the guard: runs out of memory while told to.
+QtMessageHandler handlerBelow = nullptr;
+bool handlerRunsOut = false;
+void runningOutHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (handlerRunsOut)
+        throw std::bad_alloc();
+    handlerBelow(type, context, message);
+}
+
 } // namespace
 
 class TestJobRunner : public QObject
@@ -91,6 +105,8 @@ private slots:
     void memoryRunningOutFailsTheJob_data();
     void memoryRunningOutFailsTheJob();
     void threadsThatCannotBeHad();
+    void warningWithoutMemory_data();
+    void warningWithoutMemory();
 };
 
 // A job runner without its worker thread used to wait for ever: the slices
@@ -252,6 +268,39 @@ void TestJobRunner::threadsThatCannotBeHad()
     }
     QVERIFY(caught);
     QCOMPARE(done.load(), 8);
+}
+
+void TestJobRunner::warningWithoutMemory_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QByteArray>("written");
+    QTest::newRow("ascii") << QStringLiteral("Not enough memory for an image") << QByteArray("Not enough memory for an image\n");
+    QTest::newRow("others as ?") << QStringLiteral("gr\u00fc\u00dfe\ttab") << QByteArray("gr??e?tab\n");
+    QTest::newRow("cut at the buffer") << QString(3000, QLatin1Char('x')) << QByteArray(1023, 'x') + '\n';
+}
+
+// A warning whose formatting ran out of memory used to end the program (the
+// exception left through ~QDebug); the guard writes what it can instead.
+void TestJobRunner::warningWithoutMemory()
+{
+    QFETCH(QString, message);
+    QFETCH(QByteArray, written);
+    if (!handlerBelow) {
+        handlerBelow = qInstallMessageHandler(runningOutHandler);
+        guardMessageOutput();
+    }
+    QTemporaryFile err;
+    QVERIFY(err.open());
+    fflush(stderr);
+    const int saved = ::dup(STDERR_FILENO);
+    ::dup2(err.handle(), STDERR_FILENO);
+    handlerRunsOut = true;
+    qWarning().noquote() << message;
+    handlerRunsOut = false;
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    err.seek(0);
+    QCOMPARE(err.readAll(), written);
 }
 
 QTEST_GUILESS_MAIN(TestJobRunner)

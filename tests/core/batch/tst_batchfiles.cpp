@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <fcntl.h>
+#include <unistd.h>
 
 class TestBatchFiles : public QObject
 {
@@ -12,6 +14,8 @@ private slots:
     void initTestCase();
     void filesOfPattern_data();
     void filesOfPattern();
+    void namesOutsideEncoding_data();
+    void namesOutsideEncoding();
     void filesToReadFollowsTheLoader_data();
     void filesToReadFollowsTheLoader();
     void loadShortfall_data();
@@ -54,6 +58,37 @@ void TestBatchFiles::filesOfPattern()
     for (const QString& n : names)
         expected << m_dir.path() + "/" + n;
     QCOMPARE(BatchFiles::filesOfPattern(m_dir.path() + dirSuffix, patterns), expected);
+}
+
+void TestBatchFiles::namesOutsideEncoding_data()
+{
+    QTest::addColumn<QStringList>("patterns");
+    QTest::addColumn<int>("outside");
+    QTest::addColumn<int>("listed");
+    QTest::newRow("all tif") << QStringList{"*.tif"} << 2 << 1;
+    QTest::newRow("one of the two") << QStringList{"a*.tif"} << 1 << 0;
+    QTest::newRow("none match") << QStringList{"*.dat"} << 0 << 0;
+}
+
+// Names with bytes outside UTF-8 used to make a pattern load say "no file
+// matches" with the files there; they are counted so the load can say why.
+void TestBatchFiles::namesOutsideEncoding()
+{
+    QFETCH(QStringList, patterns);
+    QFETCH(int, outside);
+    QFETCH(int, listed);
+    if (QFile::encodeName(QFile::decodeName("\xff")) == "\xff")
+        QSKIP("the file-name encoding of this locale holds every byte");
+    const QByteArray dir = QFile::encodeName(m_dir.filePath("latin1"));
+    QDir().mkpath(QFile::decodeName(dir));
+    for (const QByteArray name : {QByteArray("a\xff.tif"), QByteArray("b\xe9t\xe9.tif"), QByteArray("ok.tif")}) {
+        const int fd = ::open((dir + '/' + name).constData(), O_WRONLY | O_CREAT, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+    }
+    const QString path = QFile::decodeName(dir);
+    QCOMPARE(BatchFiles::namesOutsideEncoding(path, patterns), outside);
+    QCOMPARE(BatchFiles::filesOfPattern(path, patterns).size(), listed);
 }
 
 void TestBatchFiles::filesToReadFollowsTheLoader_data()
