@@ -1,8 +1,9 @@
 // Feeds arbitrary bytes as a batch script to the executor of a real main
 // window, offscreen, as a headless "-b" run does: the script goes into the
 // batch window, the dispatcher walks it in its thread and every line reaches
-// the controllers. The window is made once; each input runs in a freshly
-// written folder of small images, spectra and an angle list.
+// the controllers. The window is made once; each input runs on a freshly
+// written folder of small images, a spectrum and an angle list, the folder of
+// the script, against which the executor resolves the names in it.
 //
 // Kept safe and fast: only the first lines of an input run; loops and "quit"
 // are left out; a line naming anything outside the folder ("/" or "..") is
@@ -100,8 +101,15 @@ struct Harness {
         app = std::make_unique<GuardedApplication>(argc, argv);
         work = root.filePath(QStringLiteral("work"));
         QDir().mkpath(work);
-        QDir::setCurrent(work);
         body = std::make_unique<Body>();
+        // Names in a script are taken relative to the folder of the script
+        // file loaded last; the process's own folder stays where the fuzzer
+        // keeps its corpus and artifacts.
+        QFile file(work + QStringLiteral("/start.bat"));
+        if (file.open(QIODevice::WriteOnly))
+            file.write("set_band_w 1\n");
+        file.close();
+        body->batchCtrl()->load(file.fileName());
         QObject::connect(body->batchDispatcher(), &BatchDispatcher::runEnded, body.get(),
                          [this](bool) { ended = true; });
         script = body->batchCtrl()->findChild<QPlainTextEdit*>(QStringLiteral("BatchCmds"));
@@ -141,7 +149,6 @@ struct Harness {
         body->batchCtrl()->clearLog();
         QDir(work).removeRecursively();
         QDir().mkpath(work);
-        QDir::setCurrent(work);
         writeFixtures(work);
     }
 
