@@ -71,6 +71,8 @@ private slots:
     void refFileRefused();
     void unreadableRefFileKeepsList_data();
     void unreadableRefFileKeepsList();
+    void refFileCorpusReplays_data();
+    void refFileCorpusReplays();
 };
 
 void TestEnergyOfFiles::energyOf_data()
@@ -265,6 +267,34 @@ void TestEnergyOfFiles::unreadableRefFileKeepsList()
         ? QStringList{"Not a regular file (a directory) : " + path, "Can't open ref file " + path}
         : QStringList{"Can't open ref file " + path};
     QCOMPARE(DebugCapture::lines(), expected);
+    QCOMPARE(energies, before);
+}
+
+// Every list the fuzzer keeps: read into finite positive energies, or
+// refused with a reason naming the file and the list left as it was.
+void TestEnergyOfFiles::refFileCorpusReplays_data()
+{
+    QTest::addColumn<QString>("path");
+    const QDir corpus(QStringLiteral(REFANGLES_CORPUS_DIR));
+    for (const QString& name : corpus.entryList(QDir::Files))
+        QTest::newRow(qPrintable(name)) << corpus.filePath(name);
+}
+
+void TestEnergyOfFiles::refFileCorpusReplays()
+{
+    QFETCH(QString, path);
+    const QVector<double> before{7000.0, 7001.0};
+    QVector<double> energies = before;
+    QString error;
+    DebugCapture capture;
+    if (EnergyOfFiles::readRefFile(path, d0, energies, &error)) {
+        QVERIFY(energies.size() >= 2);
+        for (const double e : energies)
+            QVERIFY(std::isfinite(e) && e > 0.0);
+        return;
+    }
+    QVERIFY(!error.isEmpty());
+    QVERIFY2(DebugCapture::lines().join('\n').contains(path), qPrintable(DebugCapture::lines().join(" | ")));
     QCOMPARE(energies, before);
 }
 
