@@ -2,38 +2,22 @@
 // size taken from the file and with a fixed image size, at the file's edge
 // energy and at another one; a map that is read is applied to a result map.
 
+#include "FuzzInputFile.h"
 #include "grid/Analyzed2DRes.h"
 #include "processing/EnergyMapFile.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
-#include <QTemporaryDir>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 
-namespace {
-
-void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
-
-struct Setup {
-    Setup() { qInstallMessageHandler(quiet); }
-    QTemporaryDir dir;
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static Setup setup;
-    const QString file = setup.dir.filePath(QStringLiteral("input.emp"));
-    {
-        QFile f(file);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return 0;
-        f.write(reinterpret_cast<const char*>(data), qint64(size));
-    }
+    const QString file = writeFuzzInput("input.emp", data, size);
+    if (file.isEmpty())
+        return 0;
     double sink = 0.0;
     const struct {
         int width, height;

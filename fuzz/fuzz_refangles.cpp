@@ -4,37 +4,21 @@
 // the energies it was given untouched and say why. A list that is read is
 // then used as the energy source of a few file numbers.
 
+#include "FuzzInputFile.h"
 #include "io/EnergyOfFiles.h"
 
 #include <QFile>
 #include <QString>
-#include <QTemporaryDir>
 #include <QVector>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 
-namespace {
-
-void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
-
-struct Setup {
-    Setup() { qInstallMessageHandler(quiet); }
-    QTemporaryDir dir;
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static Setup setup;
-    const QString file = setup.dir.filePath(QStringLiteral("angles.txt"));
-    {
-        QFile f(file);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return 0;
-        f.write(reinterpret_cast<const char*>(data), qint64(size));
-    }
+    const QString file = writeFuzzInput("angles.txt", data, size);
+    if (file.isEmpty())
+        return 0;
     double sink = 0.0;
     const double spacings[] = {Units::DefaultD, 1.0, 3.5};
     for (const double d : spacings) {
