@@ -103,7 +103,8 @@ int main(int argc, char* argv[])
     const QDir dir(QString::fromLocal8Bit(argv[1]));
     Body body;
     body.show();
-    QTest::qWaitForWindowExposed(&body);
+    if (!QTest::qWaitForWindowExposed(&body))
+        std::fprintf(stderr, "gui-byhand: the main window was not shown; going on\n");
     Analyzer* analyzer = body.analyzer();
     analyzer->show();
 
