@@ -43,7 +43,15 @@ void AbsorptionSpectrum::spectrumAndRaw(int x, int y, Spectrum* mu, Spectrum* ra
             s->clear();
             s->reserve(int(m_i1.size()));
         }
-    for (const TiffData* image : m_i1) {
+    // The images' block rows are far apart in memory; asking for those of a
+    // few images ahead keeps the memory busy while the current one is summed.
+    constexpr std::size_t ahead = 2;
+    for (std::size_t k = 0; k < m_i1.size() + ahead; ++k) {
+        if (k < m_i1.size())
+            prefetch(*m_i1[k], x, y, mu != nullptr);
+        if (k < ahead)
+            continue;
+        const TiffData* image = m_i1[k - ahead];
         if (!contains(*image, x, y))
             continue;
         const double e = image->energy();
@@ -53,6 +61,15 @@ void AbsorptionSpectrum::spectrumAndRaw(int x, int y, Spectrum* mu, Spectrum* ra
         if (mu)
             mu->add(e, value(m_i0.blockSumAt(e, x, y, m_xw, m_yw), s1, m_fluorescence));
     }
+}
+
+void AbsorptionSpectrum::prefetch(const TiffData& image, int x, int y, bool withI0) const
+{
+    if (!contains(image, x, y))
+        return;
+    BlockSum::prefetch(image, x, y, m_xw, m_yw);
+    if (withI0)
+        m_i0.prefetch(image.energy(), x, y, m_xw, m_yw);
 }
 
 Spectrum AbsorptionSpectrum::spectrum(int x, int y) const

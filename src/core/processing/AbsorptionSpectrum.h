@@ -58,6 +58,9 @@ public:
     static bool contains(const TiffData& image, int x, int y);
 
 private:
+    // Starts fetching the block rows of `image` (and of its I0 images) at (x, y).
+    void prefetch(const TiffData& image, int x, int y, bool withI0) const;
+
     std::vector<const TiffData*> m_i1;
     I0Series m_i0;
     int m_xw = 0;

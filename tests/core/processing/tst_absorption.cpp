@@ -78,6 +78,10 @@ private slots:
     void blockSumMatchesDefinition_data();
     void blockSumMatchesDefinition();
     void blockSumOfFloats();
+    void blockSumOfLongRows_data();
+    void blockSumOfLongRows();
+    void blockSumsAlongMatchBlockSum_data();
+    void blockSumsAlongMatchBlockSum();
     void i0AtEnergy_data();
     void i0AtEnergy();
     void i0EqualEnergiesGiveMean();
@@ -169,6 +173,91 @@ void TestAbsorption::blockSumOfFloats()
     for (int y = 0; y < 7; ++y)
         for (int x = 0; x < 9; ++x)
             QVERIFY(sameBits(BlockSum::of(*t, x, y, 2, 1), naiveBlockSum(*t, x, y, 2, 1)));
+}
+
+void TestAbsorption::blockSumOfLongRows_data()
+{
+    QTest::addColumn<int>("width");
+    // 16-bit rows are added in 32 bits; rows this long would overflow them
+    // if they were not added in stretches.
+    QTest::newRow("one stretch") << 65536;
+    QTest::newRow("stretch and a few") << 65541;
+    QTest::newRow("beyond four accumulators' reach") << 300003;
+}
+
+void TestAbsorption::blockSumOfLongRows()
+{
+    QFETCH(int, width);
+    const TiffData* t = m_stacks.u16(width, 2, 0, [](int, int) { return 65535.0; });
+    QVERIFY(t);
+    const int half = width / 2;
+    QCOMPARE(BlockSum::of(*t, half, 0, half + 1, 1), 65535.0 * 2.0 * width);
+}
+
+void TestAbsorption::blockSumsAlongMatchBlockSum_data()
+{
+    QTest::addColumn<bool>("floats");
+    QTest::addColumn<bool>("horizontal");
+    QTest::addColumn<int>("shiftX");
+    QTest::addColumn<int>("shiftY");
+    QTest::addColumn<int>("start");   // first centre along the walk
+    QTest::addColumn<int>("at");      // the centre across it
+    QTest::addColumn<int>("n");
+    QTest::addColumn<int>("xw");
+    QTest::addColumn<int>("yw");
+    QTest::newRow("row through the middle") << false << true << 0 << 0 << 0 << 4 << 13 << 1 << 2;
+    QTest::newRow("column through the middle") << false << false << 0 << 0 << 0 << 6 << 9 << 2 << 1;
+    QTest::newRow("row from outside past the end") << false << true << 0 << 0 << -4 << 0 << 22 << 2 << 3;
+    QTest::newRow("column from outside past the end") << false << false << 0 << 0 << -3 << 12 << 16 << 1 << 2;
+    QTest::newRow("shifted row") << false << true << 3 << -2 << 0 << 7 << 13 << 1 << 1;
+    QTest::newRow("shifted column") << false << false << -2 << 3 << 0 << 1 << 9 << 0 << 2;
+    QTest::newRow("row missing the image") << false << true << 0 << 0 << 0 << 20 << 13 << 1 << 2;
+    QTest::newRow("shifted out of view") << false << false << 40 << 0 << 0 << 5 << 9 << 2 << 2;
+    QTest::newRow("block wider than image") << false << true << 0 << 0 << 0 << 4 << 13 << 30 << 30;
+    QTest::newRow("negative half sizes") << false << false << 0 << 0 << 0 << 6 << 9 << -2 << -3;
+    QTest::newRow("float row") << true << true << 1 << 0 << -1 << 3 << 15 << 1 << 2;
+    QTest::newRow("float column") << true << false << 0 << 1 << 0 << 4 << 9 << 2 << 1;
+}
+
+void TestAbsorption::blockSumsAlongMatchBlockSum()
+{
+    QFETCH(bool, floats);
+    QFETCH(bool, horizontal);
+    QFETCH(int, shiftX);
+    QFETCH(int, shiftY);
+    QFETCH(int, start);
+    QFETCH(int, at);
+    QFETCH(int, n);
+    QFETCH(int, xw);
+    QFETCH(int, yw);
+    // Two I0 images bracket the energies asked for; the I1 image is the one walked.
+    std::vector<const TiffData*> i0Images;
+    for (int k = 0; k < 2; ++k) {
+        const auto f = [k](int x, int y) { return pattern(x + 5 * k, y) * 0.7 + 0.3; };
+        QVERIFY(floats ? m_stacks.cttr(13, 9, 100 + 100 * k, f) : m_stacks.u16(13, 9, 100 + 100 * k, f));
+        m_stacks.last()->setShift(shiftX, shiftY);
+        i0Images.push_back(m_stacks.last());
+    }
+    const TiffData* image = i0Images.front();
+    const int x = horizontal ? start : at;
+    const int y = horizontal ? at : start;
+    const auto centre = [&](int i) { return horizontal ? QPoint(x + i, y) : QPoint(x, y + i); };
+    std::vector<double> sums(std::size_t(n), -1.0);
+    BlockSum::along(*image, x, y, horizontal, n, xw, yw, sums.data());
+    for (int i = 0; i < n; ++i) {
+        const QPoint c = centre(i);
+        QVERIFY2(sameBits(sums[std::size_t(i)], BlockSum::of(*image, c.x(), c.y(), xw, yw)), qPrintable(QString::number(i)));
+    }
+    const I0Series i0(i0Images);
+    for (double e : {100.0, 130.0, 200.0, 260.0}) {
+        BlockSum::along(*image, x, y, horizontal, n, xw, yw, sums.data());
+        i0.blockSumsAlong(e, x, y, horizontal, n, xw, yw, sums.data());
+        for (int i = 0; i < n; ++i) {
+            const QPoint c = centre(i);
+            QVERIFY2(sameBits(sums[std::size_t(i)], i0.blockSumAt(e, c.x(), c.y(), xw, yw)),
+                     qPrintable(QString("e %1, %2").arg(e).arg(i)));
+        }
+    }
 }
 
 void TestAbsorption::i0AtEnergy_data()
