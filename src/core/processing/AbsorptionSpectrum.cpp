@@ -1,10 +1,12 @@
 #include "processing/AbsorptionSpectrum.h"
 
+#include "base/SharedLoop.h"
 #include "io/TiffData.h"
 #include "physics/XafsSpectrum.h"
 #include "processing/BlockSum.h"
 
 #include <climits>
+#include <vector>
 
 namespace {
 
@@ -36,30 +38,47 @@ void AbsorptionSpectrum::spectrum(int x, int y, Spectrum* out) const
     spectrumAndRaw(x, y, out, nullptr);
 }
 
-void AbsorptionSpectrum::spectrumAndRaw(int x, int y, Spectrum* mu, Spectrum* raw) const
+void AbsorptionSpectrum::spectrumAndRaw(int x, int y, Spectrum* mu, Spectrum* raw, bool shareWork) const
 {
     for (Spectrum* s : {mu, raw})
         if (s) {
             s->clear();
             s->reserve(int(m_i1.size()));
         }
-    // The images' block rows are far apart in memory; asking for those of a
-    // few images ahead keeps the memory busy while the current one is summed.
-    constexpr std::size_t ahead = 2;
-    for (std::size_t k = 0; k < m_i1.size() + ahead; ++k) {
-        if (k < m_i1.size())
-            prefetch(*m_i1[k], x, y, mu != nullptr);
-        if (k < ahead)
-            continue;
-        const TiffData* image = m_i1[k - ahead];
+    // Each image's sums first, by index, then the points in series order: the
+    // values do not depend on which thread summed which image.
+    const int n = int(m_i1.size());
+    std::vector<double> s1(std::size_t(n), 0.0);
+    std::vector<double> values(mu ? std::size_t(n) : 0, 0.0);
+    const auto sumImages = [&](int first, int end) {
+        // The images' block rows are far apart in memory; asking for those of
+        // a few images ahead keeps the memory busy while one is summed.
+        constexpr int ahead = 2;
+        for (int k = first; k < end + ahead; ++k) {
+            if (k < end)
+                prefetch(*m_i1[std::size_t(k)], x, y, mu != nullptr);
+            const int i = k - ahead;
+            if (i < first || !contains(*m_i1[std::size_t(i)], x, y))
+                continue;
+            const TiffData& image = *m_i1[std::size_t(i)];
+            s1[std::size_t(i)] = BlockSum::of(image, x, y, m_xw, m_yw);
+            if (mu)
+                values[std::size_t(i)] =
+                    value(m_i0.blockSumAt(image.energy(), x, y, m_xw, m_yw), s1[std::size_t(i)], m_fluorescence);
+        }
+    };
+    if (shareWork)
+        shareLoop(n, 32, sumImages);
+    else
+        sumImages(0, n);
+    for (int i = 0; i < n; ++i) {
+        const TiffData* image = m_i1[std::size_t(i)];
         if (!contains(*image, x, y))
             continue;
-        const double e = image->energy();
-        const double s1 = BlockSum::of(*image, x, y, m_xw, m_yw);
         if (raw)
-            raw->add(e, s1);
+            raw->add(image->energy(), s1[std::size_t(i)]);
         if (mu)
-            mu->add(e, value(m_i0.blockSumAt(e, x, y, m_xw, m_yw), s1, m_fluorescence));
+            mu->add(image->energy(), values[std::size_t(i)]);
     }
 }
 

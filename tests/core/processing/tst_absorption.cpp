@@ -94,6 +94,8 @@ private slots:
     void spectrumPointsInSeriesOrder();
     void spectrumOutsideAndMixedSizes();
     void rawSpectrumAndXafs();
+    void sharedWorkGivesTheSameSpectrum_data();
+    void sharedWorkGivesTheSameSpectrum();
     void blockGridMatchesWalk_data();
     void blockGridMatchesWalk();
     void gridSumsMatchBlockSum_data();
@@ -428,6 +430,43 @@ void TestAbsorption::spectrumOutsideAndMixedSizes()
     QCOMPARE(a.spectrum(-1, 2).count(), 0);
     QCOMPARE(a.spectrum(2, 8).count(), 0);
     QCOMPARE(AbsorptionSpectrum(std::vector<const TiffData*>(), {}, 0, 0, false).spectrum(0, 0).count(), 0);
+}
+
+void TestAbsorption::sharedWorkGivesTheSameSpectrum_data()
+{
+    QTest::addColumn<int>("images");
+    QTest::addColumn<bool>("fluorescence");
+    QTest::newRow("one chunk") << 20 << false;
+    QTest::newRow("several chunks") << 150 << false;
+    QTest::newRow("several chunks, fluorescence") << 150 << true;
+}
+
+void TestAbsorption::sharedWorkGivesTheSameSpectrum()
+{
+    QFETCH(int, images);
+    QFETCH(bool, fluorescence);
+    // A series with a narrower image in it (left out where the pixel is not
+    // in it) and I0 at other energies than I1 (two I0 sums per point).
+    std::vector<const TiffData*> i1, i0;
+    for (int k = 0; k < images; ++k) {
+        const int width = k % 17 == 5 ? 4 : 9;
+        i1.push_back(m_stacks.u16(width, 7, 7000 + k, [k](int x, int y) { return pattern(x + k, y) * 0.3 + 7; }));
+        if (k % 3 == 0)
+            i0.push_back(m_stacks.u16(9, 7, 6999.5 + k, [k](int x, int y) { return pattern(y, x + k) * 0.5 + 9; }));
+    }
+    const AbsorptionSpectrum source(i1, i0, 2, 1, fluorescence);
+    for (const QPoint& p : {QPoint(6, 3), QPoint(0, 0), QPoint(8, 6)}) {
+        Spectrum mu, raw, sharedMu, sharedRaw;
+        source.spectrumAndRaw(p.x(), p.y(), &mu, &raw);
+        source.spectrumAndRaw(p.x(), p.y(), &sharedMu, &sharedRaw, true);
+        QVERIFY(mu.count() > 0);
+        QVERIFY2(samePoints(sharedMu, mu), qPrintable(pointsText(sharedMu)));
+        QVERIFY(samePoints(sharedRaw, raw));
+        // The one-sided calls agree with the two-sided one.
+        Spectrum onlyMu;
+        source.spectrumAndRaw(p.x(), p.y(), &onlyMu, nullptr, true);
+        QVERIFY(samePoints(onlyMu, mu));
+    }
 }
 
 void TestAbsorption::rawSpectrumAndXafs()
