@@ -119,12 +119,18 @@ void NavigationController::renderShown(bool allImages)
             ui->dispA->resultLayer()->renderLayer();
     } else if (allImages) {
         if (selectedPanel()->currentIndex() >= 0 && selectedSeries().isValidIndex(selectedPanel()->currentIndex())) {
-            // Every image renders on its own; spread them over the processors.
+            // Pictures already made are made again; an image without one gets
+            // it when it is first shown (the view renders what has none), so a
+            // series of large images does not hold a picture of every image on
+            // top of its samples. Every image renders on its own; spread them
+            // over the processors.
             const std::vector<TiffData*>& images = selectedSeries().images();
+            const TiffData* current = currentImage();
             std::atomic<std::size_t> nextImage{0};
             runOnThreads(qMax(1, int(std::thread::hardware_concurrency())), [&](int) {
                 for (std::size_t i = nextImage++; i < images.size(); i = nextImage++)
-                    images[i]->genImage();
+                    if (images[i] == current || images[i]->displayImage())
+                        images[i]->genImage();
             });
         }
     } else if (TiffData* image = currentImage()) {

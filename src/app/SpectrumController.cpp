@@ -77,7 +77,7 @@ void SpectrumController::show()
     const AbsorptionSpectrum source(m_c.series->i1().constImages(), m_c.series->i0().constImages(), halfWidth(),
                                     halfHeight(), ui->FluoType->isChecked());
     Spectrum mu, raw;
-    source.spectrumAndRaw(m_mouseX, m_mouseY, &mu, &raw);
+    source.spectrumAndRaw(m_mouseX, m_mouseY, &mu, &raw, true);
     m_current = XafsSpectrum(mu, m_c.calibration->targetVictoreen(), shift);
     const double edgeShift = view->setTarget(m_current);
     if (!m_c.runs->running2D())

@@ -31,6 +31,7 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTranslator>
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -434,6 +435,37 @@ private slots:
             QCOMPARE(body.i1Series().at(k)->shiftY(), k);
         }
         QCOMPARE(body.calibCtrl()->rule(), 1);
+    }
+
+    // After an alignment the pictures made before are made again, with the
+    // shifts, and the shown image has one; the series is not given a picture
+    // of every image (large series would hold them all on top of the samples).
+    void alignmentRendersOnlyPicturesInUse()
+    {
+        QTemporaryDir dir;
+        QStringList files;
+        for (int k = 0; k < 5; ++k) {
+            std::vector<quint16> px(40 * 40, 1000);
+            for (int y = 12; y < 28; ++y)
+                for (int x = 12; x < 28; ++x)
+                    px[std::size_t(y) * 40 + std::size_t(x + k)] = 9000;
+            const QString path = dir.filePath(QString("a_%1.00eV.tif").arg(7100 + k));
+            QVERIFY(writeTiff16(path, px.data(), 40, 40));
+            files << path;
+        }
+        Body body;
+        BodyScript::Outcome out = BodyScript::run(body, "show_latest_i1 0\nload_I1_files NEW " + files.join(' '));
+        QVERIFY2(out.ended && !out.stopped, qPrintable(out.failure));
+        body.sliderMoved(3);
+        std::vector<bool> before;
+        for (int k = 0; k < 5; ++k)
+            before.push_back(body.i1Series().at(k)->displayImage() != nullptr);
+        QVERIFY(std::count(before.begin(), before.end(), false) >= 3);
+        out = BodyScript::run(body, "align_series 0 0.4");
+        QVERIFY2(out.ended && !out.stopped, qPrintable(out.failure));
+        QCOMPARE(body.i1Series().at(3)->shiftX(), -3);
+        for (int k = 0; k < 5; ++k)
+            QCOMPARE(body.i1Series().at(k)->displayImage() != nullptr, before[std::size_t(k)] || k == 3);
     }
 
     // A script loaded in the batch window reads relative names against its

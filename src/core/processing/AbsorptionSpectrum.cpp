@@ -1,10 +1,12 @@
 #include "processing/AbsorptionSpectrum.h"
 
+#include "base/SharedLoop.h"
 #include "io/TiffData.h"
 #include "physics/XafsSpectrum.h"
 #include "processing/BlockSum.h"
 
 #include <climits>
+#include <vector>
 
 namespace {
 
@@ -36,23 +38,57 @@ void AbsorptionSpectrum::spectrum(int x, int y, Spectrum* out) const
     spectrumAndRaw(x, y, out, nullptr);
 }
 
-void AbsorptionSpectrum::spectrumAndRaw(int x, int y, Spectrum* mu, Spectrum* raw) const
+void AbsorptionSpectrum::spectrumAndRaw(int x, int y, Spectrum* mu, Spectrum* raw, bool shareWork) const
 {
     for (Spectrum* s : {mu, raw})
         if (s) {
             s->clear();
             s->reserve(int(m_i1.size()));
         }
-    for (const TiffData* image : m_i1) {
+    // Each image's sums first, by index, then the points in series order: the
+    // values do not depend on which thread summed which image.
+    const int n = int(m_i1.size());
+    std::vector<double> s1(std::size_t(n), 0.0);
+    std::vector<double> values(mu ? std::size_t(n) : 0, 0.0);
+    const auto sumImages = [&](int first, int end) {
+        // The images' block rows are far apart in memory; asking for those of
+        // a few images ahead keeps the memory busy while one is summed.
+        constexpr int ahead = 2;
+        for (int k = first; k < end + ahead; ++k) {
+            if (k < end)
+                prefetch(*m_i1[std::size_t(k)], x, y, mu != nullptr);
+            const int i = k - ahead;
+            if (i < first || !contains(*m_i1[std::size_t(i)], x, y))
+                continue;
+            const TiffData& image = *m_i1[std::size_t(i)];
+            s1[std::size_t(i)] = BlockSum::of(image, x, y, m_xw, m_yw);
+            if (mu)
+                values[std::size_t(i)] =
+                    value(m_i0.blockSumAt(image.energy(), x, y, m_xw, m_yw), s1[std::size_t(i)], m_fluorescence);
+        }
+    };
+    if (shareWork)
+        shareLoop(n, 32, sumImages);
+    else
+        sumImages(0, n);
+    for (int i = 0; i < n; ++i) {
+        const TiffData* image = m_i1[std::size_t(i)];
         if (!contains(*image, x, y))
             continue;
-        const double e = image->energy();
-        const double s1 = BlockSum::of(*image, x, y, m_xw, m_yw);
         if (raw)
-            raw->add(e, s1);
+            raw->add(image->energy(), s1[std::size_t(i)]);
         if (mu)
-            mu->add(e, value(m_i0.blockSumAt(e, x, y, m_xw, m_yw), s1, m_fluorescence));
+            mu->add(image->energy(), values[std::size_t(i)]);
     }
+}
+
+void AbsorptionSpectrum::prefetch(const TiffData& image, int x, int y, bool withI0) const
+{
+    if (!contains(image, x, y))
+        return;
+    BlockSum::prefetch(image, x, y, m_xw, m_yw);
+    if (withI0)
+        m_i0.prefetch(image.energy(), x, y, m_xw, m_yw);
 }
 
 Spectrum AbsorptionSpectrum::spectrum(int x, int y) const

@@ -42,8 +42,9 @@ public:
     void raw(int x, int y, Spectrum* out) const;
     Spectrum raw(int x, int y) const;
     // Both in one pass over the images, each I1 block summed once; either
-    // output may be null.
-    void spectrumAndRaw(int x, int y, Spectrum* mu, Spectrum* raw) const;
+    // output may be null. With shareWork a helper thread sums part of the
+    // images (for one spectrum wanted at once; the values are the same).
+    void spectrumAndRaw(int x, int y, Spectrum* mu, Spectrum* raw, bool shareWork = false) const;
     // The spectrum of (x, y) as an XafsSpectrum with the given background form
     // and energy shift, normalised when it has points.
     XafsSpectrum xafs(int x, int y, bool victoreen, double dE) const;
@@ -58,6 +59,9 @@ public:
     static bool contains(const TiffData& image, int x, int y);
 
 private:
+    // Starts fetching the block rows of `image` (and of its I0 images) at (x, y).
+    void prefetch(const TiffData& image, int x, int y, bool withI0) const;
+
     std::vector<const TiffData*> m_i1;
     I0Series m_i0;
     int m_xw = 0;

@@ -38,6 +38,18 @@ public:
     // 0 for an image without samples or a block outside it.
     static double of(const TiffData& image, int x, int y, int xw, int yw);
 
+    // The block sums at n consecutive centres, each exactly what of() gives:
+    // out[i] = of(image, x + i, y, xw, yw) along a row (horizontal) or
+    // of(image, x, y + i, xw, yw) down a column. Integer images take the
+    // sums across the block once and slide along them, so a profile costs
+    // about one pass over the band it covers instead of one block per centre.
+    static void along(const TiffData& image, int x, int y, bool horizontal, int n, int xw, int yw, double* out);
+
+    // Asks the memory system for the rows of the block at (x, y) ahead of
+    // summing them, so that a caller walking many images can have the next
+    // images' rows arrive while it sums the current one. Changes no value.
+    static void prefetch(const TiffData& image, int x, int y, int xw, int yw);
+
     // `sum` of the source ranges less the image's dark over them (no dark:
     // `sum` itself). Every block sum goes through here.
     static double minusDark(const TiffData& image, double sum, const Range& cols, const Range& rows)

@@ -6,15 +6,28 @@
 #include "processing/BlockSum.h"
 #include "processing/I0Series.h"
 
+#include <vector>
+
 namespace {
 
-double profileValue(const TiffData& image, const I0Series* i0, int x, int y, int xw, int yw)
+// The profile of n blocks from (x, y) on along one axis: the block sums
+// themselves, or ln(S0 / S1) with the I0 sums at the image's energy.
+Spectrum profile(const TiffData& image, const I0Series* i0, int x, int y, bool horizontal, int n, int xw, int yw)
 {
-    const double s1 = BlockSum::of(image, x, y, xw, yw);
-    if (!i0)
-        return s1;
-    const double s0 = i0->blockSumAt(image.energy(), x, y, xw, yw);
-    return AbsorptionSpectrum::value(s0, s1, false);
+    Spectrum s;
+    if (n <= 0)
+        return s;
+    std::vector<double> s1(static_cast<std::size_t>(n));
+    std::vector<double> s0;
+    BlockSum::along(image, x, y, horizontal, n, xw, yw, s1.data());
+    if (i0) {
+        s0.resize(std::size_t(n));
+        i0->blockSumsAlong(image.energy(), x, y, horizontal, n, xw, yw, s0.data());
+    }
+    s.reserve(n);
+    for (int i = 0; i < n; ++i)
+        s.add(i, i0 ? AbsorptionSpectrum::value(s0[std::size_t(i)], s1[std::size_t(i)], false) : s1[std::size_t(i)]);
+    return s;
 }
 
 } // namespace
@@ -23,20 +36,12 @@ namespace CrossSection {
 
 Spectrum horizontal(const TiffData& image, const I0Series* i0, int width, int y, int yw)
 {
-    Spectrum s;
-    s.reserve(qMax(0, width));
-    for (int i = 0; i < width; ++i)
-        s.add(i, profileValue(image, i0, i, y, 1, yw));
-    return s;
+    return profile(image, i0, 0, y, true, width, 1, yw);
 }
 
 Spectrum vertical(const TiffData& image, const I0Series* i0, int height, int x, int xw)
 {
-    Spectrum s;
-    s.reserve(qMax(0, height));
-    for (int j = 0; j < height; ++j)
-        s.add(j, profileValue(image, i0, x, j, xw, 1));
-    return s;
+    return profile(image, i0, x, 0, false, height, xw, 1);
 }
 
 Spectrum layerRow(const DisplayLayer& layer, int y)

@@ -84,6 +84,35 @@ double I0Series::blockSumAt(double e, int x, int y, int xw, int yw) const
     return valueAt(br, e, sa, sb);
 }
 
+void I0Series::blockSumsAlong(double e, int x, int y, bool horizontal, int n, int xw, int yw, double* out) const
+{
+    if (n <= 0)
+        return;
+    const Bracket br = bracket(e);
+    if (br.count == 0) {
+        std::fill(out, out + n, 1.0);
+        return;
+    }
+    std::vector<double> second;
+    BlockSum::along(*image(br.a), x, y, horizontal, n, xw, yw, out);
+    if (needsSecond(br, e)) {
+        second.resize(std::size_t(n));
+        BlockSum::along(*image(br.b), x, y, horizontal, n, xw, yw, second.data());
+    }
+    for (int i = 0; i < n; ++i)
+        out[i] = valueAt(br, e, out[i], second.empty() ? 0.0 : second[std::size_t(i)]);
+}
+
+void I0Series::prefetch(double e, int x, int y, int xw, int yw) const
+{
+    const Bracket br = bracket(e);
+    if (br.count == 0)
+        return;
+    BlockSum::prefetch(*image(br.a), x, y, xw, yw);
+    if (needsSecond(br, e))
+        BlockSum::prefetch(*image(br.b), x, y, xw, yw);
+}
+
 bool I0Series::needsSecond(const Bracket& br, double e) const
 {
     if (br.count != 2)

@@ -56,6 +56,12 @@ public:
     // The I0 block sum at energy e over the block (x +- xw, y +- yw); only the
     // bracketing images are summed.
     double blockSumAt(double e, int x, int y, int xw, int yw) const;
+    // blockSumAt(e, x + i, y, xw, yw) (horizontal) or blockSumAt(e, x, y + i,
+    // xw, yw) for i in 0 .. n - 1 into out, value for value, the bracket found
+    // once and each image's sums taken along the line (BlockSum::along).
+    void blockSumsAlong(double e, int x, int y, bool horizontal, int n, int xw, int yw, double* out) const;
+    // Starts fetching the rows that blockSumAt() with the same arguments reads.
+    void prefetch(double e, int x, int y, int xw, int yw) const;
 
     // The straight line through (a, sa) and (b, sb) at e; the mean of sa and sb
     // when a equals b or either energy is not a number.

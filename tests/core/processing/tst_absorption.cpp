@@ -78,6 +78,10 @@ private slots:
     void blockSumMatchesDefinition_data();
     void blockSumMatchesDefinition();
     void blockSumOfFloats();
+    void blockSumOfLongRows_data();
+    void blockSumOfLongRows();
+    void blockSumsAlongMatchBlockSum_data();
+    void blockSumsAlongMatchBlockSum();
     void i0AtEnergy_data();
     void i0AtEnergy();
     void i0EqualEnergiesGiveMean();
@@ -90,6 +94,8 @@ private slots:
     void spectrumPointsInSeriesOrder();
     void spectrumOutsideAndMixedSizes();
     void rawSpectrumAndXafs();
+    void sharedWorkGivesTheSameSpectrum_data();
+    void sharedWorkGivesTheSameSpectrum();
     void blockGridMatchesWalk_data();
     void blockGridMatchesWalk();
     void gridSumsMatchBlockSum_data();
@@ -169,6 +175,91 @@ void TestAbsorption::blockSumOfFloats()
     for (int y = 0; y < 7; ++y)
         for (int x = 0; x < 9; ++x)
             QVERIFY(sameBits(BlockSum::of(*t, x, y, 2, 1), naiveBlockSum(*t, x, y, 2, 1)));
+}
+
+void TestAbsorption::blockSumOfLongRows_data()
+{
+    QTest::addColumn<int>("width");
+    // 16-bit rows are added in 32 bits; rows this long would overflow them
+    // if they were not added in stretches.
+    QTest::newRow("one stretch") << 65536;
+    QTest::newRow("stretch and a few") << 65541;
+    QTest::newRow("beyond four accumulators' reach") << 300003;
+}
+
+void TestAbsorption::blockSumOfLongRows()
+{
+    QFETCH(int, width);
+    const TiffData* t = m_stacks.u16(width, 2, 0, [](int, int) { return 65535.0; });
+    QVERIFY(t);
+    const int half = width / 2;
+    QCOMPARE(BlockSum::of(*t, half, 0, half + 1, 1), 65535.0 * 2.0 * width);
+}
+
+void TestAbsorption::blockSumsAlongMatchBlockSum_data()
+{
+    QTest::addColumn<bool>("floats");
+    QTest::addColumn<bool>("horizontal");
+    QTest::addColumn<int>("shiftX");
+    QTest::addColumn<int>("shiftY");
+    QTest::addColumn<int>("start");   // first centre along the walk
+    QTest::addColumn<int>("at");      // the centre across it
+    QTest::addColumn<int>("n");
+    QTest::addColumn<int>("xw");
+    QTest::addColumn<int>("yw");
+    QTest::newRow("row through the middle") << false << true << 0 << 0 << 0 << 4 << 13 << 1 << 2;
+    QTest::newRow("column through the middle") << false << false << 0 << 0 << 0 << 6 << 9 << 2 << 1;
+    QTest::newRow("row from outside past the end") << false << true << 0 << 0 << -4 << 0 << 22 << 2 << 3;
+    QTest::newRow("column from outside past the end") << false << false << 0 << 0 << -3 << 12 << 16 << 1 << 2;
+    QTest::newRow("shifted row") << false << true << 3 << -2 << 0 << 7 << 13 << 1 << 1;
+    QTest::newRow("shifted column") << false << false << -2 << 3 << 0 << 1 << 9 << 0 << 2;
+    QTest::newRow("row missing the image") << false << true << 0 << 0 << 0 << 20 << 13 << 1 << 2;
+    QTest::newRow("shifted out of view") << false << false << 40 << 0 << 0 << 5 << 9 << 2 << 2;
+    QTest::newRow("block wider than image") << false << true << 0 << 0 << 0 << 4 << 13 << 30 << 30;
+    QTest::newRow("negative half sizes") << false << false << 0 << 0 << 0 << 6 << 9 << -2 << -3;
+    QTest::newRow("float row") << true << true << 1 << 0 << -1 << 3 << 15 << 1 << 2;
+    QTest::newRow("float column") << true << false << 0 << 1 << 0 << 4 << 9 << 2 << 1;
+}
+
+void TestAbsorption::blockSumsAlongMatchBlockSum()
+{
+    QFETCH(bool, floats);
+    QFETCH(bool, horizontal);
+    QFETCH(int, shiftX);
+    QFETCH(int, shiftY);
+    QFETCH(int, start);
+    QFETCH(int, at);
+    QFETCH(int, n);
+    QFETCH(int, xw);
+    QFETCH(int, yw);
+    // Two I0 images bracket the energies asked for; the I1 image is the one walked.
+    std::vector<const TiffData*> i0Images;
+    for (int k = 0; k < 2; ++k) {
+        const auto f = [k](int x, int y) { return pattern(x + 5 * k, y) * 0.7 + 0.3; };
+        QVERIFY(floats ? m_stacks.cttr(13, 9, 100 + 100 * k, f) : m_stacks.u16(13, 9, 100 + 100 * k, f));
+        m_stacks.last()->setShift(shiftX, shiftY);
+        i0Images.push_back(m_stacks.last());
+    }
+    const TiffData* image = i0Images.front();
+    const int x = horizontal ? start : at;
+    const int y = horizontal ? at : start;
+    const auto centre = [&](int i) { return horizontal ? QPoint(x + i, y) : QPoint(x, y + i); };
+    std::vector<double> sums(std::size_t(n), -1.0);
+    BlockSum::along(*image, x, y, horizontal, n, xw, yw, sums.data());
+    for (int i = 0; i < n; ++i) {
+        const QPoint c = centre(i);
+        QVERIFY2(sameBits(sums[std::size_t(i)], BlockSum::of(*image, c.x(), c.y(), xw, yw)), qPrintable(QString::number(i)));
+    }
+    const I0Series i0(i0Images);
+    for (double e : {100.0, 130.0, 200.0, 260.0}) {
+        BlockSum::along(*image, x, y, horizontal, n, xw, yw, sums.data());
+        i0.blockSumsAlong(e, x, y, horizontal, n, xw, yw, sums.data());
+        for (int i = 0; i < n; ++i) {
+            const QPoint c = centre(i);
+            QVERIFY2(sameBits(sums[std::size_t(i)], i0.blockSumAt(e, c.x(), c.y(), xw, yw)),
+                     qPrintable(QString("e %1, %2").arg(e).arg(i)));
+        }
+    }
 }
 
 void TestAbsorption::i0AtEnergy_data()
@@ -339,6 +430,43 @@ void TestAbsorption::spectrumOutsideAndMixedSizes()
     QCOMPARE(a.spectrum(-1, 2).count(), 0);
     QCOMPARE(a.spectrum(2, 8).count(), 0);
     QCOMPARE(AbsorptionSpectrum(std::vector<const TiffData*>(), {}, 0, 0, false).spectrum(0, 0).count(), 0);
+}
+
+void TestAbsorption::sharedWorkGivesTheSameSpectrum_data()
+{
+    QTest::addColumn<int>("images");
+    QTest::addColumn<bool>("fluorescence");
+    QTest::newRow("one chunk") << 20 << false;
+    QTest::newRow("several chunks") << 150 << false;
+    QTest::newRow("several chunks, fluorescence") << 150 << true;
+}
+
+void TestAbsorption::sharedWorkGivesTheSameSpectrum()
+{
+    QFETCH(int, images);
+    QFETCH(bool, fluorescence);
+    // A series with a narrower image in it (left out where the pixel is not
+    // in it) and I0 at other energies than I1 (two I0 sums per point).
+    std::vector<const TiffData*> i1, i0;
+    for (int k = 0; k < images; ++k) {
+        const int width = k % 17 == 5 ? 4 : 9;
+        i1.push_back(m_stacks.u16(width, 7, 7000 + k, [k](int x, int y) { return pattern(x + k, y) * 0.3 + 7; }));
+        if (k % 3 == 0)
+            i0.push_back(m_stacks.u16(9, 7, 6999.5 + k, [k](int x, int y) { return pattern(y, x + k) * 0.5 + 9; }));
+    }
+    const AbsorptionSpectrum source(i1, i0, 2, 1, fluorescence);
+    for (const QPoint& p : {QPoint(6, 3), QPoint(0, 0), QPoint(8, 6)}) {
+        Spectrum mu, raw, sharedMu, sharedRaw;
+        source.spectrumAndRaw(p.x(), p.y(), &mu, &raw);
+        source.spectrumAndRaw(p.x(), p.y(), &sharedMu, &sharedRaw, true);
+        QVERIFY(mu.count() > 0);
+        QVERIFY2(samePoints(sharedMu, mu), qPrintable(pointsText(sharedMu)));
+        QVERIFY(samePoints(sharedRaw, raw));
+        // The one-sided calls agree with the two-sided one.
+        Spectrum onlyMu;
+        source.spectrumAndRaw(p.x(), p.y(), &onlyMu, nullptr, true);
+        QVERIFY(samePoints(onlyMu, mu));
+    }
 }
 
 void TestAbsorption::rawSpectrumAndXafs()

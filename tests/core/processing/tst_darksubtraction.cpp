@@ -16,6 +16,7 @@
 #include <QtTest>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -105,6 +106,15 @@ void TestDarkSubtraction::blockSumSubtractsTheDark()
     const double withDark = BlockSum::of(*image, x, y, half, half);
     QVERIFY2(qAbs(withDark - expected) < 1e-6 * qAbs(expected), qPrintable(QString("%1 vs %2").arg(withDark).arg(expected)));
     QVERIFY(withDark < plain);
+    // The profiles' sums along the row and down the column through the block
+    // take the dark off the same way, value for value.
+    for (bool horizontal : {true, false}) {
+        const int n = horizontal ? W : H;
+        std::vector<double> sums(static_cast<std::size_t>(n));
+        BlockSum::along(*image, horizontal ? 0 : x, horizontal ? y : 0, horizontal, n, half, half, sums.data());
+        for (int i = 0; i < n; ++i)
+            QCOMPARE(sums[std::size_t(i)], BlockSum::of(*image, horizontal ? i : x, horizontal ? y : i, half, half));
+    }
 }
 
 void TestDarkSubtraction::gridSumsMatchBlockSum_data()
