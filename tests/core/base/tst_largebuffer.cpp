@@ -2,8 +2,6 @@
 
 #include <QtTest>
 #include <cstring>
-#include <memory>
-#include <vector>
 
 // Freed huge stores come back for the next store of their size, and only then.
 class TestLargeBuffer : public QObject
@@ -12,8 +10,6 @@ class TestLargeBuffer : public QObject
 private slots:
     void spareStores_data();
     void spareStores();
-    void partsShareTheirStore_data();
-    void partsShareTheirStore();
 };
 
 void TestLargeBuffer::spareStores_data()
@@ -57,43 +53,6 @@ void TestLargeBuffer::spareStores()
     b.reset();
     LargeBuffer::releaseSpares();
     QCOMPARE(LargeBuffer::spareBytes(), std::size_t(0));
-}
-
-void TestLargeBuffer::partsShareTheirStore_data()
-{
-    QTest::addColumn<int>("parts");
-    QTest::addColumn<bool>("storeFirst");   // the store's own share goes before the parts
-    QTest::newRow("one part, store kept to the end") << 1 << false;
-    QTest::newRow("three parts, store let go first") << 3 << true;
-    QTest::newRow("no part") << 0 << true;
-}
-
-// A huge store freed shows as a spare: it must show only when the last
-// part and the store's own share are gone.
-void TestLargeBuffer::partsShareTheirStore()
-{
-    QFETCH(int, parts);
-    QFETCH(bool, storeFirst);
-    const std::size_t bytes = std::size_t(4) << 20;
-    LargeBuffer::releaseSpares();
-    std::shared_ptr<char> store = LargeBuffer::share(LargeBuffer::make<char>(bytes));
-    QVERIFY(store);
-    std::vector<LargeBuffer::Ptr<char>> cut;
-    for (int i = 0; i < parts; ++i) {
-        cut.push_back(LargeBuffer::part(store, store.get() + std::size_t(i) * 4096));
-        std::memset(cut.back().get(), i + 1, 4096);
-    }
-    if (storeFirst)
-        store.reset();
-    for (int i = 0; i < parts; ++i) {
-        QCOMPARE(cut[std::size_t(i)][0], char(i + 1));
-        QCOMPARE(LargeBuffer::spareBytes(), std::size_t(0));
-        cut[std::size_t(i)].reset();
-    }
-    QCOMPARE(LargeBuffer::spareBytes(), storeFirst ? bytes : std::size_t(0));
-    store.reset();
-    QCOMPARE(LargeBuffer::spareBytes(), bytes);
-    LargeBuffer::releaseSpares();
 }
 
 QTEST_GUILESS_MAIN(TestLargeBuffer)

@@ -51,22 +51,17 @@ public slots:
     }
 };
 
-// Images of value i (3 x 2 pixels), one of them failing; each read takes
-// `delayMs`, and the read of image `cancelAt` cancels the loader's requests.
-class CountingSource : public ImageSource
-{
-public:
+// Images of value i (3 x 2 pixels) but `failing`; each read takes `delayMs`,
+// that of image `cancelAt` cancels the loader's requests.
+struct CountingSource : public ImageSource {
     CountingSource(int n, int failing, int delayMs, int cancelAt, LoadTiff* loader)
-        : m_n(n), m_failing(failing), m_delayMs(delayMs), m_cancelAt(cancelAt), m_loader(loader)
-    {
-    }
+        : m_n(n), m_failing(failing), m_delayMs(delayMs), m_cancelAt(cancelAt), m_loader(loader) {}
     int count() const override { return m_n; }
     QString imageName(int i) const override { return QString("image %1").arg(i); }
     QString lastError() const override { return {}; }
     std::unique_ptr<TiffData> read(int i, bool, const Cancelled&) override
     {
-        if (m_delayMs > 0)
-            QThread::msleep(unsigned(m_delayMs));
+        QThread::msleep(unsigned(m_delayMs));
         if (i == m_cancelAt)
             m_loader->cancelRequestsUpTo(1);
         ImageContent c;
@@ -77,8 +72,6 @@ public:
         data->adopt(c, imageName(i), false);
         return data;
     }
-
-private:
     int m_n, m_failing, m_delayMs, m_cancelAt;
     LoadTiff* m_loader;
 };
@@ -334,13 +327,11 @@ void TestLoadTiff::groupedHandOver_data()
     QTest::newRow("fast reads: first alone, the rest together") << 30 << -1 << 0 << -1;
     QTest::newRow("a failing image is left out") << 12 << 5 << 0 << -1;
     QTest::newRow("slow reads: several groups") << 8 << -1 << LoadTiff::handOverMs / 2 << -1;
-    QTest::newRow("one image") << 1 << -1 << 0 << -1;
     QTest::newRow("cancel drops what waits") << 20 << -1 << 0 << 10;
 }
 
-// Grouped, a source's images still arrive in order, each once, with their
-// index; progress follows each group and reaches the count; a cancel drops
-// the images read but not handed over.
+// Grouped, a source's images arrive in order, each once, progress after
+// each group; a cancel drops the images read but not handed over.
 void TestLoadTiff::groupedHandOver()
 {
     QFETCH(int, images);
@@ -354,16 +345,10 @@ void TestLoadTiff::groupedHandOver()
     waitForFinishes(1);
 
     const QStringList& log = m_collector->log;
-    QVERIFY(log.filter("loaded").isEmpty());
     QStringList arrived;
-    int lastDone = 0;
     for (int k = 0; k + 1 < log.size(); k += 2) {
-        QVERIFY2(log[k].startsWith("group "), qPrintable(log[k]));
-        QVERIFY2(log[k + 1].startsWith("progress "), qPrintable(log[k + 1]));
+        QVERIFY(log[k].startsWith("group ") && log[k + 1].startsWith("progress "));
         arrived << log[k].mid(6).split(' ', Qt::SkipEmptyParts);
-        const int done = log[k + 1].section(' ', 1).section('/', 0, 0).toInt();
-        QVERIFY(done > lastDone);
-        lastDone = done;
     }
     QCOMPARE(log.last(), QString("finish"));
     // The first image leaves alone, so the window shows something at once.
@@ -372,17 +357,16 @@ void TestLoadTiff::groupedHandOver()
     for (int i = 0; i < images; ++i)
         if (i != failing)
             expected << QString("%1:%1").arg(i);
-    if (cancelAt < 0) {
-        QCOMPARE(arrived, expected);
-        QCOMPARE(log[log.size() - 2], QString("progress %1/%1").arg(images));
-        const int groups = (log.size() - 1) / 2;
-        QVERIFY(groups >= (delayMs > 0 ? 3 : 1));
-        QVERIFY(groups <= (delayMs > 0 ? images : 2));
-    } else {
+    if (cancelAt >= 0) {
         // Nothing from the image being read at the cancel on.
         QVERIFY(arrived.size() < cancelAt);
-        QCOMPARE(arrived, expected.mid(0, arrived.size()));
+        expected = expected.mid(0, arrived.size());
+    } else {
+        QCOMPARE(log[log.size() - 2], QString("progress %1/%1").arg(images));
+        const int groups = (log.size() - 1) / 2;
+        QVERIFY(groups >= (delayMs > 0 ? 3 : 1) && groups <= (delayMs > 0 ? images : 2));
     }
+    QCOMPARE(arrived, expected);
 }
 
 QTEST_GUILESS_MAIN(TestLoadTiff)
