@@ -28,6 +28,7 @@
 
 #include "analysis/AnalysisSnapshots.h"
 #include "analysis/LcfRunJob.h"
+#include "base/LargeBuffer.h"
 #include "batch/BatchDispatcher.h"
 #include "batchwindow/BatchCtrl.h"
 #include "Body.h"
@@ -151,8 +152,10 @@ bool measure(Body& body, const QString& file, LoadFigures* out)
     // The bare read first: both then find the file in the page cache.
     const double plain1 = bareRead(file, datasets);
     runScript(body, QStringLiteral("clear_I1_files\nclear_I0_files\nclear_dark"));
-    // Hand what the last load freed back to the system, so that this load's
-    // images show in the resident memory instead of reusing it.
+    // Hand what the last load freed back to the system (the spare stores
+    // included), so that this load's images show in the resident memory and
+    // pay for fresh memory instead of reusing the last load's.
+    LargeBuffer::releaseSpares();
     malloc_trim(0);
     const qint64 rssBefore = residentKiB();
     QElapsedTimer clock;

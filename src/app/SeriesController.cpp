@@ -44,8 +44,10 @@ SeriesController::SeriesController(BodyContext& c)
     for (bool i1 : {true, false}) {
         auto* loader = new LoadTiff;
         loader->setRenderOnLoad(false);
+        loader->setGroupedHandOver(true);
         (i1 ? m_i1Loader : m_i0Loader) = loader;
         connect(loader, &LoadTiff::loaded, this, i1 ? &SeriesController::loadedI1 : &SeriesController::loadedI0);
+        connect(loader, &LoadTiff::loadedGroup, this, [this, i1](const LoadedImages& group) { loadedGroup(i1, group); });
         connect(loader, &LoadTiff::progress, panel(i1), &SelectDataFiles::setLoadProgress);
         connect(loader, &LoadTiff::finishLoadFiles, this, [this, i1] { loaderFinished(i1); });
         connect(panel(i1), &SelectDataFiles::filesSelected, this,
@@ -185,28 +187,53 @@ void SeriesController::loaderFinished(bool i1)
     emit workEnded();
 }
 
-void SeriesController::loadedI1(TiffData* data, int fNo)
+bool SeriesController::takeI1(TiffData* data, int fNo)
 {
     if (!data)
-        return;
+        return false;
     if (m_i1Book.isStale()) {
         delete data;
-        return;
+        return false;
     }
     QString refusal;
     if (!SeriesSizeCheck::acceptI1(m_i1, *data, &refusal)) {
         qWarning().noquote() << refusal;
         delete data;
-        return;
+        return false;
     }
     data->setColorScale(m_c.ui->CBar->scale());
     data->setEnergy(data->hasFileEnergy() ? m_c.ui->SelectI1Files->addFileWithEnergy(data->fileName(), data->energy())
                                           : m_c.ui->SelectI1Files->addFile(data->fileName(), fNo));
     m_c.dark->applyTo(data);
     m_i1.append(data);
-    if (m_i1Loader->busy() && !m_c.ui->SelectI1Files->showLatest())
+    return true;
+}
+
+void SeriesController::loadedI1(TiffData* data, int fNo)
+{
+    if (takeI1(data, fNo))
+        refreshAfterNewImages(true);
+}
+
+void SeriesController::loadedGroup(bool i1, const LoadedImages& group)
+{
+    bool taken = false;
+    for (const LoadedImage& image : group)
+        taken = (i1 ? takeI1(image.data, image.fNo) : takeI0(image.data, image.fNo)) || taken;
+    if (taken)
+        refreshAfterNewImages(i1);
+}
+
+void SeriesController::refreshAfterNewImages(bool i1)
+{
+    // While the load runs the window follows it only with "Show Latest";
+    // the end of the load refreshes it anyway.
+    if (loader(i1)->busy() && !panel(i1)->showLatest())
         return;
-    refreshAfterI1Images();
+    if (i1)
+        refreshAfterI1Images();
+    else
+        m_c.spectrum->show();
 }
 
 void SeriesController::refreshAfterI1Images()
@@ -227,13 +254,13 @@ void SeriesController::refreshAfterI1Images()
         m_c.navigation->showData(m_i1.size() - 1);
 }
 
-void SeriesController::loadedI0(TiffData* data, int fNo)
+bool SeriesController::takeI0(TiffData* data, int fNo)
 {
     if (!data)
-        return;
+        return false;
     if (m_i0Book.isStale()) {
         delete data;
-        return;
+        return false;
     }
     const QString warning = SeriesSizeCheck::i0Warning(m_i1, m_i0, *data, &m_warnedI0Size);
     if (!warning.isEmpty())
@@ -243,9 +270,13 @@ void SeriesController::loadedI0(TiffData* data, int fNo)
                                           : m_c.ui->SelectI0Files->addFile(data->fileName(), fNo));
     m_c.dark->applyTo(data);
     m_i0.append(data);
-    if (m_i0Loader->busy() && !m_c.ui->SelectI0Files->showLatest())
-        return;
-    m_c.spectrum->show();
+    return true;
+}
+
+void SeriesController::loadedI0(TiffData* data, int fNo)
+{
+    if (takeI0(data, fNo))
+        refreshAfterNewImages(false);
 }
 
 bool SeriesController::loadArrived(bool i1, int request) const

@@ -4,12 +4,12 @@
 #include "BodyContext.h"
 #include "io/ImageSeries.h"
 #include "io/ImageSource.h"
+#include "io/LoadTiff.h"
 
 #include <QObject>
 #include <QStringList>
 
 class CommandTable;
-class LoadTiff;
 class SelectDataFiles;
 class TiffData;
 
@@ -42,6 +42,8 @@ public:
     int readSource(bool i1, const ImageSourcePtr& source);
     void loadedI1(TiffData* data, int fNo);
     void loadedI0(TiffData* data, int fNo);
+    // Images a source load handed over together.
+    void loadedGroup(bool i1, const LoadedImages& group);
     // The images of a series take the energies of its panel's entries.
     void setEnergies(bool i1, const QVector<double>& energies);
     // Every long job that reads the series ends before a series changes.
@@ -65,6 +67,12 @@ signals:
 
 private:
     void loaderFinished(bool i1);
+    // An image arrived: kept in the series and listed in its panel, or
+    // deleted (a cancelled load, a size the series refuses); true when kept.
+    bool takeI1(TiffData* data, int fNo);
+    bool takeI0(TiffData* data, int fNo);
+    // The window after images were kept.
+    void refreshAfterNewImages(bool i1);
     // The image view shows one of the images of `s`.
     bool showsImageOf(const ImageSeries& s) const;
     // Spectrum, image size, slider and selection after I1 images arrived.

@@ -75,6 +75,10 @@ void* takeSpare(std::size_t bytes)
 
 void Deleter::operator()(void* p) const
 {
+    if (store) {
+        store.reset();
+        return;
+    }
     if (!p)
         return;
     if (alignment == hugePage) {

@@ -18,14 +18,35 @@
 namespace LargeBuffer {
 
 // Releases what allocate() gave, with the alignment and size it was given.
+// A part of a shared store (see part()) holds a share of the store instead:
+// releasing the part drops the share, the last share frees the store.
 struct Deleter {
     std::size_t alignment = 64;
     std::size_t bytes = 0;
+    mutable std::shared_ptr<void> store;
     void operator()(void* p) const;
 };
 
 template <class T>
 using Ptr = std::unique_ptr<T[], Deleter>;
+
+// Hands a store over to shared ownership, for parts of it to be given out.
+template <class T>
+std::shared_ptr<T> share(Ptr<T> store)
+{
+    Deleter d = store.get_deleter();
+    return std::shared_ptr<T>(store.release(), d);
+}
+
+// The memory at `at` inside `store`, owned like a store of its own: the
+// store lives until its last part (and its other shares) are gone.
+template <class T>
+Ptr<T> part(const std::shared_ptr<T>& store, T* at)
+{
+    Deleter d;
+    d.store = store;
+    return Ptr<T>(at, d);
+}
 
 // `bytes` uninitialised bytes, or null when the memory is not there.
 void* allocate(std::size_t bytes, Deleter* deleter);

@@ -4,6 +4,7 @@
 #include "io/Hdf5Read.h"
 
 #include <algorithm>
+#include <mutex>
 
 struct Hdf5Stack::Impl {
     QString file;
@@ -155,18 +156,24 @@ bool Hdf5Stack::open(const QString& file, const QString& dataset, QString* error
     return true;
 }
 
-bool Hdf5Stack::read(int i, ImageContent& out, QString* error)
+bool Hdf5Stack::read(int i, ImageContent& out, QString* error, SampleSlabs* slabs)
 {
     if (!isOpen() || i < 0 || i >= d->count) {
         *error = QStringLiteral("%1: dataset %2 has no image %3").arg(d->file, d->dataset).arg(i);
         return false;
     }
-    Hdf5Quiet quiet;
     ImageContent content;
-    if (!content.allocate(d->width, d->height, d->pixelType)) {
+    if (!content.allocate(d->width, d->height, d->pixelType, slabs)) {
         *error = QStringLiteral("%1: no memory for image %2 of %3").arg(d->file).arg(i).arg(d->dataset);
         return false;
     }
+    // The library lets one thread in at a time, call by call. Stacks read in
+    // several threads at once (I1, I0 and the dark) take turns image by
+    // image instead: waking each other at every call cost more than the
+    // reading.
+    static std::mutex oneImageAtATime;
+    const std::lock_guard<std::mutex> turn(oneImageAtATime);
+    Hdf5Quiet quiet;
     content.bytesPerPixel = quint16(ImageContent::sampleSize(d->pixelType));
     content.scanlineBytes = d->width * content.bytesPerPixel;
     const hsize_t start[3] = {hsize_t(i), 0, 0};

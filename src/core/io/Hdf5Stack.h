@@ -33,9 +33,10 @@ public:
     // Pixel type of the contents read (16-bit, 32-bit unsigned or float).
     int pixelType() const;
 
-    // Reads image i (0 <= i < count()) into `out`, with its value range.
-    // False, with a message naming the file, the dataset and the image.
-    bool read(int i, ImageContent& out, QString* error);
+    // Reads image i (0 <= i < count()) into `out`, with its value range,
+    // its samples cut from `slabs` when given. False, with a message naming
+    // the file, the dataset and the image.
+    bool read(int i, ImageContent& out, QString* error, SampleSlabs* slabs = nullptr);
 
     // "<file>::<dataset>[i]", the name an image of the stack goes by.
     static QString imageName(const QString& file, const QString& dataset, int i);

@@ -4,6 +4,7 @@
 #include "io/TiffData.h"
 
 #include <QDebug>
+#include <algorithm>
 
 Hdf5StackSource::Hdf5StackSource(const QString& file, const QString& dataset, int count, std::vector<double> energies)
     : m_file(file), m_dataset(dataset), m_count(count), m_energies(std::move(energies))
@@ -33,9 +34,12 @@ std::unique_ptr<TiffData> Hdf5StackSource::read(int i, bool render, const Cancel
             m_stack.close();
             return nullptr;
         }
+        const std::size_t bytes = std::size_t(m_stack.width()) * m_stack.height()
+            * std::size_t(ImageContent::sampleSize(m_stack.pixelType()));
+        m_slabs = std::make_unique<SampleSlabs>(bytes, m_count - std::max(i, 0));
     }
     ImageContent content;
-    if (!m_stack.read(i, content, &m_error)) {
+    if (!m_stack.read(i, content, &m_error, m_slabs.get())) {
         qCWarning(lcIo).noquote() << m_error;
         return nullptr;
     }
@@ -44,8 +48,10 @@ std::unique_ptr<TiffData> Hdf5StackSource::read(int i, bool render, const Cancel
         return nullptr;
     if (i >= 0 && size_t(i) < m_energies.size())
         data->setFileEnergy(m_energies[size_t(i)]);
-    if (i == m_count - 1)
+    if (i == m_count - 1) {
         m_stack.close();
+        m_slabs.reset();
+    }
     return data;
 }
 

@@ -3,13 +3,16 @@
 #include "io/Hdf5Scan.h"
 #include "io/Hdf5Stack.h"
 #include "io/ImageSource.h"
+#include "io/SampleSlabs.h"
 
+#include <memory>
 #include <vector>
 
 // The images of one HDF5 dataset as a series load reads them: image i is
 // named "<file>::<dataset>[i]" and, when energies are given (one per image,
 // eV), carries energies[i] as its file energy. The dataset is opened at the
-// first read, in the loader's thread, and closed with the source.
+// first read, in the loader's thread, and closed with the source. The
+// images' samples are cut from shared stores (SampleSlabs).
 class Hdf5StackSource : public ImageSource
 {
 public:
@@ -26,6 +29,7 @@ private:
     int m_count = 0;
     std::vector<double> m_energies;
     Hdf5Stack m_stack;
+    std::unique_ptr<SampleSlabs> m_slabs;
     QString m_error;
 };
 

@@ -1,12 +1,14 @@
 #include "io/ImageContent.h"
 
+#include "io/SampleSlabs.h"
+
 #include <new>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
-bool ImageContent::allocate(quint32 w, quint32 h, int type)
+bool ImageContent::allocate(quint32 w, quint32 h, int type, SampleSlabs* slabs)
 {
     const quint64 pixels = quint64(w) * h;
     if (pixels > maxPixels)
@@ -17,7 +19,8 @@ bool ImageContent::allocate(quint32 w, quint32 h, int type)
     samples.reset();
     if (pixels == 0)
         return true;
-    samples = LargeBuffer::make<unsigned char>(size_t(pixels) * sampleSize(type));
+    const size_t bytes = size_t(pixels) * sampleSize(type);
+    samples = slabs && slabs->bytes() == bytes ? slabs->take() : LargeBuffer::make<unsigned char>(bytes);
     return samples != nullptr;
 }
 

@@ -7,6 +7,8 @@
 #include <limits>
 #include <memory>
 
+class SampleSlabs;
+
 // The pixel data a reader produces: size, sample type, one contiguous sample
 // buffer (row after row) and the value range. A reader fills one of these and
 // the image record takes it over only when the whole file was read.
@@ -30,9 +32,10 @@ struct ImageContent {
     }
 
     // Sets the size and type and allocates width x height samples (not
-    // initialised). False when the image has more than maxPixels pixels or
-    // the memory is not there.
-    bool allocate(quint32 w, quint32 h, int type);
+    // initialised), cut from `slabs` when given and its buffers have the
+    // size. False when the image has more than maxPixels pixels or the
+    // memory is not there.
+    bool allocate(quint32 w, quint32 h, int type, SampleSlabs* slabs = nullptr);
 
     // Widens minimum and maximum to the smallest and largest sample (NaN
     // samples are skipped). The initial values are the record's: the largest

@@ -4,6 +4,7 @@
 #include "io/TiffData.h"
 
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QThread>
 #include <algorithm>
 #include <chrono>
@@ -13,6 +14,7 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -41,6 +43,7 @@ struct ReadAhead {
 LoadTiff::LoadTiff(QObject* parent)
     : QObject(parent)
 {
+    qRegisterMetaType<LoadedImages>("LoadedImages");
 }
 
 void LoadTiff::cancelRequestsUpTo(int n)
@@ -207,14 +210,40 @@ void LoadTiff::loadSource(ImageSourcePtr source)
     m_busy = true;
     const int asked = source ? source->count() : 0;
     const auto cancelled = [this, request] { return isCancelled(request); };
+    const bool grouped = m_grouped.load();
+    // Grouped: images read and not yet handed over, owned here until they are.
+    std::vector<std::pair<std::unique_ptr<TiffData>, int>> pending;
+    QElapsedTimer sinceHandOver;
+    bool handedOver = false;
+    const auto handOver = [&](int done) {
+        LoadedImages group;
+        group.reserve(int(pending.size()));
+        for (const auto& [data, fNo] : pending)
+            group.append({data.get(), fNo});
+        emit loadedGroup(group);
+        for (auto& p : pending)
+            p.first.release();
+        pending.clear();
+        emit progress(done, asked);
+        sinceHandOver.start();
+        handedOver = true;
+    };
     try {
         for (int i = 0; i < asked && !isCancelled(request); ++i) {
             std::unique_ptr<TiffData> data = source->read(i, m_renderOnLoad.load(), cancelled);
             if (isCancelled(request))
                 break;
+            if (!grouped) {
+                if (data)
+                    emit loaded(data.release(), i);
+                emit progress(i + 1, asked);
+                continue;
+            }
             if (data)
-                emit loaded(data.release(), i);
-            emit progress(i + 1, asked);
+                pending.emplace_back(std::move(data), i);
+            const bool last = i + 1 == asked;
+            if (last || !handedOver || sinceHandOver.elapsed() >= handOverMs)
+                handOver(i + 1);
         }
     } catch (const std::bad_alloc&) {
         warnNoMemory("Not enough memory to load the images; the load was given up");

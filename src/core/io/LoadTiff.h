@@ -2,11 +2,22 @@
 
 #include "io/ImageSource.h"
 
+#include <QMetaType>
 #include <QObject>
 #include <QStringList>
+#include <QVector>
 #include <atomic>
 
 class TiffData;
+
+// An image a request read and the index of its file in the list (of its
+// image in the source).
+struct LoadedImage {
+    TiffData* data = nullptr;
+    int fNo = 0;
+};
+using LoadedImages = QVector<LoadedImage>;
+Q_DECLARE_METATYPE(LoadedImages)
 
 // Reads the images of one series in its own thread and hands each finished
 // image back by pointer as soon as it is read, so the display can follow the
@@ -45,6 +56,15 @@ public:
     // Threads that read the files of a request (<= 0, the default: one per
     // processor); thread-safe, taken at the start of each request.
     void setReaders(int n) { m_readers = n; }
+    // Whether a source request hands its images over in groups, one
+    // loadedGroup() and one progress() per group, instead of one loaded()
+    // and one progress() per image (the default). The first image leaves
+    // alone, the next ones together every handOverMs at most: a queued call
+    // and a refresh of the window per image take longer than reading an
+    // image of a few hundred KB. Thread-safe, taken at the start of each
+    // request.
+    void setGroupedHandOver(bool f) { m_grouped = f; }
+    static constexpr int handOverMs = 40;
 
     // Number of files loadTiffs() reads from a list of `fileCount` files:
     // indices cutFirst, cutFirst + skip, ... below fileCount - cutLast.
@@ -54,6 +74,9 @@ signals:
     // One image has been read; fNo is the index of its file in the list.
     // The receiver owns `data`.
     void loaded(TiffData* data, int fNo);
+    // Images of a source request, in order, when hand-over is grouped. The
+    // receiver owns every image.
+    void loadedGroup(LoadedImages images);
     // The whole list has been processed (or the request was cancelled).
     void finishLoadFiles();
     // After each file the request looked at: `done` of `asked` files, the
@@ -68,7 +91,9 @@ public slots:
     void loadTiffs(QStringList files, int skip, int cutFirst, int cutLast);
     // The same request for the images of a source (an HDF5 stack) instead
     // of files: image i of its count() with fNo = i, numbered, cancelled,
-    // reported and finished like a file list.
+    // reported and finished like a file list. Images read but not yet handed
+    // over when the request is cancelled are dropped with the image being
+    // read.
     void loadSource(ImageSourcePtr source);
 
 private:
@@ -79,5 +104,6 @@ private:
     std::atomic<int> m_cancelledUpTo{0};
     std::atomic<bool> m_renderOnLoad{true};
     std::atomic<int> m_readers{0};
+    std::atomic<bool> m_grouped{false};
     int m_lastRequest = 0;   // touched only by the loader's thread
 };

@@ -46,13 +46,17 @@ std::unique_ptr<TiffData> TxrmSource::read(int i, bool render, const Cancelled&)
         m_error = QStringLiteral("%1: no image %2").arg(m_file).arg(i);
         return nullptr;
     }
-    if (!m_ole.isOpen() && !m_ole.open(m_file, &m_error)) {
-        qCWarning(lcIo).noquote() << m_error;
-        return nullptr;
+    if (!m_ole.isOpen()) {
+        if (!m_ole.open(m_file, &m_error)) {
+            qCWarning(lcIo).noquote() << m_error;
+            return nullptr;
+        }
+        const std::size_t bytes = std::size_t(m_width) * m_height * std::size_t(ImageContent::sampleSize(m_pixelType));
+        m_slabs = std::make_unique<SampleSlabs>(bytes, count() - i);
     }
     const QString& stream = m_streams.at(i);
     ImageContent content;
-    if (!content.allocate(m_width, m_height, m_pixelType)) {
+    if (!content.allocate(m_width, m_height, m_pixelType, m_slabs.get())) {
         m_error = QStringLiteral("%1: no memory for image %2").arg(m_file, stream);
         return nullptr;
     }
@@ -64,6 +68,7 @@ std::unique_ptr<TiffData> TxrmSource::read(int i, bool render, const Cancelled&)
         m_error = QStringLiteral("%1: can not read stream %2 (%3 bytes expected)").arg(m_file, stream).arg(bytes);
         qCWarning(lcIo).noquote() << m_error;
         m_ole.close();
+        m_slabs.reset();
         return nullptr;
     }
     toHostOrder(content);
@@ -75,8 +80,10 @@ std::unique_ptr<TiffData> TxrmSource::read(int i, bool render, const Cancelled&)
     }
     if (size_t(i) < m_energies.size())
         data->setFileEnergy(m_energies[size_t(i)]);
-    if (i == count() - 1)
+    if (i == count() - 1) {
         m_ole.close();
+        m_slabs.reset();
+    }
     return data;
 }
 

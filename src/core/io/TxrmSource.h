@@ -2,14 +2,17 @@
 
 #include "io/ImageSource.h"
 #include "io/OleFile.h"
+#include "io/SampleSlabs.h"
 #include "io/TxrmScan.h"
 
+#include <memory>
 #include <vector>
 
 // Images of a TXRM/XRM file as a series load reads them, one stream each:
 // image i is named "<file>::<stream>" and, when energies are given (one per
 // image, eV), carries energies[i] as its file energy. The file is opened at
 // the first read, in the loader's thread, and closed after the last image.
+// The images' samples are cut from shared stores (SampleSlabs).
 class TxrmSource : public ImageSource
 {
 public:
@@ -29,6 +32,7 @@ private:
     int m_pixelType = 4;
     std::vector<double> m_energies;
     OleFile m_ole;
+    std::unique_ptr<SampleSlabs> m_slabs;
     QString m_error;
 };
 

@@ -1,4 +1,6 @@
 #include "core/io/TestImageFiles.h"
+#include "io/ImageContent.h"
+#include "io/ImageSource.h"
 #include "io/LoadTiff.h"
 #include "io/TiffData.h"
 #include "MemoryLimit.h"
@@ -6,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+#include <algorithm>
 #include <memory>
 
 using namespace TestImageFiles;
@@ -31,12 +34,46 @@ public slots:
                    .arg(QFileInfo(data->fileName()).fileName())
                    .arg(data->sample(1, 1));
     }
+    void onGroup(const LoadedImages& group)
+    {
+        QStringList names;
+        for (const LoadedImage& image : group) {
+            std::unique_ptr<TiffData> owned(image.data);
+            names << QString("%1:%2").arg(image.fNo).arg(image.data->sample(1, 1));
+        }
+        log << "group " + names.join(' ');
+    }
     void onProgress(int done, int asked) { log << QString("progress %1/%2").arg(done).arg(asked); }
     void onFinish()
     {
         log << "finish";
         ++finishes;
     }
+};
+
+// Images of value i (3 x 2 pixels) but `failing`; each read takes `delayMs`,
+// that of image `cancelAt` cancels the loader's requests.
+struct CountingSource : public ImageSource {
+    CountingSource(int n, int failing, int delayMs, int cancelAt, LoadTiff* loader)
+        : m_n(n), m_failing(failing), m_delayMs(delayMs), m_cancelAt(cancelAt), m_loader(loader) {}
+    int count() const override { return m_n; }
+    QString imageName(int i) const override { return QString("image %1").arg(i); }
+    QString lastError() const override { return {}; }
+    std::unique_ptr<TiffData> read(int i, bool, const Cancelled&) override
+    {
+        QThread::msleep(unsigned(m_delayMs));
+        if (i == m_cancelAt)
+            m_loader->cancelRequestsUpTo(1);
+        ImageContent c;
+        if (i == m_failing || !c.allocate(3, 2, 0))
+            return nullptr;
+        std::fill_n(reinterpret_cast<quint16*>(c.samples.get()), 6, quint16(i));
+        auto data = std::make_unique<TiffData>();
+        data->adopt(c, imageName(i), false);
+        return data;
+    }
+    int m_n, m_failing, m_delayMs, m_cancelAt;
+    LoadTiff* m_loader;
 };
 
 // Sends requests the way the main window does: by a signal, queued into the
@@ -64,6 +101,8 @@ private slots:
     void cancelQueuedRequests();
     void readersKeepListOrder_data();
     void readersKeepListOrder();
+    void groupedHandOver_data();
+    void groupedHandOver();
 
 private:
     // Files <prefix>0.tif ... <prefix>(n-1).tif; file i holds the value i.
@@ -92,6 +131,7 @@ void TestLoadTiff::init()
     m_requester = new Requester;
     connect(m_requester, &Requester::load, m_loader, &LoadTiff::loadTiffs);
     connect(m_loader, &LoadTiff::loaded, m_collector, &Collector::onLoaded);
+    connect(m_loader, &LoadTiff::loadedGroup, m_collector, &Collector::onGroup);
     connect(m_loader, &LoadTiff::progress, m_collector, &Collector::onProgress);
     connect(m_loader, &LoadTiff::finishLoadFiles, m_collector, &Collector::onFinish);
 }
@@ -276,6 +316,57 @@ void TestLoadTiff::readersKeepListOrder()
     }
     log << "finish";
     QCOMPARE(m_collector->log, log);
+}
+
+void TestLoadTiff::groupedHandOver_data()
+{
+    QTest::addColumn<int>("images");
+    QTest::addColumn<int>("failing");    // image that does not read, or -1
+    QTest::addColumn<int>("delayMs");    // per read
+    QTest::addColumn<int>("cancelAt");   // image whose read cancels, or -1
+    QTest::newRow("fast reads: first alone, the rest together") << 30 << -1 << 0 << -1;
+    QTest::newRow("a failing image is left out") << 12 << 5 << 0 << -1;
+    QTest::newRow("slow reads: several groups") << 8 << -1 << LoadTiff::handOverMs / 2 << -1;
+    QTest::newRow("cancel drops what waits") << 20 << -1 << 0 << 10;
+}
+
+// Grouped, a source's images arrive in order, each once, progress after
+// each group; a cancel drops the images read but not handed over.
+void TestLoadTiff::groupedHandOver()
+{
+    QFETCH(int, images);
+    QFETCH(int, failing);
+    QFETCH(int, delayMs);
+    QFETCH(int, cancelAt);
+    m_loader->setGroupedHandOver(true);
+    auto source = std::make_shared<CountingSource>(images, failing, delayMs, cancelAt, m_loader);
+    m_thread->start();
+    QMetaObject::invokeMethod(m_loader, [this, source] { m_loader->loadSource(source); }, Qt::QueuedConnection);
+    waitForFinishes(1);
+
+    const QStringList& log = m_collector->log;
+    QStringList arrived;
+    for (int k = 0; k + 1 < log.size(); k += 2) {
+        QVERIFY(log[k].startsWith("group ") && log[k + 1].startsWith("progress "));
+        arrived << log[k].mid(6).split(' ', Qt::SkipEmptyParts);
+    }
+    QCOMPARE(log.last(), QString("finish"));
+    // The first image leaves alone, so the window shows something at once.
+    QCOMPARE(log.first(), QString("group 0:0"));
+    QStringList expected;
+    for (int i = 0; i < images; ++i)
+        if (i != failing)
+            expected << QString("%1:%1").arg(i);
+    if (cancelAt >= 0) {
+        // Nothing from the image being read at the cancel on.
+        QVERIFY(arrived.size() < cancelAt);
+        expected = expected.mid(0, arrived.size());
+    } else {
+        QCOMPARE(log[log.size() - 2], QString("progress %1/%1").arg(images));
+        const int groups = (log.size() - 1) / 2;
+        QVERIFY(groups >= (delayMs > 0 ? 3 : 1) && groups <= (delayMs > 0 ? images : 2));
+    }
+    QCOMPARE(arrived, expected);
 }
 
 QTEST_GUILESS_MAIN(TestLoadTiff)

@@ -1,0 +1,41 @@
+#include "io/SampleSlabs.h"
+
+#include <algorithm>
+
+SampleSlabs::SampleSlabs(std::size_t bytes, int count)
+    : m_bytes(bytes), m_stride((bytes + 63) / 64 * 64), m_left(std::max(count, 0))
+{
+    if (m_stride > 0)
+        m_perStore = int(std::max<std::size_t>(1, std::min<std::size_t>(storeBytes / m_stride, 1u << 20)));
+}
+
+LargeBuffer::Ptr<unsigned char> SampleSlabs::take()
+{
+    if (m_left <= 0 || m_stride == 0)
+        return LargeBuffer::make<unsigned char>(m_bytes);
+    if (!m_store || m_cut >= m_inStore) {
+        m_store.reset();
+        const int n = std::min(m_perStore, m_left);
+        LargeBuffer::Ptr<unsigned char> store = LargeBuffer::make<unsigned char>(m_stride * std::size_t(n));
+        if (!store) {
+            // Short of a whole store: this image alone may still fit.
+            --m_left;
+            return LargeBuffer::make<unsigned char>(m_bytes);
+        }
+        // Fault the store in now, before the reader takes its turn at the
+        // file: another reader's turn then overlaps with it.
+        for (std::size_t at = 0; at < m_stride * std::size_t(n); at += 4096)
+            store[at] = 0;
+        m_store = LargeBuffer::share(std::move(store));
+        m_inStore = n;
+        m_cut = 0;
+    }
+    --m_left;
+    return LargeBuffer::part(m_store, m_store.get() + m_stride * std::size_t(m_cut++));
+}
+
+void SampleSlabs::release()
+{
+    m_store.reset();
+    m_cut = m_inStore = 0;
+}
