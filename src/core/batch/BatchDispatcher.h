@@ -49,6 +49,7 @@ public slots:
 private:
     void execNextLine();
     void reportFailedLine(QString message);
+    void announceEnd(bool stopped);
     BatchInterpreter m_interpreter;
     QString m_failure;
 };
