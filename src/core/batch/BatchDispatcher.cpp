@@ -103,8 +103,10 @@ void BatchDispatcher::reportFailedLine(QString message)
 void BatchDispatcher::announceEnd(bool stopped)
 {
     // Whoever waits for the end is told, memory short for a moment (the
-    // queued call) delays it instead of losing it.
-    for (int attempt = 0;; ++attempt) {
+    // queued call) delays it instead of losing it. Memory that stays short
+    // for seconds does not come back by waiting (nothing else runs while
+    // this thread is the main one): the program ends rather than hang.
+    for (int attempt = 0; attempt < maxEndAttempts; ++attempt) {
         try {
             emit runEnded(stopped);
             return;
@@ -114,4 +116,5 @@ void BatchDispatcher::announceEnd(bool stopped)
             QThread::msleep(20);
         }
     }
+    endForWantOfMemory("Not enough memory to announce the end of the run");
 }
