@@ -101,6 +101,7 @@ struct Harness {
         app = std::make_unique<GuardedApplication>(argc, argv);
         work = root.filePath(QStringLiteral("work"));
         QDir().mkpath(work);
+        writeFixtures(work);
         body = std::make_unique<Body>();
         // Names in a script are taken relative to the folder of the script
         // file loaded last; the process's own folder stays where the fuzzer
@@ -142,14 +143,22 @@ struct Harness {
         return true;
     }
 
-    // Back to no data and a fresh folder, as far as the window allows.
+    // Back to no data, an empty editor and log and a fresh folder, as far as
+    // the window allows. Done at the end of each input, so that what an
+    // input allocates is given back within it: libFuzzer runs an input again,
+    // and then scans the whole heap for leaks, whenever it allocated more
+    // blocks than it freed, which a clean-up left for the next input caused
+    // every time (two thirds of the corpus replay's time).
     void reset()
     {
         run(QStringLiteral("clear_I1_files\nclear_I0_files\ncalib_clear_map\nclear_dark\n"));
+        script->clear();
         body->batchCtrl()->clearLog();
         QDir(work).removeRecursively();
         QDir().mkpath(work);
         writeFixtures(work);
+        // Objects let go with deleteLater() go now, not in the next input.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     int argc = 1;
@@ -189,8 +198,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (allowed(line))
             lines << line;
     }
-    h.reset();
     if (!h.run(lines.join(QLatin1Char('\n'))))
         __builtin_trap();   // a run that a stop does not end
+    h.reset();
     return 0;
 }

@@ -1,7 +1,10 @@
 #include "GuardedApplication.h"
 
+#include "base/Log.h"
+
 #include <QDebug>
 #include <QEvent>
+#include <cstdio>
 #include <new>
 
 GuardedApplication::GuardedApplication(int& argc, char** argv)
@@ -15,8 +18,14 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event)
         return QApplication::notify(receiver, event);
     } catch (const std::bad_alloc&) {
         // Nothing here may allocate much: a fixed text, the receiver's class.
-        qWarning("Not enough memory for the work of %s (event %d); it was given up",
-                 receiver ? receiver->metaObject()->className() : "?", event ? int(event->type()) : -1);
+        const char* className = receiver ? receiver->metaObject()->className() : "?";
+        const int type = event ? int(event->type()) : -1;
+        if (m_endOnOutOfMemory) {
+            char what[160];
+            std::snprintf(what, sizeof what, "Not enough memory for the work of %s (event %d)", className, type);
+            endForWantOfMemory(what);
+        }
+        qWarning("Not enough memory for the work of %s (event %d); it was given up", className, type);
         return false;
     }
 }

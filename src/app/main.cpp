@@ -27,6 +27,9 @@ int main(int argc, char* argv[])
 {
     // A warning that memory ran out must not itself end the program.
     guardMessageOutput();
+    // Memory that runs out in a thread of Qt's own ends the program with a
+    // message and status 1, not an abort.
+    endOnUncaughtOutOfMemory();
 #ifdef __GLIBC__
     // One allocator arena per processor, not eight: each reserves 64 MB of
     // address space, and under an address-space limit (ulimit -v, a cluster
@@ -50,6 +53,12 @@ int main(int argc, char* argv[])
     OptionTable options;
     readCommandLine(arguments, options);
 
+    // Headless, the event loop is Qt's own, not GLib's: GLib ends the process
+    // when one of its allocations fails, so a run short of memory would stop
+    // without saying why.
+    if (StartupBatch::isHeadlessPlatform(qEnvironmentVariable("QT_QPA_PLATFORM"))
+        && !qEnvironmentVariableIsSet("QT_NO_GLIB"))
+        qputenv("QT_NO_GLIB", "1");
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     GuardedApplication app(argc, argv);
     QTranslator translator;
@@ -65,6 +74,7 @@ int main(int argc, char* argv[])
     // Settings are kept between runs beside the configuration file, except in
     // headless runs (a cluster node leaves no trace and reads none).
     const bool headless = StartupBatch::isHeadlessPlatform(QGuiApplication::platformName());
+    app.setEndOnOutOfMemory(headless);
     if (!headless)
         Persisted::setFile(Persisted::fileBeside(configFileName(options)));
 

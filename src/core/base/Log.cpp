@@ -3,7 +3,10 @@
 
 #include <QDateTime>
 #include <QDebug>
+#include <cstdio>
+#include <exception>
 #include <new>
+#include <pthread.h>
 #include <unistd.h>
 
 void logWithTime(const QString& message)
@@ -61,4 +64,49 @@ void warnNoMemory(const char* text) noexcept
     } catch (...) {
         writeWithoutMemory(QLatin1String(text));
     }
+}
+
+void endForWantOfMemory(const char* what) noexcept
+{
+    char line[512];
+    std::snprintf(line, sizeof line, "%s; the program ends", what);
+    writeWithoutMemory(QLatin1String(line));
+    std::fflush(stdout);
+    // No exit handlers: they could wait for the very locks left held.
+    ::_exit(1);
+}
+
+namespace {
+
+std::terminate_handler terminateBelow = nullptr;
+
+void endUncaughtOutOfMemory()
+{
+    bool outOfMemory = false;
+    if (const std::exception_ptr pending = std::current_exception()) {
+        try {
+            std::rethrow_exception(pending);
+        } catch (const std::bad_alloc&) {
+            outOfMemory = true;
+        } catch (...) {
+        }
+    }
+    if (outOfMemory) {
+        char thread[16] = "?";
+        pthread_getname_np(pthread_self(), thread, sizeof thread);
+        char what[96];
+        std::snprintf(what, sizeof what, "Not enough memory in the thread \"%s\" (nothing there could go on)", thread);
+        endForWantOfMemory(what);
+    }
+    if (terminateBelow)
+        terminateBelow();
+    std::abort();
+}
+
+} // namespace
+
+void endOnUncaughtOutOfMemory()
+{
+    if (std::get_terminate() != endUncaughtOutOfMemory)
+        terminateBelow = std::set_terminate(endUncaughtOutOfMemory);
 }

@@ -1,9 +1,11 @@
 #include "batch/BatchDispatcher.h"
 
+#include "base/Log.h"
 #include "base/LogCategories.h"
 #include "base/TextItems.h"
 
 #include <QDebug>
+#include <QThread>
 #include <new>
 
 BatchDispatcher::BatchDispatcher(QObject* parent)
@@ -41,7 +43,7 @@ void BatchDispatcher::execNextLine()
     if (step.sent)
         emit execCmdSig(step.cmd, step.inRem);
     if (step.ended)
-        emit runEnded(false);
+        announceEnd(false);
 }
 
 void BatchDispatcher::doDispatchCmds(QStringList cmdList)
@@ -54,7 +56,7 @@ void BatchDispatcher::doDispatchCmds(QStringList cmdList)
 void BatchDispatcher::batchStopSlot()
 {
     if (m_interpreter.stop())
-        emit runEnded(true);
+        announceEnd(true);
 }
 
 void BatchDispatcher::finishBatchExec()
@@ -64,21 +66,25 @@ void BatchDispatcher::finishBatchExec()
 
 void BatchDispatcher::commandFailed(QString message)
 {
+    if (!m_interpreter.running() || m_interpreter.hasEnded()) {
+        qCDebug(lcBatch).noquote() << "Command failed outside a batch run:" << message;
+        return;
+    }
+    m_interpreter.stop();
     // Reporting takes memory too: without it the run still ends, failed,
-    // with a fixed text, where it would otherwise wait for ever.
+    // with a fixed text. Whatever of the report went out, the end is
+    // announced, or the run would wait for ever.
     try {
         reportFailedLine(message);
     } catch (const std::bad_alloc&) {
-        if (!m_interpreter.running() || m_interpreter.hasEnded())
-            return;
-        m_interpreter.stop();
+        warnNoMemory("Not enough memory to report a failed line");
         try {
-            m_failure = QStringLiteral("Not enough memory");
-            qWarning("Line %d: Not enough memory", m_interpreter.lastSentLineNo());
+            if (m_failure.isEmpty())
+                m_failure = QStringLiteral("Not enough memory");
         } catch (const std::bad_alloc&) {
         }
-        emit runEnded(true);
     }
+    announceEnd(true);
 }
 
 void BatchDispatcher::reportFailedLine(QString message)
@@ -87,15 +93,28 @@ void BatchDispatcher::reportFailedLine(QString message)
     message = printable(message);
     const QString text = QStringLiteral("Line %1: %2")
                              .arg(QString::number(m_interpreter.lastSentLineNo()), message);
-    if (!m_interpreter.running() || m_interpreter.hasEnded()) {
-        qCDebug(lcBatch).noquote() << "Command failed outside a batch run:" << message;
-        return;
-    }
-    m_interpreter.stop();
     m_failure = text;
     qWarning().noquote() << text;
     emit Log(text + QLatin1Char('\n'));
     emit runFailed(text);
     emit runFailedAt(m_interpreter.lastSentLineNo(), message);
-    emit runEnded(true);
+}
+
+void BatchDispatcher::announceEnd(bool stopped)
+{
+    // Whoever waits for the end is told, memory short for a moment (the
+    // queued call) delays it instead of losing it. Memory that stays short
+    // for seconds does not come back by waiting (nothing else runs while
+    // this thread is the main one): the program ends rather than hang.
+    for (int attempt = 0; attempt < maxEndAttempts; ++attempt) {
+        try {
+            emit runEnded(stopped);
+            return;
+        } catch (const std::bad_alloc&) {
+            if (attempt == 0)
+                warnNoMemory("Not enough memory to announce the end of the run; trying again");
+            QThread::msleep(20);
+        }
+    }
+    endForWantOfMemory("Not enough memory to announce the end of the run");
 }

@@ -49,6 +49,8 @@ public slots:
 private:
     void execNextLine();
     void reportFailedLine(QString message);
+    void announceEnd(bool stopped);
+    static constexpr int maxEndAttempts = 250; // 20 ms apart
     BatchInterpreter m_interpreter;
     QString m_failure;
 };

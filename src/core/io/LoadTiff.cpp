@@ -191,8 +191,9 @@ void LoadTiff::loadTiffs(QStringList files, int skip, int cutFirst, int cutLast)
 void LoadTiff::announceFinish()
 {
     // The caller waits for this signal: memory short for a moment (the
-    // queued call) delays it instead of losing it.
-    for (int attempt = 0;; ++attempt) {
+    // queued call) delays it instead of losing it; short for seconds, the
+    // program ends rather than hang (the loader may be the main thread).
+    for (int attempt = 0; attempt < 250; ++attempt) {
         try {
             emit finishLoadFiles();
             return;
@@ -202,6 +203,7 @@ void LoadTiff::announceFinish()
             QThread::msleep(20);
         }
     }
+    endForWantOfMemory("Not enough memory to announce the end of a load");
 }
 
 void LoadTiff::loadSource(ImageSourcePtr source)

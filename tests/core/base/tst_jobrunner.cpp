@@ -9,8 +9,17 @@
 #include <QTest>
 #include <QThread>
 #include <atomic>
+#include <csignal>
+#include <functional>
+#include <pthread.h>
+#include <stdexcept>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
+
+Q_DECLARE_METATYPE(std::function<void()>)
 
 namespace {
 
@@ -107,6 +116,8 @@ private slots:
     void threadsThatCannotBeHad();
     void warningWithoutMemory_data();
     void warningWithoutMemory();
+    void endWithoutMemory_data();
+    void endWithoutMemory();
 };
 
 // A job runner without its worker thread used to wait for ever: the slices
@@ -301,6 +312,89 @@ void TestJobRunner::warningWithoutMemory()
     ::close(saved);
     err.seek(0);
     QCOMPARE(err.readAll(), written);
+}
+
+namespace {
+
+struct ChildEnd {
+    int status = -1; // waitpid's
+    QByteArray err;
+};
+
+// Runs `work` in a child process (no core file) and returns how it ended
+// and what it wrote to stderr.
+ChildEnd runInChild(const std::function<void()>& work)
+{
+    ChildEnd end;
+    int pipeEnds[2];
+    if (::pipe(pipeEnds) != 0)
+        return end;
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const rlimit noCore{0, 0};
+        setrlimit(RLIMIT_CORE, &noCore);
+        ::dup2(pipeEnds[1], STDERR_FILENO);
+        ::close(pipeEnds[0]);
+        work();
+        ::_exit(0);
+    }
+    ::close(pipeEnds[1]);
+    char buffer[512];
+    ssize_t n;
+    while ((n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0)
+        end.err.append(buffer, int(n));
+    ::close(pipeEnds[0]);
+    ::waitpid(pid, &end.status, 0);
+    return end;
+}
+
+void throwOnThread(std::function<void()> thrower)
+{
+    std::thread t([thrower] {
+        pthread_setname_np(pthread_self(), "reader");
+        thrower();
+    });
+    t.join();
+}
+
+} // namespace
+
+void TestJobRunner::endWithoutMemory_data()
+{
+    QTest::addColumn<std::function<void()>>("work");
+    QTest::addColumn<int>("exitStatus"); // -1: ended by SIGABRT
+    QTest::addColumn<QByteArray>("written");
+    QTest::newRow("given up in a thread")
+        << std::function<void()>([] { throwOnThread([] { throw std::bad_alloc(); }); }) << 1
+        << QByteArray("Not enough memory in the thread \"reader\" (nothing there could go on); the program ends\n");
+    QTest::newRow("given up by a lock holder")
+        << std::function<void()>([] { endForWantOfMemory("Not enough memory for the work of QSlider (event 12)"); })
+        << 1 << QByteArray("Not enough memory for the work of QSlider (event 12); the program ends\n");
+    QTest::newRow("other exceptions still abort")
+        << std::function<void()>([] { throwOnThread([] { throw std::runtime_error("x"); }); }) << -1 << QByteArray();
+}
+
+// Memory that ran out where nothing catches it (Qt's own threads) used to
+// abort the program; it ends with a message and status 1 instead.
+void TestJobRunner::endWithoutMemory()
+{
+    QFETCH(std::function<void()>, work);
+    QFETCH(int, exitStatus);
+    QFETCH(QByteArray, written);
+    const ChildEnd end = runInChild([work] {
+        endOnUncaughtOutOfMemory();
+        work();
+    });
+    if (exitStatus < 0) {
+        QVERIFY(WIFSIGNALED(end.status));
+        QCOMPARE(WTERMSIG(end.status), SIGABRT);
+        return;
+    }
+    QVERIFY2(WIFEXITED(end.status), end.err.constData());
+    QCOMPARE(WEXITSTATUS(end.status), exitStatus);
+    QCOMPARE(end.err, written);
 }
 
 QTEST_GUILESS_MAIN(TestJobRunner)

@@ -6,6 +6,8 @@
 #include <QSignalSpy>
 #include <QThread>
 #include <QtTest>
+#include <memory>
+#include <new>
 
 // The dispatcher in a thread of its own, as the main window runs it, with an
 // executor in the test's (GUI) thread that answers every line. Everything the
@@ -88,6 +90,53 @@ private slots:
         QCOMPARE(m_executor->ends.size(), 1);
         post(&BatchDispatcher::batchStopSlot);
         QCOMPARE(m_executor->ends.size(), 1);
+    }
+
+    // Memory that runs out while a failure is reported (any of its signals)
+    // still ends the run, failed, where the run used to wait for ever.
+    void failureReportWithoutMemory_data()
+    {
+        QTest::addColumn<int>("failing");
+        QTest::newRow("log line") << 0;
+        QTest::newRow("failure text") << 1;
+        QTest::newRow("failure line") << 2;
+        QTest::newRow("end, once") << 3;
+    }
+    void failureReportWithoutMemory()
+    {
+        QFETCH(int, failing);
+        auto throwsOnce = std::make_shared<int>(1);
+        auto runsOut = [throwsOnce] {
+            if ((*throwsOnce)-- > 0)
+                throw std::bad_alloc();
+        };
+        switch (failing) {
+        case 0:
+            connect(m_dispatcher, &BatchDispatcher::Log, m_dispatcher, [runsOut](const QString& text) {
+                if (text.startsWith(QLatin1String("Line ")))
+                    runsOut();
+            }, Qt::DirectConnection);
+            break;
+        case 1:
+            connect(m_dispatcher, &BatchDispatcher::runFailed, m_dispatcher, runsOut, Qt::DirectConnection);
+            break;
+        case 2:
+            connect(m_dispatcher, &BatchDispatcher::runFailedAt, m_dispatcher, runsOut, Qt::DirectConnection);
+            break;
+        default:
+            connect(m_dispatcher, &BatchDispatcher::runEnded, m_dispatcher, runsOut, Qt::DirectConnection);
+        }
+        m_executor->failAt = 2;
+        dispatch({"seek_image 1", "save_data out.tif", "seek_image 2"});
+        QVERIFY(waitForEnd());
+        QCOMPARE(*throwsOnce, 0);
+        QCOMPARE(m_executor->ends.first(), true);
+        QVERIFY(!m_executor->ends.contains(false));
+        QCOMPARE(m_executor->sent.size(), 2);
+        QString remembered;
+        QMetaObject::invokeMethod(m_dispatcher, [d = m_dispatcher, &remembered] { remembered = d->failure(); },
+                                  Qt::BlockingQueuedConnection);
+        QCOMPARE(remembered, QString("Line 2: save_data failed"));
     }
 
     // A failure reported when no run is going is dropped without a trace.
