@@ -266,7 +266,8 @@ QString MapsExtraController::startEdgeMaps(double window, const QString& base)
             m->genImg();
         m_hasEdgeMaps = true;
         offerMaps(MapsExtraPanel::EdgeRun);
-        m_edgeNote = QStringLiteral("E0 and jump of the normalisation, white line = top of the normalised "
+        m_edgeNote = QStringLiteral("E0 = mean midline crossing of the spectrum smoothed over 3 points, jump "
+                                    "of the normalisation, white line = top of the normalised "
                                     "spectrum within [E0, E0 + %1 eV] refined by a parabola; energies corrected "
                                     "by the shift map; NaN where masked or without an edge")
                          .arg(w);

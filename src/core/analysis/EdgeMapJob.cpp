@@ -63,8 +63,13 @@ bool EdgeMapJob::analyzeRows(int first, int count, const std::atomic<bool>& stop
             return;
         const double dE = in.shift.at(g.xs[std::size_t(b % cols)], g.ys[std::size_t(m_bands.first() + b / cols)]);
         const EdgeNormalization& norm = s.norm;
-        m_results[std::size_t(b)] = EdgeRules::features(s.e.data(), s.mu.data(), n, norm.e0(), norm.jump(), dE,
-                                                        window, [&norm](double x) { return norm.postValueAt(x); });
+        const double e0 = norm.e0() == 0.0 ? 0.0
+                                           : EdgeRules::edgeEnergy(s.e.data(), s.mu.data(), n,
+                                                                   norm.halfHeight() + EdgeNormalization::preEnd,
+                                                                   norm.halfHeight() + EdgeNormalization::postStart,
+                                                                   [&norm](int i) { return norm.midlineAt(i); });
+        m_results[std::size_t(b)] = EdgeRules::features(s.e.data(), s.mu.data(), n, e0, norm.jump(), dE, window,
+                                                        [&norm](double x) { return norm.postValueAt(x); });
     });
     return true;
 }
@@ -105,8 +110,16 @@ void EdgeMapJob::runPointByPoint(const AreaRunInput& input, const EdgeMapSetup& 
                 e[std::size_t(i)] = s.E(i);
                 mu[std::size_t(i)] = s.y(i);
             }
+            const BackgroundLine& pre = s.preEdge();
             const BackgroundLine& post = s.postEdge();
-            f = EdgeRules::features(e.data(), mu.data(), n, s.e0(), s.jump(), s.dE(), setup.window,
+            const double eh = s.crossingEnergy(0.5, Spectrum::Rising);
+            const double e0 = s.e0() == 0.0 ? 0.0
+                                            : EdgeRules::edgeEnergy(e.data(), mu.data(), n, eh + s.preEnd(),
+                                                                    eh + s.postStart(), [&pre, &post](int i) {
+                                                                        const double p = pre.y(i);
+                                                                        return p + (post.y(i) - p) / 2.0;
+                                                                    });
+            f = EdgeRules::features(e.data(), mu.data(), n, e0, s.jump(), s.dE(), setup.window,
                                     [&post](double x) { return post.valueAt(x + post.offsetInForce()); });
         }
         record(setup, g.x, g.y, g.halfWidth, g.halfHeight, f);
