@@ -55,6 +55,17 @@ const struct {
 
 constexpr int maxComponents = 20;
 
+// The maps of where the edge lies and of the spectra's shape take their
+// colour range from the blocks at least this many blocks inside the sample:
+// the rim blocks, part sample and part background (and where the alignment
+// misses by a pixel, a spectrum of both), sit far out of the sample's range.
+constexpr int rangeInsetBlocks = 2;
+
+int rangeInset(const ScanGrid& g)
+{
+    return rangeInsetBlocks * (2 * qMax(qAbs(g.halfWidth), qAbs(g.halfHeight)) + 1);
+}
+
 } // namespace
 
 MapsExtraController::MapsExtraController(BodyContext& c)
@@ -76,6 +87,7 @@ void MapsExtraController::wirePanel()
 {
     MapsExtraPanel* panel = m_c.analyzer->extraPanel();
     panel->progress()->attach(m_c.runs->runner());
+    panel->progress()->setRunFilter([this] { return m_c.runs->runsOtherJob(); });
     connect(panel, &MapsExtraPanel::runAsked, this, [this, panel](int run) {
         // While a run of ours goes its button reads Stop.
         if (m_ownRun) {
@@ -257,6 +269,8 @@ QString MapsExtraController::startEdgeMaps(double window, const QString& base)
     m_hasEdgeMaps = false;
     for (int k = 0; k < EdgeFeatures::MapCount; ++k) {
         m_edgeMaps[std::size_t(k)]->setup(in.grid);
+        // The jump is an amount: the thin rim belongs to its picture.
+        m_edgeMaps[std::size_t(k)]->setRangeInset(k == EdgeFeatures::Jump ? 0 : rangeInset(in.grid));
         s.maps[k] = m_edgeMaps[std::size_t(k)].get();
     }
     offerMaps();
@@ -266,7 +280,8 @@ QString MapsExtraController::startEdgeMaps(double window, const QString& base)
             m->genImg();
         m_hasEdgeMaps = true;
         offerMaps(MapsExtraPanel::EdgeRun);
-        m_edgeNote = QStringLiteral("E0 and jump of the normalisation, white line = top of the normalised "
+        m_edgeNote = QStringLiteral("E0 = mean midline crossing of the spectrum smoothed over 3 points, jump "
+                                    "of the normalisation, white line = top of the normalised "
                                     "spectrum within [E0, E0 + %1 eV] refined by a parabola; energies corrected "
                                     "by the shift map; NaN where masked or without an edge")
                          .arg(w);
@@ -285,6 +300,7 @@ QString MapsExtraController::startPca(int components, const QString& base)
     s.components = qBound(1, components, maxComponents);
     for (int j = 0; j < s.components; ++j) {
         scoreMap(j)->setup(in.grid);
+        scoreMap(j)->setRangeInset(rangeInset(in.grid));
         s.scoreMaps.append(scoreMap(j));
     }
     // The clusters belong to the PCA they were made from.

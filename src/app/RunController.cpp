@@ -42,6 +42,8 @@ RunController::RunController(BodyContext& c)
     Analyzer* analyzer = m_c.analyzer;
     m_runner = new JobRunner(this);
     analyzer->runProgress()->attach(m_runner);
+    // The runs' own bar; the edge maps, PCA and clusters have theirs.
+    analyzer->runProgress()->setRunFilter([this] { return m_runKind != RunKind::Other; });
     connect(m_runner, &JobRunner::finished, this, &RunController::runnerFinished);
     // The runs are driven by their jobs: the analyzer's per-spectrum answers
     // (finished, analyzeElemsFinished) belong to the live analysis only.

@@ -49,6 +49,8 @@ public:
     // (and nothing started) while the runner holds a job.
     bool startOtherJob(std::shared_ptr<SlicedJob> job, std::function<void(bool stopped)> ended);
     JobRunner* runner() const { return m_runner; }
+    // The runner holds a job started by startOtherJob (set before it starts).
+    bool runsOtherJob() const { return m_runKind == RunKind::Other; }
 
     // What a run reads: the series, its grid over the selected area (else
     // the whole image) with the form's half sizes, the shift map, the mask.

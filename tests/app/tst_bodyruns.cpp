@@ -7,6 +7,7 @@
 #include "Body.h"
 #include "BodyScript.h"
 #include "calibration/CalibCtrl.h"
+#include "controls/JobProgressBar.h"
 #include "DemoMeasurement.h"
 #include "fileselect/SelectDataFiles.h"
 #include "grid/Analyzed2DRes.h"
@@ -281,6 +282,10 @@ void TestBodyRuns::extraMapsFromTheAnalyzerWindow()
     QVERIFY(clusters->img()->pixel(outside) != clusters->img()->pixel(first));
     press("RunEdgeMaps");
     QCOMPARE(panel->mapCount(), 7);
+    // Only the panel's bar followed its runs; the LCF section's saw none.
+    QVERIFY2(panel->progress()->statusText().startsWith("Done"), qPrintable(panel->progress()->statusText()));
+    QVERIFY2(body.analyzer()->runProgress()->statusText().isEmpty(),
+             qPrintable(body.analyzer()->runProgress()->statusText()));
     QCOMPARE(view->resultTitle(), QString("E0 (eV)"));
 
     // The scree shows both components, the spectra the three cluster means.
@@ -320,7 +325,7 @@ void TestBodyRuns::extraMapsFromTheAnalyzerWindow()
     QVERIFY(BodyScript::run(body, "save_data_as_tiff " + out.filePath("shown")).failure.isEmpty());
     QFile sidecar(Provenance::sidecarPath(out.filePath("shown-0.tif")));
     QVERIFY(sidecar.open(QIODevice::ReadOnly));
-    QVERIFY(sidecar.readAll().contains("E0 (eV); E0 and jump of the normalisation"));
+    QVERIFY(sidecar.readAll().contains("E0 (eV); E0 = mean midline crossing of the spectrum smoothed over 3 points"));
 }
 
 QTEST_MAIN(TestBodyRuns)

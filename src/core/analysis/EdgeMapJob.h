@@ -20,7 +20,8 @@ struct EdgeMapSetup {
 };
 
 // The edge maps of an area as a job on the banded path: every block's
-// spectrum is normalised (EdgeNormalization, the numbers of an XafsSpectrum)
+// spectrum is normalised (EdgeNormalization, the numbers of an XafsSpectrum;
+// LaneNormalization for tiles of whole spectra)
 // and its EdgeFeatures, with the block's energy shift, are recorded in grid
 // order. Masked blocks and blocks without an edge record NaN. The maps hold,
 // value for value, what runPointByPoint() gives.
@@ -40,7 +41,13 @@ protected:
     void recordFar() override;
 
 private:
+    struct Scratch;
     qint64 scratchBytes() const;
+    double shiftOf(qint64 b) const;
+    // The features of block b alone, or of the blocks of a full tile
+    // normalised side by side (the same values).
+    void analyzeBlock(Scratch& s, qint64 b);
+    void analyzeTile(Scratch& s, qint64 t);
 
     EdgeMapSetup m_setup;
     AbsorptionSpectrum m_source;

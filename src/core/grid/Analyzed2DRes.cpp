@@ -91,7 +91,9 @@ void Analyzed2DRes::effectiveRange(double& lo, double& hi) const
 {
     if (!m_fixedScale && m_rangeRule == DisplayRange::Robust) {
         if (!m_robustKnown) {
-            m_robust = DisplayRange::percentiles(shownLayer(), qint64(width()) * qMax(0, height()));
+            m_robust = m_rangeInset > 0
+                           ? DisplayRange::innerPercentiles(shownLayer(), width(), height(), m_rangeInset)
+                           : DisplayRange::percentiles(shownLayer(), qint64(width()) * qMax(0, height()));
             m_robustKnown = true;
         }
         // A flat layer keeps the min/max rule (its range was set on purpose).

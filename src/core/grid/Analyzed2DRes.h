@@ -82,6 +82,14 @@ public:
     DisplayRange::Rule rangeRule() const { return m_rangeRule; }
     // Renders the image again when the rule changes and the map has one.
     void setRangeRule(DisplayRange::Rule rule);
+    // The robust range of a map of a masked sample's spectra taken from the
+    // values at least `pixels` inside the finite region only
+    // (DisplayRange::innerPercentiles); 0, the default, takes every value.
+    void setRangeInset(int pixels)
+    {
+        m_rangeInset = qMax(0, pixels);
+        m_robustKnown = false;
+    }
 
     int layerWidth() const override { return width(); }
     int layerHeight() const override { return height(); }
@@ -152,6 +160,7 @@ private:
     bool m_showProc = false;
     QPointer<ColorScale> m_scale;
     DisplayRange::Rule m_rangeRule = DisplayRange::Robust;
+    int m_rangeInset = 0;
     mutable bool m_robustKnown = false;
     mutable DisplayRange::Range m_robust;
 };

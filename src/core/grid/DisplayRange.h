@@ -23,4 +23,13 @@ struct Range {
 Range percentiles(const double* values, qint64 count, double lowShare = 0.01, double highShare = 0.99,
                   qint64 maxSamples = qint64(1) << 18);
 
+// The same over the finite values of a width x height map (row-major) that
+// lie at least `inset` pixels inside its finite region: every value within
+// `inset` pixels along x and y (a square) is finite too. The blocks along the
+// rim of a masked sample, half sample and half background, then cannot
+// squeeze the colour range of the inside. With no such value, the
+// percentiles of every finite value.
+Range innerPercentiles(const double* values, int width, int height, int inset, double lowShare = 0.01,
+                       double highShare = 0.99, qint64 maxSamples = qint64(1) << 18);
+
 }

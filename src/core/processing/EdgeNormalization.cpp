@@ -72,12 +72,14 @@ void EdgeNormalization::compute(const double* e, const double* mu, int n, bool v
     m_pre.sampled = false;
     m_post.sampled = false;
     m_e0 = 0.0;
+    m_eh = 0.0;
     m_jump = 0.0;
     m_dnpb.resize(std::size_t(n > 0 ? n : 0));
     m_e.assign(e, e + (n > 0 ? n : 0));
     if (n <= 0)
         return;
     const double eh = halfHeightEnergy(e, mu, n);
+    m_eh = eh;
     fit(e, mu, n, eh + preStart, eh + preEnd, victoreen, &m_pre);
     fit(e, mu, n, eh + postStart, eh + postEnd, victoreen, &m_post);
     // A line that was never sampled has no points: its value is 0 everywhere.

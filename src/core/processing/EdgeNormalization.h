@@ -28,6 +28,14 @@ public:
 
     double jump() const { return m_jump; }
     double e0() const { return m_e0; }
+    // The half-height energy that placed the fit windows.
+    double halfHeight() const { return m_eh; }
+    // The midline between the two lines at point i, as the e0 search takes it.
+    double midlineAt(int i) const
+    {
+        const double p = m_pre.sampled ? m_pre.values[std::size_t(i)] : 0.0;
+        return p + ((m_post.sampled ? m_post.values[std::size_t(i)] : 0.0) - p) / 2.0;
+    }
     // (mu - pre) / (post - pre) at point i, for i < the n of compute().
     const double* doubleNormalizedPreBase() const { return m_dnpb.data(); }
     // The pre-edge and post-edge lines at energy x, as valueAt of an
@@ -74,5 +82,6 @@ private:
     Line m_post;
     std::vector<double> m_dnpb;
     double m_e0 = 0.0;
+    double m_eh = 0.0;
     double m_jump = 0.0;
 };

@@ -156,6 +156,7 @@ void NormalizeGroup(D d, Work* w, int q)
     for (std::size_t l = 0; l < N; ++l) {
         const int i = int(hits[l]);
         const double eh = i < 0 ? e[0] : EN::crossing(e[i], at(mu, i)[l], e[i + 1], at(mu, i + 1)[l], levels[l]);
+        w->eh[q + l] = eh;
         preMin[l] = eh + EN::preStart;
         preMax[l] = eh + EN::preEnd;
         postMin[l] = eh + EN::postStart;

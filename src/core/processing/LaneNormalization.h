@@ -29,6 +29,7 @@ public:
         double* dnpb = nullptr;
         double jump[lanes] = {};
         double e0[lanes] = {};
+        double eh[lanes] = {};   // the half-height energy that placed the windows
     };
 
     // Normalises the lanes of the n points: energies e[i] shared, values
@@ -37,6 +38,17 @@ public:
 
     double jump(int lane) const { return m_work.jump[lane]; }
     double e0(int lane) const { return m_work.e0[lane]; }
+    double halfHeight(int lane) const { return m_work.eh[lane]; }
+    // The midline between the two lines of a lane at point i, as
+    // EdgeNormalization::midlineAt.
+    double midlineAt(int lane, int i) const
+    {
+        if (!m_work.sampled)
+            return 0.0;
+        const std::size_t k = std::size_t(i) * lanes + std::size_t(lane);
+        const double p = m_pre[k];
+        return p + (m_post[k] - p) / 2.0;
+    }
     // (mu - pre) / (post - pre), laid out as mu.
     const double* doubleNormalizedPreBase() const { return m_dnpb.data(); }
     // The lines of a lane at energy x, as EdgeNormalization's.

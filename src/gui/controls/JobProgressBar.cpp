@@ -76,6 +76,9 @@ QString JobProgressBar::endText(const JobProgress& p, bool stopped, double secon
 void JobProgressBar::onStarted(qint64 total)
 {
     Q_UNUSED(total);
+    m_following = !m_owns || m_owns();
+    if (!m_following)
+        return;
     m_clock.start();
     m_bar->setValue(0);
     m_text->setText(QCoreApplication::translate("JobProgressBar", "Running: %1").arg(describe(JobProgress())));
@@ -85,12 +88,17 @@ void JobProgressBar::onStarted(qint64 total)
 
 void JobProgressBar::onProgress(const JobProgress& p)
 {
+    if (!m_following)
+        return;
     m_bar->setValue(int(std::lround(p.percent() * 10.0)));
     m_text->setText(QCoreApplication::translate("JobProgressBar", "Running: %1").arg(describe(p)));
 }
 
 void JobProgressBar::onFinished(bool stopped)
 {
+    if (!m_following)
+        return;
+    m_following = false;
     m_stop->setEnabled(false);
     // A stopped run leaves no half-full bar behind; its text says where it stopped.
     m_bar->setValue(stopped ? 0 : m_bar->maximum());

@@ -3,6 +3,7 @@
 #include "base/JobRunner.h"
 
 #include <QElapsedTimer>
+#include <functional>
 #include <QPointer>
 #include <QWidget>
 
@@ -20,6 +21,9 @@ public:
     explicit JobProgressBar(QWidget* parent = nullptr);
 
     void attach(JobRunner* runner);
+    // Several bars may watch one runner: each then shows only the runs for
+    // which `owns` answers true as they start (every run while unset).
+    void setRunFilter(std::function<bool()> owns) { m_owns = std::move(owns); }
     JobRunner* runner() const { return m_runner; }
     // Keep the bar visible while idle (it shows the last result then).
     void setAlwaysVisible(bool f);
@@ -40,6 +44,9 @@ private:
     QProgressBar* m_bar;
     QLabel* m_text;
     QPushButton* m_stop;
+    std::function<bool()> m_owns;
+    // The runner's current run is one this bar shows.
+    bool m_following = false;
     bool m_alwaysVisible = false;
     QElapsedTimer m_clock;
 };

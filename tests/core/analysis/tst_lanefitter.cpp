@@ -131,6 +131,11 @@ void TestLaneFitter::lanesMatchBlocks()
     // The block-by-block answers.
     std::vector<double> want(std::size_t(kLanes) * std::size_t(2 * used + 1));
     std::vector<double> wantJump(kLanes), wantNorm(std::size_t(kLanes) * std::size_t(points)), wantE0(kLanes);
+    // What the edge maps read besides: the half-height energy, the midline
+    // at every point and the post-edge line between, before and past the points.
+    std::vector<double> wantEh(kLanes), wantMid(wantNorm.size()), wantPost(wantNorm.size() + 2 * kLanes);
+    const double probeBefore = t.e.front() - 60.0, probePast = t.e.back() + 45.0;
+    auto probe = [&](int i) { return i < 0 ? probeBefore : i >= points ? probePast : t.e[std::size_t(i)] + 0.37; };
     BlockFitter fitter(&plan);
     EdgeNormalization norm;
     for (int l = 0; l < kLanes; ++l) {
@@ -140,8 +145,13 @@ void TestLaneFitter::lanesMatchBlocks()
         norm.compute(t.e.data(), mu.data(), points, victoreen);
         wantJump[std::size_t(l)] = norm.jump();
         wantE0[std::size_t(l)] = norm.e0();
-        for (int i = 0; i < points; ++i)
+        wantEh[std::size_t(l)] = norm.halfHeight();
+        for (int i = 0; i < points; ++i) {
             wantNorm[std::size_t(l) * std::size_t(points) + std::size_t(i)] = norm.doubleNormalizedPreBase()[i];
+            wantMid[std::size_t(l) * std::size_t(points) + std::size_t(i)] = norm.midlineAt(i);
+        }
+        for (int i = -1; i <= points; ++i)
+            wantPost[std::size_t(l) * std::size_t(points + 2) + std::size_t(i + 1)] = norm.postValueAt(probe(i));
     }
 
     const std::vector<SimdTargets::Target> targets = SimdTargets::available();
@@ -171,6 +181,14 @@ void TestLaneFitter::lanesMatchBlocks()
         for (int l = 0; l < kLanes; ++l) {
             QVERIFY2(sameBits(laneNorm.jump(l), wantJump[std::size_t(l)]), qPrintable(target.name));
             QVERIFY2(sameBits(laneNorm.e0(l), wantE0[std::size_t(l)]), qPrintable(target.name));
+            QVERIFY2(sameBits(laneNorm.halfHeight(l), wantEh[std::size_t(l)]), qPrintable(target.name));
+            for (int i = 0; i < points; ++i)
+                QVERIFY2(sameBits(laneNorm.midlineAt(l, i), wantMid[std::size_t(l) * std::size_t(points) + std::size_t(i)]),
+                         qPrintable(QString("%1: midline, lane %2, point %3").arg(target.name).arg(l).arg(i)));
+            for (int i = -1; i <= points; ++i)
+                QVERIFY2(sameBits(laneNorm.postValueAt(l, probe(i)),
+                                  wantPost[std::size_t(l) * std::size_t(points + 2) + std::size_t(i + 1)]),
+                         qPrintable(QString("%1: post-edge line, lane %2, probe %3").arg(target.name).arg(l).arg(i)));
             if (!mlcf)
                 QVERIFY2(sameBits(lanes.jump(l), wantJump[std::size_t(l)]), qPrintable(target.name));
             for (int i = 0; i < points; ++i)

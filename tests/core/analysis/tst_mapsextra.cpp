@@ -66,6 +66,8 @@ private slots:
     void initTestCase();
     void nnlsKnownSolutions_data();
     void nnlsKnownSolutions();
+    void edgeEnergy_data();
+    void edgeEnergy();
     void whiteLine_data();
     void whiteLine();
     void pcaOfRankTwoSet();
@@ -117,6 +119,37 @@ void TestMapsExtra::nnlsKnownSolutions()
         else
             QVERIFY2(std::fabs(x[j] - expected[j]) < 1e-12, qPrintable(QString("x%1 = %2").arg(j).arg(x[j])));
     }
+}
+
+void TestMapsExtra::edgeEnergy_data()
+{
+    // Points at E = 0, 1, 2, ... with the midline at 0.5 + midSlope E.
+    QTest::addColumn<V>("mu");
+    QTest::addColumn<double>("midSlope");
+    QTest::addColumn<double>("expected");
+    // Three points keep a straight line: the crossing of the raw points.
+    QTest::newRow("ramp") << V{0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 1.0} << 0.0 << 5.0;
+    // A spike moves the raw mean of crossings to 3.61; smoothed: 3 + (0.5 - 1/3) / 0.2.
+    QTest::newRow("spike below the step") << V{0, 0, 0, 0.6, 0.4, 0.6, 1, 1, 1} << 0.0 << 3.0 + 0.5 / 0.6;
+    // The end point stays as it is: 0.4, then (0.4 + 0.6 + 0.6) / 3.
+    QTest::newRow("first point unsmoothed") << V{0.4, 0.6, 0.6, 0.6, 0.6} << 0.0 << 0.1 / (1.6 / 3 - 0.4);
+    QTest::newRow("flat on the midline: centres") << V{0.5, 0.5, 0.5, 0.5, 0.5} << 0.0 << 2.0;
+    // Each point against the midline at its own energy (0.5, then 0.4).
+    QTest::newRow("midline falls across the interval") << V{0, 0.55} << -0.1 << 0.5 / 0.65;
+    QTest::newRow("no crossing") << V{0, 0.1, 0.2, 0.3} << 0.0 << 0.0;
+}
+
+void TestMapsExtra::edgeEnergy()
+{
+    QFETCH(V, mu);
+    QFETCH(double, midSlope);
+    QFETCH(double, expected);
+    std::vector<double> e;
+    for (int i = 0; i < mu.size(); ++i)
+        e.push_back(i);
+    const double e0 = EdgeRules::edgeEnergy(e.data(), mu.constData(), mu.size(), -1.0, 20.0,
+                                            [midSlope](int i) { return 0.5 + midSlope * i; });
+    QVERIFY2(std::fabs(e0 - expected) < 1e-12, qPrintable(QString::number(e0, 'g', 17)));
 }
 
 void TestMapsExtra::whiteLine_data()

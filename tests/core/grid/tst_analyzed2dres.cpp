@@ -53,6 +53,8 @@ private slots:
     void genImgRange();
     void robustRange_data();
     void robustRange();
+    void innerRange_data();
+    void innerRange();
     void scaleSlotsUpdateColourScale();
     void exportValues_data();
     void exportValues();
@@ -352,6 +354,37 @@ void TestAnalyzed2DRes::robustRange()
     for (int i = 2; i < 400; ++i)
         greys.insert(m.pixels()[(i / 20) * 20 + i % 20]);
     QCOMPARE(greys.size() > 100, readable);
+}
+
+void TestAnalyzed2DRes::innerRange_data()
+{
+    // A 12 x 12 map, NaN but for the square [2, 9]^2: its rim of 28 blocks
+    // at 100, inside it 1 ... 36 row by row.
+    QTest::addColumn<int>("inset");
+    QTest::addColumn<double>("lo");
+    QTest::addColumn<double>("hi");
+    QTest::newRow("every value: ranks 1 and 62 of 64") << 0 << 2.0 << 100.0;
+    QTest::newRow("one block in: the rim drops out") << 1 << 1.0 << 36.0;
+    QTest::newRow("nothing that far in: every value") << 5 << 2.0 << 100.0;
+}
+
+void TestAnalyzed2DRes::innerRange()
+{
+    QFETCH(int, inset);
+    QFETCH(double, lo);
+    QFETCH(double, hi);
+    Analyzed2DRes m;
+    m.setup(wholeMap(12, 12));
+    fillPixels(m, [](int x, int y) {
+        if (x < 2 || y < 2 || x > 9 || y > 9)
+            return qnan;
+        return x == 2 || y == 2 || x == 9 || y == 9 ? 100.0 : (y - 3) * 6 + (x - 3) + 1;
+    });
+    m.setRangeInset(inset);
+    double mlo = 0.0, mhi = 0.0;
+    m.effectiveRange(mlo, mhi);
+    QCOMPARE(mlo, lo);
+    QCOMPARE(mhi, hi);
 }
 
 void TestAnalyzed2DRes::scaleSlotsUpdateColourScale()
