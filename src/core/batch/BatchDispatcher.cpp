@@ -1,5 +1,6 @@
 #include "batch/BatchDispatcher.h"
 
+#include "base/AnnounceOrEnd.h"
 #include "base/Log.h"
 #include "base/LogCategories.h"
 #include "base/TextItems.h"
@@ -102,19 +103,5 @@ void BatchDispatcher::reportFailedLine(QString message)
 
 void BatchDispatcher::announceEnd(bool stopped)
 {
-    // Whoever waits for the end is told, memory short for a moment (the
-    // queued call) delays it instead of losing it. Memory that stays short
-    // for seconds does not come back by waiting (nothing else runs while
-    // this thread is the main one): the program ends rather than hang.
-    for (int attempt = 0; attempt < maxEndAttempts; ++attempt) {
-        try {
-            emit runEnded(stopped);
-            return;
-        } catch (const std::bad_alloc&) {
-            if (attempt == 0)
-                warnNoMemory("Not enough memory to announce the end of the run; trying again");
-            QThread::msleep(20);
-        }
-    }
-    endForWantOfMemory("Not enough memory to announce the end of the run");
+    announceOrEnd("the end of the run", [&] { emit runEnded(stopped); });
 }

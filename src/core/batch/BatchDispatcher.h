@@ -50,7 +50,6 @@ private:
     void execNextLine();
     void reportFailedLine(QString message);
     void announceEnd(bool stopped);
-    static constexpr int maxEndAttempts = 250; // 20 ms apart
     BatchInterpreter m_interpreter;
     QString m_failure;
 };

@@ -1,5 +1,6 @@
 #include "io/LoadTiff.h"
 
+#include "base/AnnounceOrEnd.h"
 #include "base/Log.h"
 #include "io/TiffData.h"
 
@@ -190,20 +191,8 @@ void LoadTiff::loadTiffs(QStringList files, int skip, int cutFirst, int cutLast)
 
 void LoadTiff::announceFinish()
 {
-    // The caller waits for this signal: memory short for a moment (the
-    // queued call) delays it instead of losing it; short for seconds, the
-    // program ends rather than hang (the loader may be the main thread).
-    for (int attempt = 0; attempt < 250; ++attempt) {
-        try {
-            emit finishLoadFiles();
-            return;
-        } catch (const std::bad_alloc&) {
-            if (attempt == 0)
-                warnNoMemory("Not enough memory to announce the end of a load; trying again");
-            QThread::msleep(20);
-        }
-    }
-    endForWantOfMemory("Not enough memory to announce the end of a load");
+    // The caller waits for this signal; the loader may be the main thread.
+    announceOrEnd("the end of a load", [this] { emit finishLoadFiles(); });
 }
 
 void LoadTiff::loadSource(ImageSourcePtr source)
