@@ -219,7 +219,14 @@ void TestTiffData::genImage()
     scale.setLimits(lo, hi);
     d.setColorScale(&scale);
     d.setShift(shiftX, shiftY);
+    const quint64 unrendered = d.pictureGeneration();
     d.genImage();
+    // Views keep drawings of the picture: every render must say it changed,
+    // the second too, although it writes into the same picture.
+    const quint64 first = d.pictureGeneration();
+    QVERIFY(first != unrendered);
+    d.genImage();
+    QVERIFY(d.pictureGeneration() != first);
 
     const QImage* image = d.displayImage();
     QVERIFY(image);
