@@ -41,6 +41,8 @@ private slots:
     void fitSizeRequested();
     void putTextRestoresFont();
     void putTextFits();
+    void putTextFitsAsAFreshOne_data();
+    void putTextFitsAsAFreshOne();
     void rotatedText_data();
     void rotatedText();
     void verticalSizeHints();
@@ -132,6 +134,57 @@ void TestDrawText::putTextFits()
     QVERIFY2(QRect(48, 28, 104, 44).contains(ink), qPrintable(QString("%1 %2 %3 %4")
              .arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())));
     QVERIFY(ink.width() > 70);  // it was fitted to the width, not left at 10 points
+}
+
+// A DrawText that has drawn before (and remembers fitted sizes) draws every
+// text exactly as a new one with the same font does.
+void TestDrawText::putTextFitsAsAFreshOne_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QRectF>("beforeBox");
+    QTest::addColumn<QString>("fontAfter");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRectF>("box");
+    QTest::newRow("same text, same box") << "WWW" << QRectF(10, 10, 150, 60) << "" << "WWW" << QRectF(10, 10, 150, 60);
+    QTest::newRow("same text, smaller box") << "WWW" << QRectF(10, 10, 150, 60) << "" << "WWW" << QRectF(10, 10, 60, 20);
+    QTest::newRow("other text, same box") << "iii" << QRectF(10, 10, 150, 60) << "" << "WWW" << QRectF(10, 10, 150, 60);
+    // Long and low: the width decides the size, and the fonts' widths differ.
+    QTest::newRow("font changed between") << "WWWWWWWW" << QRectF(10, 10, 150, 60) << "DejaVu Sans Mono"
+                                          << "WWWWWWWW" << QRectF(10, 10, 150, 60);
+}
+
+void TestDrawText::putTextFitsAsAFreshOne()
+{
+    QFETCH(QString, before);
+    QFETCH(QRectF, beforeBox);
+    QFETCH(QString, fontAfter);
+    QFETCH(QString, text);
+    QFETCH(QRectF, box);
+    DrawText used;
+    used.setFont(QFont("DejaVu Sans", 9));
+    QImage scratch = whiteImage(200, 100);
+    {
+        QPainter p(&scratch);
+        used.putText(&p, before, beforeBox, Qt::AlignCenter, 0.0, true);
+    }
+    DrawText fresh;
+    fresh.setFont(used.font());
+    if (!fontAfter.isEmpty()) {
+        used.setFont(QFont(fontAfter, 14));
+        fresh.setFont(QFont(fontAfter, 14));
+    }
+    QImage a = whiteImage(200, 100);
+    QImage b = whiteImage(200, 100);
+    {
+        QPainter p(&a);
+        p.setPen(Qt::black);
+        used.putText(&p, text, box, Qt::AlignCenter, 0.0, true);
+        QPainter q(&b);
+        q.setPen(Qt::black);
+        fresh.putText(&q, text, box, Qt::AlignCenter, 0.0, true);
+    }
+    QVERIFY(!inkBox(b).isEmpty());
+    QCOMPARE(a, b);
 }
 
 void TestDrawText::rotatedText_data()
