@@ -106,6 +106,23 @@ void TestBodyRuns::lcfAndElementRunsEqualPointByPoint()
     QVERIFY(!body.isRunning2D());
     QCOMPARE(analyzer->findChild<QLabel*>("Progress")->text(), QString("100.00"));
 
+    // The rows the run did not use hold no map memory until their maps are
+    // asked for; then they are what the run used to leave: zeros on its grid
+    // with a picture drawn.
+    for (int j = 3; j < analyzer->refs().size(); ++j) {
+        LCFReference* unused = analyzer->refs()[j];
+        QVERIFY(unused->mapsOwed());
+        QVERIFY(!unused->keptMap(LCFReference::Amount)->data());
+        QVERIFY(!unused->keptMap(LCFReference::Fraction)->data());
+    }
+    QVERIFY(!analyzer->refs()[0]->mapsOwed());
+    const Analyzed2DRes* owed = analyzer->refs()[3]->map(LCFReference::Fraction);
+    QVERIFY(!analyzer->refs()[3]->mapsOwed());
+    QCOMPARE(owed->width(), body.imageWidth());
+    QCOMPARE(owed->height(), body.imageHeight());
+    QVERIFY(owed->data());
+    QVERIFY(owed->hasImage());
+
     LcfRunSetup setup;
     setup.references = analyzer->referenceSnapshots();
     const int n = setup.references.size();
