@@ -151,23 +151,20 @@ void TestDrawText::putTextFitsAsAFreshOne()
 {
     QFETCH(QString, before);
     QFETCH(QString, fontAfter);
-    const QRectF box(10, 10, 150, 60);
     DrawText used, fresh;
     used.setFont(QFont("DejaVu Sans", 9));
-    QImage scratch = whiteImage(200, 100), a = whiteImage(200, 100), b = whiteImage(200, 100);
-    QPainter s(&scratch);
-    used.putText(&s, before, box, Qt::AlignCenter, 0.0, true);
-    s.end();
+    auto drawn = [](const DrawText& dt, const QString& text) {
+        QImage img = whiteImage(200, 100);
+        QPainter p(&img);
+        dt.putText(&p, text, QRectF(10, 10, 150, 60), Qt::AlignCenter, 0.0, true);
+        return img;
+    };
+    drawn(used, before);
     const QFont after = fontAfter.isEmpty() ? used.font() : QFont(fontAfter, 14);
     used.setFont(after);
     fresh.setFont(after);
-    QPainter p(&a), q(&b);
-    used.putText(&p, "WWWWWWWW", box, Qt::AlignCenter, 0.0, true);
-    fresh.putText(&q, "WWWWWWWW", box, Qt::AlignCenter, 0.0, true);
-    p.end();
-    q.end();
-    QVERIFY(!inkBox(b).isEmpty());
-    QCOMPARE(a, b);
+    QVERIFY(!inkBox(drawn(fresh, "WWWWWWWW")).isEmpty());
+    QCOMPARE(drawn(used, "WWWWWWWW"), drawn(fresh, "WWWWWWWW"));
 }
 
 void TestDrawText::rotatedText_data()
