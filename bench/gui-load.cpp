@@ -12,7 +12,10 @@
 //   bytes_per_pixel   resident memory the loaded images added, per pixel
 //   held_bytes_per_pixel  samples + display pictures the images hold, per pixel
 // With --shots OUTDIR it also saves pictures of the main window and of the
-// spectrum window with the mouse on the middle of the image.
+// spectrum window with the mouse on the middle of the image; --moves N makes N
+// mouse moves instead of 60 (for profiling the repaints); --paints adds
+//   paint_<widget>_ms  time one paint of each widget a mouse move repaints takes
+//                      (the image view, colour bar, profiles, spectrum plot)
 
 #include "DemoData.h"
 #include "GuiDriver.h"
@@ -31,6 +34,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTimer>
+#include <QPixmap>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -82,14 +86,20 @@ int main(int argc, char* argv[])
     ColorTables::init();
     QApplication app(argc, argv);
     QString dir, shots;
+    int moves = 60;
+    bool paintTimes = false;
     for (int i = 1; i < argc; ++i) {
         if (QString(argv[i]) == QLatin1String("--shots") && i + 1 < argc)
             shots = QString::fromLocal8Bit(argv[++i]);
+        else if (QString(argv[i]) == QLatin1String("--moves") && i + 1 < argc)
+            moves = qMax(1, QString::fromLocal8Bit(argv[++i]).toInt());
+        else if (QString(argv[i]) == QLatin1String("--paints"))
+            paintTimes = true;
         else
             dir = QString::fromLocal8Bit(argv[i]);
     }
     if (dir.isEmpty()) {
-        std::fprintf(stderr, "usage: gui-load DIR [--shots OUTDIR]\n");
+        std::fprintf(stderr, "usage: gui-load DIR [--shots OUTDIR] [--moves N] [--paints]\n");
         return 2;
     }
     const QStringList i1Files = DemoData::tiffFiles(dir + QStringLiteral("/i1"));
@@ -147,7 +157,7 @@ int main(int argc, char* argv[])
         plot->installEventFilter(&counter);
     app.processEvents();
     std::vector<double> times;
-    for (int i = 0; i < 60; ++i) {
+    for (int i = 0; i < moves; ++i) {
         const QPoint at(view->width() / 4 + (i * 7) % (view->width() / 2),
                         view->height() / 4 + (i * 13) % (view->height() / 2));
         const int before = paints;
@@ -179,5 +189,23 @@ int main(int argc, char* argv[])
     std::printf("mouse_to_plot_ms: %.2f\n", times[times.size() / 2]);
     std::printf("bytes_per_pixel: %.2f\n", pixels > 0.0 ? (rssAfter - rssBefore) * 1024.0 / pixels : 0.0);
     std::printf("held_bytes_per_pixel: %.2f\n", pixels > 0.0 ? held / pixels : 0.0);
+    if (paintTimes) {
+        // Each widget that a mouse move repaints, drawn 200 times into a pixmap.
+        for (const char* name : {"dispA", "CBar", "HCross", "VCross", "Xafs"}) {
+            QWidget* w = nullptr;
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if ((w = top->findChild<QWidget*>(QString::fromLatin1(name))))
+                    break;
+            if (!w)
+                continue;
+            QPixmap canvas(w->size());
+            w->render(&canvas);
+            QElapsedTimer t;
+            t.start();
+            for (int k = 0; k < 200; ++k)
+                w->render(&canvas);
+            std::printf("paint_%s_ms: %.3f\n", name, t.nsecsElapsed() * 1e-6 / 200);
+        }
+    }
     return 0;
 }

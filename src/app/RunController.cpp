@@ -115,9 +115,23 @@ void RunController::startLCF2DAnalysis()
     setup.nonNegative = an->nonNegative();
     setup.references = an->referenceSnapshots();
     const QVector<LCFReference*>& rows = an->refs();
+    // Rows the run does not use get their maps only when someone asks for them.
+    for (int j = 0; j < rows.size(); ++j) {
+        if (j < setup.references.size() && setup.references[j].isUsed())
+            rows[j]->keepMaps();
+        else
+            rows[j]->oweMaps(in.grid);
+    }
     for (int k = 0; k < 2; ++k)
-        for (int j = 0; j < rows.size(); ++j)
-            setUpMap(rows[j]->map(k < rows[j]->mapCount() ? k : 0), in.grid, j + k * rows.size(), &setup.maps.rows);
+        for (int j = 0; j < rows.size(); ++j) {
+            Analyzed2DRes* map = rows[j]->keptMap(k < rows[j]->mapCount() ? k : 0);
+            if (!rows[j]->mapsOwed()) {
+                setUpMap(map, in.grid, j + k * rows.size(), &setup.maps.rows);
+            } else {
+                map->setNo(j + k * rows.size());
+                setup.maps.rows.append(nullptr);
+            }
+        }
     setup.maps.rFactor = an->rFactorMap();
     setup.maps.fractionSum = an->fracSumMap();
     for (Analyzed2DRes* m : {setup.maps.rFactor, setup.maps.fractionSum})
@@ -155,9 +169,12 @@ void RunController::analyzeASpectrumFinished()
 
 void RunController::generateResImages()
 {
-    for (LCFReference* row : m_c.analyzer->refs())
-        for (int k = 0; k < row->mapCount(); ++k)
-            row->map(k)->genImg();
+    for (LCFReference* row : m_c.analyzer->refs()) {
+        row->markOwedPictures();
+        if (!row->mapsOwed())
+            for (int k = 0; k < row->mapCount(); ++k)
+                row->keptMap(k)->genImg();
+    }
     for (Analyzed2DRes* m : {m_c.analyzer->rFactorMap(), m_c.analyzer->fracSumMap()})
         m->genImg();
     m_c.maps->pickAnalyzerMap();

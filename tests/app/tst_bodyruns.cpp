@@ -106,6 +106,12 @@ void TestBodyRuns::lcfAndElementRunsEqualPointByPoint()
     QVERIFY(!body.isRunning2D());
     QCOMPARE(analyzer->findChild<QLabel*>("Progress")->text(), QString("100.00"));
 
+    // Rows the run did not use hold no maps until asked; then zeros on its grid, drawn.
+    QVERIFY(!analyzer->refs()[3]->keptMap(LCFReference::Fraction)->data() && !analyzer->refs()[0]->mapsOwed());
+    const Analyzed2DRes* owed = analyzer->refs()[3]->map(LCFReference::Fraction);
+    QVERIFY(!analyzer->refs()[3]->mapsOwed() && owed->data() && owed->hasImage());
+    QCOMPARE(QSize(owed->width(), owed->height()), QSize(body.imageWidth(), body.imageHeight()));
+
     LcfRunSetup setup;
     setup.references = analyzer->referenceSnapshots();
     const int n = setup.references.size();

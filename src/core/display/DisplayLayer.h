@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QImage>
+#include <QtGlobal>
+#include <atomic>
 #include <limits>
 
 // Something an image view can show: a picture rendered through the colour
@@ -33,4 +35,42 @@ public:
         Q_UNUSED(y);
         return std::numeric_limits<double>::quiet_NaN();
     }
+
+    // Changes whenever the picture does (rendered again, dropped, replaced),
+    // so that a view may keep a drawn copy and redraw it only when this moved.
+    // Values come from one counter for all layers: no two pictures, even of
+    // layers that reuse a freed layer's address, ever share one.
+    quint64 pictureGeneration() const { return m_generation.load(std::memory_order_acquire); }
+
+protected:
+    DisplayLayer() = default;
+    DisplayLayer(const DisplayLayer&) : m_generation(nextGeneration()) {}
+    DisplayLayer& operator=(const DisplayLayer&)
+    {
+        pictureChanged();
+        return *this;
+    }
+    // Every place that writes the picture calls this afterwards.
+    void pictureChanged() { m_generation.store(nextGeneration(), std::memory_order_release); }
+    // Calls pictureChanged() on leaving the scope, whichever way a render ends.
+    class PictureChange
+    {
+    public:
+        explicit PictureChange(DisplayLayer* layer) : m_layer(layer) {}
+        ~PictureChange() { m_layer->pictureChanged(); }
+        PictureChange(const PictureChange&) = delete;
+        PictureChange& operator=(const PictureChange&) = delete;
+
+    private:
+        DisplayLayer* m_layer;
+    };
+
+private:
+    static quint64 nextGeneration()
+    {
+        static std::atomic<quint64> counter{0};
+        return counter.fetch_add(1, std::memory_order_relaxed) + 1;
+    }
+
+    std::atomic<quint64> m_generation{nextGeneration()};
 };

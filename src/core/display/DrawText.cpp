@@ -33,13 +33,27 @@ double DrawText::fitSize(const QString& text, const QSizeF& size, double request
     return fitted;
 }
 
+double DrawText::fittedSize(const QString& text, const QSizeF& size, double requested) const
+{
+    const FitKey key{text, size.width(), size.height(), requested};
+    const auto known = m_fitted.constFind(key);
+    if (known != m_fitted.constEnd())
+        return known.value();
+    // Labels that change all the time (read-outs) must not make it grow for ever.
+    if (m_fitted.size() >= 512)
+        m_fitted.clear();
+    const double fitted = fitSize(text, size, requested, m_font);
+    m_fitted.insert(key, fitted);
+    return fitted;
+}
+
 void DrawText::putText(QPainter* p, const QString& text, const QRectF& rect, int align,
                        double pointSize, bool fit) const
 {
     if (!p)
         return;
     const QRectF r = rect.normalized();
-    const double size = fit ? fitSize(text, r.size(), pointSize, m_font) : pointSize;
+    const double size = fit ? fittedSize(text, r.size(), pointSize) : pointSize;
     // A box of no size has no fitting font (QFont refuses sizes that are not positive).
     if (fit && !(size > 0.0))
         return;

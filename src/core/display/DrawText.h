@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QHash>
 #include <QObject>
 #include <QRectF>
 #include <QString>
@@ -39,7 +40,11 @@ public:
                         const QColor& background = QColor()) const;
 
     QFont font() const { return m_font; }
-    void setFont(const QFont& f) { m_font = f; }
+    void setFont(const QFont& f)
+    {
+        m_font = f;
+        m_fitted.clear();
+    }
     QString text() const { return m_text; }
     void setText(const QString& t) { m_text = t; }
     // Default colours 0..3: (0, 220, 220), (170, 255, 170), (140, 180, 140),
@@ -48,7 +53,27 @@ public:
     void setColor(int i, const QColor& c);
 
 private:
+    // fitSize() for this object's font, remembered: plots draw the same
+    // labels into the same boxes on every repaint, and measuring them costs
+    // more than drawing them.
+    double fittedSize(const QString& text, const QSizeF& size, double requested) const;
+
+    struct FitKey
+    {
+        QString text;
+        double width, height, requested;
+        bool operator==(const FitKey& o) const
+        {
+            return text == o.text && width == o.width && height == o.height && requested == o.requested;
+        }
+    };
+    friend uint qHash(const FitKey& k, uint seed)
+    {
+        return qHash(k.text, seed) ^ qHash(k.width, seed) ^ (qHash(k.height, seed) * 31u) ^ qHash(k.requested, seed);
+    }
+
     QFont m_font;
+    mutable QHash<FitKey, double> m_fitted;
     QString m_text;
     QColor m_colors[colorCount];
 };

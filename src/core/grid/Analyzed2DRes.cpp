@@ -42,6 +42,7 @@ void Analyzed2DRes::dropImage()
     m_image.reset();
     m_pixels.reset();
     m_hasImage = false;
+    pictureChanged();
 }
 
 void Analyzed2DRes::setup(const ScanGrid& grid)
@@ -152,6 +153,7 @@ void Analyzed2DRes::setData(int ix, int iy, int xw, int yw, double t)
 
 void Analyzed2DRes::genImg()
 {
+    const PictureChange changed(this);
     dropImage();
     const double* src = shownLayer();
     const int w = width();

@@ -114,6 +114,7 @@ TiffData::~TiffData() = default;
 
 bool TiffData::genImage()
 {
+    const PictureChange changed(this);
     const size_t stride = size_t(ColorTables::bytesPerLine(int(m_width), m_displayFormat));
     const size_t size = stride * m_height;
     const bool sameSize = m_displayImage && m_displayImage->width() == int(m_width)
@@ -264,6 +265,7 @@ void TiffData::take(ImageContent& content, const QString& fileName)
 
 void TiffData::clearPixels()
 {
+    const PictureChange changed(this);
     m_displayImage.reset();
     m_displayBuffer.reset();
     m_samples.reset();

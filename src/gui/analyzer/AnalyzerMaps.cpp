@@ -129,9 +129,11 @@ void Analyzer::applyScales(bool setPolicy, bool fixed)
             map->setFixedScale(fixed);
         map->setScale(lo, hi);
     };
-    for (const LCFReference* row : qAsConst(m_refs)) {
-        apply(row->map(LCFReference::Amount), dMin, dMax);
-        apply(row->map(LCFReference::Fraction), rMin, rMax);
+    for (LCFReference* row : qAsConst(m_refs)) {
+        // A new scale draws every map's picture: owed maps get theirs when made.
+        row->markOwedPictures();
+        apply(row->keptMap(LCFReference::Amount), dMin, dMax);
+        apply(row->keptMap(LCFReference::Fraction), rMin, rMax);
     }
     apply(m_a2dDMut.get(), dMin, dMax);
     apply(m_a2dRest.get(), dMin, dMax);

@@ -66,7 +66,35 @@ void LCFReference::showFitResult(double fraction, double amount)
 
 Analyzed2DRes* LCFReference::map(int kind) const
 {
+    if (m_owed) {
+        const ScanGrid grid = *m_owed;
+        m_owed.reset();
+        for (Analyzed2DRes* m : m_maps) {
+            m->setup(grid);
+            if (m_owedPictures)
+                m->genImg();
+        }
+    }
+    return keptMap(kind);
+}
+
+Analyzed2DRes* LCFReference::keptMap(int kind) const
+{
     return kind >= 0 && kind < m_maps.size() ? m_maps[kind] : nullptr;
+}
+
+void LCFReference::oweMaps(const ScanGrid& grid)
+{
+    for (Analyzed2DRes* m : m_maps)
+        m->clear();
+    m_owed = grid;
+    m_owedPictures = false;
+}
+
+void LCFReference::markOwedPictures()
+{
+    if (m_owed)
+        m_owedPictures = true;
 }
 
 void LCFReference::newFile(QString fname)

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "analysis/AnalysisSnapshots.h"
+#include "grid/ScanGrid.h"
 #include "physics/XafsSpectrum.h"
 
 #include <QFrame>
 #include <QVector>
 #include <memory>
+#include <optional>
 
 class Analyzed2DRes;
 class QRadioButton;
@@ -45,8 +47,22 @@ public:
     // fraction becomes the current coefficient.
     void showFitResult(double fraction, double amount);
 
+    // The row's map of `kind`. Maps that a run owes (see oweMaps) are made
+    // here when first asked for, as that run would have made them.
     Analyzed2DRes* map(int kind) const;
+    // The map as it is, owed or not (for settings that every map keeps).
+    Analyzed2DRes* keptMap(int kind) const;
     int mapCount() const { return m_maps.size(); }
+
+    // A run that does not use this row: its maps give their memory back and
+    // become zeros on `grid` only when asked for (at 2048 x 2048 the two maps
+    // of a row hold 128 MB that a run of three rows out of eight never fills).
+    void oweMaps(const ScanGrid& grid);
+    // The run drew its pictures: owed maps get theirs when they are made.
+    void markOwedPictures();
+    // A run that uses the row sets its maps up itself: nothing is owed.
+    void keepMaps() { m_owed.reset(); }
+    bool mapsOwed() const { return m_owed.has_value(); }
 
 public slots:
     // Reads the file into the reference spectrum, normalises it with the
@@ -77,4 +93,8 @@ private:
     QString m_loadedFile;
     double m_coefficient = 0.0;
     QVector<Analyzed2DRes*> m_maps;
+    // The grid of the run whose zero maps are owed, and whether that run
+    // had drawn its pictures.
+    mutable std::optional<ScanGrid> m_owed;
+    bool m_owedPictures = false;
 };

@@ -94,12 +94,14 @@ QImage ImgDispA::visibleImage() const
 void ImgDispA::drawImage(QPainter* p)
 {
     const QImage* img = nullptr;
+    const DisplayLayer* layer = nullptr;
     if (m_showOverlay) {
         if (m_result) {
             double lo = 0.0, hi = 0.0;
             if (m_scale && m_result->layerRange(lo, hi) && (lo != m_scale->dataMin() || hi != m_scale->dataMax()))
                 m_scale->setDataRange(lo, hi);
             img = m_result->layerImage();
+            layer = m_result;
         }
     } else if (m_image) {
         // The picture follows the colour scale: render again only when the
@@ -109,10 +111,11 @@ void ImgDispA::drawImage(QPainter* p)
             m_renderNeeded = false;
         }
         img = m_image->layerImage();
+        layer = m_image;
     }
     syncChart();
-    if (img && !img->isNull() && !m_view.isEmpty())
-        drawFitted(p, *img);
+    if (layer && img && !img->isNull() && !m_view.isEmpty())
+        drawFitted(p, *layer, *img);
     if (m_showOverlay && img && !m_resultTitle.isEmpty())
         drawTitle(p);
     if (m_selecting) {
@@ -128,15 +131,21 @@ void ImgDispA::drawImage(QPainter* p)
     }
 }
 
-void ImgDispA::drawFitted(QPainter* p, const QImage& img) const
+void ImgDispA::drawFitted(QPainter* p, const DisplayLayer& layer, const QImage& img)
 {
+    FittedPicture::Key key;
+    key.generation = layer.pictureGeneration();
+    key.picture = &img;
     // The room beside the image is grey, so the image's own edge shows.
-    p->fillRect(rect(), QColor(224, 224, 224));
+    key.background = QColor(224, 224, 224);
+    key.widgetSize = size();
+    key.pixelRatio = devicePixelRatioF();
     const QRectF part = shownWindow().rect().intersected(QRectF(0, 0, img.width(), img.height()));
-    if (part.isEmpty())
-        return;
-    const QRectF target(screenPointOf(part.topLeft()), screenPointOf(part.bottomRight()));
-    p->drawImage(target, img, part);
+    if (!part.isEmpty()) {
+        key.source = part;
+        key.target = QRectF(screenPointOf(part.topLeft()), screenPointOf(part.bottomRight()));
+    }
+    m_fitted.draw(p, img, key);
 }
 
 void ImgDispA::drawTitle(QPainter* p) const

@@ -2,6 +2,7 @@
 
 #include "display/ViewWindow.h"
 #include "imageview/DispA.h"
+#include "imageview/FittedPicture.h"
 
 #include <QImage>
 #include <QPointer>
@@ -84,8 +85,8 @@ protected:
 
 private:
     void syncChart();
-    // The shown window's part of `img` at its place, grey around it.
-    void drawFitted(QPainter* p, const QImage& img) const;
+    // The shown window's part of `layer`'s picture `img` at its place, grey around it.
+    void drawFitted(QPainter* p, const DisplayLayer& layer, const QImage& img);
     void drawTitle(QPainter* p) const;
     void finishSelection(bool zoom);
 
@@ -101,4 +102,6 @@ private:
     QRectF m_band;
     bool m_selecting = false;
     bool m_hasSelection = false;
+    // The picture as last drawn: mouse moves repaint from it.
+    FittedPicture m_fitted;
 };

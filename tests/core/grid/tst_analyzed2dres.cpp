@@ -222,7 +222,13 @@ void TestAnalyzed2DRes::genImg()
     QVERIFY(m.setImageFormat(format));
     m.setup(wholeMap(5, 3));
     fillPixels(m, [](int x, int y) { return x == 4 && y == 2 ? qnan : -2.0 + x * 1.5 + y * 0.7; });
+    const quint64 before = m.pictureGeneration();
     m.genImg();
+    // A new picture has a generation no other picture had.
+    const quint64 rendered = m.pictureGeneration();
+    QVERIFY(rendered != before);
+    Analyzed2DRes other;
+    QVERIFY(other.pictureGeneration() != rendered);
 
     QVERIFY(m.hasImage());
     QImage* img = m.img();

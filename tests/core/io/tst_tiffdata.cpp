@@ -219,7 +219,12 @@ void TestTiffData::genImage()
     scale.setLimits(lo, hi);
     d.setColorScale(&scale);
     d.setShift(shiftX, shiftY);
+    // Every render, the second in the same picture too, gives a new generation.
+    const quint64 unrendered = d.pictureGeneration();
     d.genImage();
+    const quint64 first = d.pictureGeneration();
+    d.genImage();
+    QVERIFY(first != unrendered && d.pictureGeneration() != first);
 
     const QImage* image = d.displayImage();
     QVERIFY(image);

@@ -41,6 +41,8 @@ private slots:
     void fitSizeRequested();
     void putTextRestoresFont();
     void putTextFits();
+    void putTextFitsAsAFreshOne_data();
+    void putTextFitsAsAFreshOne();
     void rotatedText_data();
     void rotatedText();
     void verticalSizeHints();
@@ -132,6 +134,37 @@ void TestDrawText::putTextFits()
     QVERIFY2(QRect(48, 28, 104, 44).contains(ink), qPrintable(QString("%1 %2 %3 %4")
              .arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())));
     QVERIFY(ink.width() > 70);  // it was fitted to the width, not left at 10 points
+}
+
+// A DrawText that has drawn before (and remembers fitted sizes) draws as a
+// new one with the same font does. Long, low text: the width sets the size.
+void TestDrawText::putTextFitsAsAFreshOne_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("fontAfter");
+    QTest::newRow("same text again") << "WWWWWWWW" << "";
+    QTest::newRow("other text before") << "iii" << "";
+    QTest::newRow("font changed between") << "WWWWWWWW" << "DejaVu Sans Mono";
+}
+
+void TestDrawText::putTextFitsAsAFreshOne()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, fontAfter);
+    DrawText used, fresh;
+    used.setFont(QFont("DejaVu Sans", 9));
+    auto drawn = [](const DrawText& dt, const QString& text) {
+        QImage img = whiteImage(200, 100);
+        QPainter p(&img);
+        dt.putText(&p, text, QRectF(10, 10, 150, 60), Qt::AlignCenter, 0.0, true);
+        return img;
+    };
+    drawn(used, before);
+    const QFont after = fontAfter.isEmpty() ? used.font() : QFont(fontAfter, 14);
+    used.setFont(after);
+    fresh.setFont(after);
+    QVERIFY(!inkBox(drawn(fresh, "WWWWWWWW")).isEmpty());
+    QCOMPARE(drawn(used, "WWWWWWWW"), drawn(fresh, "WWWWWWWW"));
 }
 
 void TestDrawText::rotatedText_data()

@@ -31,6 +31,7 @@ public:
         for (int y = 0; y < m_h; ++y)
             for (int x = 0; x < m_w; ++x)
                 m_img.setPixelColor(x, y, QColor((2 * x) % 256, (3 * y) % 256, renders % 256));
+        pictureChanged();
     }
     bool layerRange(double& lo, double& hi) const override
     {
@@ -515,8 +516,13 @@ void TestImgDispA::rendersOnlyWhenScaleChanges()
     m_scale->setLo(0.3);
     m_view->grab();
     QCOMPARE(m_layer->renders, n + 1);
+    // The picture rendered again in place (same QImage object) shows at once,
+    // not the view's kept drawing of the old one.
+    QCOMPARE(m_view->grab().toImage().pixelColor(50, 40).blue(), (n + 1) % 256);
+    m_layer->renderLayer();
+    QCOMPARE(m_view->grab().toImage().pixelColor(50, 40).blue(), (n + 2) % 256);
     m_view->grab();
-    QCOMPARE(m_layer->renders, n + 1);
+    QCOMPARE(m_layer->renders, n + 2);
     // Another image is rendered when first drawn, through the current scale.
     TestLayer other(100, 80);
     other.renderLayer();
