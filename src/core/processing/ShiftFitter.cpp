@@ -12,6 +12,7 @@
 bool ShiftFitter::setStandard(const Spectrum& normalizedStandard, double eStd)
 {
     m_table.clear();
+    m_lanes = ShiftSums::LaneTable();
     m_eStd = eStd;
     std::vector<std::pair<double, double>> pts;
     pts.reserve(std::size_t(normalizedStandard.count()));
@@ -47,7 +48,18 @@ bool ShiftFitter::setStandard(const Spectrum& normalizedStandard, double eStd)
         m_table[std::size_t(j)] = x <= a.first && k == 0 ? a.second
             : (x >= b.first ? b.second : a.second + (b.second - a.second) * w);
     }
+    m_lanes = ShiftSums::makeLaneTable(table(), searchStep);
     return true;
+}
+
+ShiftSums::Table ShiftFitter::table() const
+{
+    ShiftSums::Table table;
+    table.values = m_table.data();
+    table.count = int(m_table.size());
+    table.start = m_start;
+    table.inverseStep = m_inverseStep;
+    return table;
 }
 
 double ShiftFitter::sumOfSquares(const double* e, const double* v, int n, double lo, double hi, double s,
@@ -150,11 +162,8 @@ double ShiftFitter::fit(const double* e, const double* v, int n, double s0) cons
     double shifts[steps], st[steps], stt[steps], stv[steps], costs[steps];
     for (int k = 0; k < steps; ++k)
         shifts[k] = s0 - searchHalfWidth + k * searchStep;
-    ShiftSums::Table table;
-    table.values = m_table.data();
-    table.count = int(m_table.size());
-    table.start = m_start;
-    table.inverseStep = m_inverseStep;
+    ShiftSums::Table table = this->table();
+    table.lanes = &m_lanes;
     ShiftSums::compute(table, pe, pv, m, shifts, steps, st, stt, stv);
     const double cvv = svv - sv * sv / m;
     for (int k = 0; k < steps; ++k) {
