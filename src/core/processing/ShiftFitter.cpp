@@ -9,6 +9,33 @@
 #include <cmath>
 #include <utility>
 
+namespace {
+
+// The points of [lo, hi] with a finite value into pe, pv, and the sums of
+// those values and of their squares in point order; the count. (Its own
+// function so that the sums stay in registers.)
+Q_NEVER_INLINE int regionPoints(const double* e, const double* v, int n, double lo, double hi, double* __restrict pe,
+                 double* __restrict pv, double* sumV, double* sumVV)
+{
+    int m = 0;
+    double sv = 0.0, svv = 0.0;
+    for (int i = 0; i < n; ++i) {
+        const double x = e[i], y = v[i];
+        if (!(x >= lo && x <= hi) || !std::isfinite(y))
+            continue;
+        pe[m] = x;
+        pv[m] = y;
+        sv += y;
+        svv += y * y;
+        ++m;
+    }
+    *sumV = sv;
+    *sumVV = svv;
+    return m;
+}
+
+} // namespace
+
 bool ShiftFitter::setStandard(const Spectrum& normalizedStandard, double eStd)
 {
     m_table.clear();
@@ -145,17 +172,8 @@ double ShiftFitter::fit(const double* e, const double* v, int n, double s0) cons
         pe = heapStore.data();
     }
     double* pv = pe + std::max(n, inlinePoints);
-    int m = 0;
     double sv = 0.0, svv = 0.0;
-    for (int i = 0; i < n; ++i) {
-        if (!(e[i] >= lo && e[i] <= hi) || !std::isfinite(v[i]))
-            continue;
-        pe[m] = e[i];
-        pv[m] = v[i];
-        sv += v[i];
-        svv += v[i] * v[i];
-        ++m;
-    }
+    const int m = regionPoints(e, v, n, lo, hi, pe, pv, &sv, &svv);
     if (m < minPoints)
         return s0;
     // Every trial shift's sums at once, one vector lane per shift.
