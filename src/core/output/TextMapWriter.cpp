@@ -2,6 +2,7 @@
 
 #include "base/AtomicFile.h"
 #include "base/LogCategories.h"
+#include "base/NumberText.h"
 #include "base/TextInOrder.h"
 
 #include <QDebug>
@@ -25,20 +26,34 @@ QByteArray rowsText(const std::vector<double>& gridValues, const GridAxes& axes,
     const char sep = format.separator();
     QByteArray out;
     out.reserve(rowCount * axes.columns * (format.xyVal ? 24 : 12));
+    // "X<sep>" of every column, made once: each line then copies its column's.
+    QByteArray columns;
+    std::vector<int> columnAt;
+    if (format.xyVal) {
+        columnAt.reserve(std::size_t(axes.columns) + 1);
+        for (int i = 0; i < axes.columns; ++i) {
+            columnAt.push_back(columns.size());
+            NumberText::appendInteger(columns, axes.x(i));
+            columns += sep;
+        }
+        columnAt.push_back(columns.size());
+    }
     for (int j = firstRow; j < firstRow + rowCount && j < axes.rows; ++j) {
         const double* row = gridValues.data() + qint64(j) * axes.columns;
+        QByteArray y;
+        NumberText::appendInteger(y, axes.y(j));
+        y += sep;
         for (int i = 0; i < axes.columns; ++i) {
             if (format.xyVal) {
-                out += QByteArray::number(axes.x(i));
-                out += sep;
-                out += QByteArray::number(axes.y(j));
-                out += sep;
-                out += QByteArray::number(row[i], 'g', 6);
+                out.append(columns.constData() + columnAt[std::size_t(i)],
+                           columnAt[std::size_t(i) + 1] - columnAt[std::size_t(i)]);
+                out += y;
+                NumberText::appendSixDigits(out, row[i]);
                 out += '\n';
             } else {
                 if (i > 0)
                     out += sep;
-                out += QByteArray::number(row[i], 'g', 6);
+                NumberText::appendSixDigits(out, row[i]);
             }
         }
         if (!format.xyVal)

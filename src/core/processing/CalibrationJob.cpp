@@ -7,6 +7,7 @@
 #include "physics/XafsSpectrum.h"
 #include "processing/EdgeCalibration.h"
 #include "processing/EdgeNormalization.h"
+#include "processing/LaneNormalization.h"
 
 #include <QDebug>
 #include <cmath>
@@ -25,9 +26,13 @@ void addShift(CalibrationStats* s, double v)
 
 // What a thread of the calibration works in.
 struct ShiftScratch {
-    explicit ShiftScratch(int images) : e(std::size_t(images) + 1), mu(std::size_t(images) + 1) {}
-    std::vector<double> e, mu;
+    explicit ShiftScratch(int images)
+        : e(std::size_t(images) + 1), mu(std::size_t(images) + 1), normalized(std::size_t(images) + 1)
+    {
+    }
+    std::vector<double> e, mu, normalized;
     EdgeNormalization norm;
+    LaneNormalization lanes;
 };
 
 } // namespace
@@ -86,8 +91,7 @@ bool CalibrationJob::computeBand(const Band& band, const std::atomic<bool>& stop
         return false;
     const bool fit = m_setup.method.rule == CalibrationRule::Fit && m_fitter.isValid();
     const BlockSpectra& values = m_bands.values();
-    forEachBlock(blocks, m_bands.threads(), &stop, [&] { return ShiftScratch(values.images()); },
-                 [&](ShiftScratch& s, qint64 b) {
+    const auto shiftOfBlock = [&](ShiftScratch& s, qint64 b) {
         const int n = values.points(b, s.e.data(), s.mu.data());
         if (n == 0)
             return;
@@ -98,6 +102,36 @@ bool CalibrationJob::computeBand(const Band& band, const std::atomic<bool>& stop
         }
         m_shifts[std::size_t(b)] = blockShift(m_setup.method, m_fitter, s.e.data(), s.mu.data(), normalized, n);
         m_has[std::size_t(b)] = 1;
+    };
+    // The Fit rule normalises tiles of whole spectra side by side (the same
+    // values as block by block) unless an energy is NaN.
+    static_assert(LaneNormalization::lanes == BlockSpectra::lanes, "a tile is one normalisation's lanes");
+    bool lanes = fit;
+    for (double e : values.energies())
+        lanes = lanes && !std::isnan(e);
+    forEachBlock(values.tiles(), m_bands.threads(), &stop, [&] { return ShiftScratch(values.images()); },
+                 [&](ShiftScratch& s, qint64 t) {
+        const qint64 first = t * BlockSpectra::lanes;
+        if (!lanes || !values.fullTile(t)) {
+            for (qint64 b = first; b < qMin(blocks, first + BlockSpectra::lanes); ++b)
+                shiftOfBlock(s, b);
+            return;
+        }
+        const int n = values.images();
+        const double* e = values.energies().data();
+        const double* tile = values.tile(t);
+        s.lanes.compute(e, tile, n, m_setup.method.targetVictoreen);
+        const double* normalized = s.lanes.doubleNormalizedPreBase();
+        for (int l = 0; l < BlockSpectra::lanes; ++l) {
+            for (int i = 0; i < n; ++i) {
+                const std::size_t k = std::size_t(i) * BlockSpectra::lanes + std::size_t(l);
+                s.mu[std::size_t(i)] = tile[k];
+                s.normalized[std::size_t(i)] = normalized[k];
+            }
+            const std::size_t b = std::size_t(first + l);
+            m_shifts[b] = blockShift(m_setup.method, m_fitter, e, s.mu.data(), s.normalized.data(), n);
+            m_has[b] = 1;
+        }
     });
     return true;
 }

@@ -7,6 +7,7 @@
 #include "base/AtomicFile.h"
 #include "base/FileCheck.h"
 #include "base/LogCategories.h"
+#include "base/NumberText.h"
 #include "base/TextInOrder.h"
 
 #include <QDateTime>
@@ -231,7 +232,7 @@ bool write(const QString& fname, const Source& source, QString* error)
                                    for (qint64 r = first + begin; r < first + end; ++r) {
                                        const double* row = offsets.data() + r * w;
                                        for (int i = 0; i < w; ++i) {
-                                           out += QByteArray::number(row[i], 'g', 6);
+                                           NumberText::appendSixDigits(out, row[i]);
                                            out += ' ';
                                        }
                                        out += '\n';

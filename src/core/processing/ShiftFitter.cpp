@@ -9,9 +9,37 @@
 #include <cmath>
 #include <utility>
 
+namespace {
+
+// The points of [lo, hi] with a finite value into pe, pv, and the sums of
+// those values and of their squares in point order; the count. (Its own
+// function so that the sums stay in registers.)
+Q_NEVER_INLINE int regionPoints(const double* e, const double* v, int n, double lo, double hi, double* __restrict pe,
+                 double* __restrict pv, double* sumV, double* sumVV)
+{
+    int m = 0;
+    double sv = 0.0, svv = 0.0;
+    for (int i = 0; i < n; ++i) {
+        const double x = e[i], y = v[i];
+        if (!(x >= lo && x <= hi) || !std::isfinite(y))
+            continue;
+        pe[m] = x;
+        pv[m] = y;
+        sv += y;
+        svv += y * y;
+        ++m;
+    }
+    *sumV = sv;
+    *sumVV = svv;
+    return m;
+}
+
+} // namespace
+
 bool ShiftFitter::setStandard(const Spectrum& normalizedStandard, double eStd)
 {
     m_table.clear();
+    m_lanes = ShiftSums::LaneTable();
     m_eStd = eStd;
     std::vector<std::pair<double, double>> pts;
     pts.reserve(std::size_t(normalizedStandard.count()));
@@ -47,7 +75,18 @@ bool ShiftFitter::setStandard(const Spectrum& normalizedStandard, double eStd)
         m_table[std::size_t(j)] = x <= a.first && k == 0 ? a.second
             : (x >= b.first ? b.second : a.second + (b.second - a.second) * w);
     }
+    m_lanes = ShiftSums::makeLaneTable(table(), searchStep);
     return true;
+}
+
+ShiftSums::Table ShiftFitter::table() const
+{
+    ShiftSums::Table table;
+    table.values = m_table.data();
+    table.count = int(m_table.size());
+    table.start = m_start;
+    table.inverseStep = m_inverseStep;
+    return table;
 }
 
 double ShiftFitter::sumOfSquares(const double* e, const double* v, int n, double lo, double hi, double s,
@@ -133,28 +172,16 @@ double ShiftFitter::fit(const double* e, const double* v, int n, double s0) cons
         pe = heapStore.data();
     }
     double* pv = pe + std::max(n, inlinePoints);
-    int m = 0;
     double sv = 0.0, svv = 0.0;
-    for (int i = 0; i < n; ++i) {
-        if (!(e[i] >= lo && e[i] <= hi) || !std::isfinite(v[i]))
-            continue;
-        pe[m] = e[i];
-        pv[m] = v[i];
-        sv += v[i];
-        svv += v[i] * v[i];
-        ++m;
-    }
+    const int m = regionPoints(e, v, n, lo, hi, pe, pv, &sv, &svv);
     if (m < minPoints)
         return s0;
     // Every trial shift's sums at once, one vector lane per shift.
     double shifts[steps], st[steps], stt[steps], stv[steps], costs[steps];
     for (int k = 0; k < steps; ++k)
         shifts[k] = s0 - searchHalfWidth + k * searchStep;
-    ShiftSums::Table table;
-    table.values = m_table.data();
-    table.count = int(m_table.size());
-    table.start = m_start;
-    table.inverseStep = m_inverseStep;
+    ShiftSums::Table table = this->table();
+    table.lanes = &m_lanes;
     ShiftSums::compute(table, pe, pv, m, shifts, steps, st, stt, stv);
     const double cvv = svv - sv * sv / m;
     for (int k = 0; k < steps; ++k) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "processing/ShiftSums.h"
+
 #include <vector>
 
 class Spectrum;
@@ -71,10 +73,14 @@ private:
     static constexpr int steps = int(2.0 * searchHalfWidth / searchStep + 0.5) + 1;
     // The chosen shift from the costs of the trial shifts.
     static double bestShift(const double* costs, double s0);
+    // m_table as the lane sums read it (without the lane table).
+    ShiftSums::Table table() const;
     double sumOfSquares(const double* e, const double* v, int n, double lo, double hi, double s,
                         int* used) const;
 
     std::vector<double> m_table;
+    // m_table laid out for the trial shifts' vector lanes.
+    ShiftSums::LaneTable m_lanes;
     double m_start = 0.0;
     double m_inverseStep = 1.0 / tableStep;
     double m_eStd = 0.0;

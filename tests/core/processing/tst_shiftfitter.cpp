@@ -1,6 +1,7 @@
 #include "base/SimdTargets.h"
 #include "physics/Spectrum.h"
 #include "processing/ShiftFitter.h"
+#include "processing/ShiftSums.h"
 
 #include <QtTest>
 #include <cmath>
@@ -33,6 +34,8 @@ private slots:
     void cleanupTestCase() { SimdTargets::force(0); }
     void gatheredFitEqualsPlain_data();
     void gatheredFitEqualsPlain();
+    void laneTableSumsEqualLookups_data();
+    void laneTableSumsEqualLookups();
 };
 
 void TestShiftFitter::gatheredFitEqualsPlain_data()
@@ -109,6 +112,90 @@ void TestShiftFitter::gatheredFitEqualsPlain()
     // exercise the search and not only its fallbacks.
     if (noise == 0.0 && scale > 0.0 && std::fabs(shift - s0) < 3.0 && points * step > 200.0)
         QVERIFY(std::fabs(gathered - shift) < 0.1);
+}
+
+// The sums read through the lane table against the value-by-value lookup
+// (u = (x - s - start) / step, end values outside), on every instruction set.
+void TestShiftFitter::laneTableSumsEqualLookups_data()
+{
+    QTest::addColumn<double>("firstShift");
+    QTest::addColumn<double>("shiftStep");   // between the trial shifts
+    QTest::addColumn<double>("tableStep");   // the step the lane table is made for
+    QTest::addColumn<int>("shifts");
+    QTest::addColumn<double>("pointStep");   // between the points
+    QTest::addColumn<double>("firstValue");  // the table's first value
+
+    QTest::newRow("33 shifts, as the fit") << -4.0 << 0.25 << 0.25 << 33 << 0.37 << 0.1;
+    QTest::newRow("points on table nodes") << -4.0 << 0.25 << 0.25 << 33 << 0.5 << 0.1;
+    QTest::newRow("one shift") << 0.3 << 0.25 << 0.25 << 1 << 0.37 << 0.1;
+    QTest::newRow("seven shifts") << 0.3 << 0.25 << 0.25 << 7 << 0.37 << 0.1;
+    QTest::newRow("nine shifts") << 0.3 << 0.25 << 0.25 << 9 << 0.37 << 0.1;
+    QTest::newRow("shifts past the low end") << 25.0 << 0.25 << 0.25 << 33 << 0.37 << 0.1;
+    QTest::newRow("shifts past the high end") << -45.0 << 0.25 << 0.25 << 33 << 0.37 << 0.1;
+    QTest::newRow("decreasing shifts") << 4.0 << -0.25 << 0.25 << 33 << 0.37 << 0.1;
+    QTest::newRow("another step than the table's") << -4.0 << 0.3 << 0.25 << 33 << 0.37 << 0.1;
+    QTest::newRow("negative zero at the low end") << 25.0 << 0.25 << 0.25 << 33 << 0.37 << -0.0;
+}
+
+void TestShiftFitter::laneTableSumsEqualLookups()
+{
+    QFETCH(double, firstShift);
+    QFETCH(double, shiftStep);
+    QFETCH(double, tableStep);
+    QFETCH(int, shifts);
+    QFETCH(double, pointStep);
+    QFETCH(double, firstValue);
+
+    // A standard over 7080 ... 7140 eV in 0.02 eV steps.
+    std::vector<double> values;
+    for (int i = 0; i < 3001; ++i)
+        values.push_back(i == 0 ? firstValue : normalizedEdge(7080.0 + 0.02 * i, 7112.0));
+    ShiftSums::Table table;
+    table.values = values.data();
+    table.count = int(values.size());
+    table.start = 7080.0;
+    table.inverseStep = 50.0;
+    const ShiftSums::LaneTable lanes = ShiftSums::makeLaneTable(table, tableStep);
+    std::vector<double> pe, pv, s;
+    for (double x = 7085.0; x < 7135.0; x += pointStep) {
+        pe.push_back(x);
+        pv.push_back(normalizedEdge(x - 0.4, 7112.0));
+    }
+    for (int k = 0; k < shifts; ++k)
+        s.push_back(firstShift + k * shiftStep);
+    const int m = int(pe.size());
+    const std::vector<double> zeros(std::size_t(shifts), 0.0);
+    std::vector<double> st = zeros, stt = zeros, stv = zeros, rt = zeros, rtt = zeros, rtv = zeros;
+    for (int k = 0; k < shifts; ++k) {
+        for (int j = 0; j < m; ++j) {
+            const double u = (pe[std::size_t(j)] - s[std::size_t(k)] - table.start) * table.inverseStep;
+            double t = values.back();
+            if (!(u > 0.0)) {
+                t = values.front();
+            } else if (u < table.count - 1) {
+                const int i = int(u);
+                t = values[std::size_t(i)] + (values[std::size_t(i) + 1] - values[std::size_t(i)]) * (u - i);
+            }
+            rt[std::size_t(k)] += t;
+            rtt[std::size_t(k)] += t * t;
+            rtv[std::size_t(k)] += t * pv[std::size_t(j)];
+        }
+    }
+    table.lanes = &lanes;
+    SimdTargets::force(0);
+    for (const SimdTargets::Target& target : SimdTargets::available()) {
+        SimdTargets::force(target.bits);
+        ShiftSums::compute(table, pe.data(), pv.data(), m, s.data(), shifts, st.data(), stt.data(), stv.data());
+        for (int k = 0; k < shifts; ++k) {
+            const std::size_t i = std::size_t(k);
+            QVERIFY2(sameBits(st[i], rt[i]) && sameBits(stt[i], rtt[i]) && sameBits(stv[i], rtv[i]),
+                     qPrintable(QString("%1, shift %2: %3 != %4").arg(target.name).arg(k)
+                                    .arg(st[i], 0, 'g', 17).arg(rt[i], 0, 'g', 17)));
+        }
+    }
+    SimdTargets::force(0);
+    // Ends of -0 would not survive the row read: no lane table then.
+    QCOMPARE(lanes.rowCount > 0, !std::signbit(firstValue));
 }
 
 QTEST_GUILESS_MAIN(TestShiftFitter)
