@@ -75,6 +75,9 @@ int main(int argc, char* argv[])
     // headless runs (a cluster node leaves no trace and reads none).
     const bool headless = StartupBatch::isHeadlessPlatform(QGuiApplication::platformName());
     app.setEndOnOutOfMemory(headless);
+    // Pictures of the windows (ORV_SCREENSHOT, ORV_SCREENSHOT_DIR) need them painted.
+    app.setPaintsWindows(!headless || qEnvironmentVariableIsSet("ORV_SCREENSHOT")
+                         || qEnvironmentVariableIsSet("ORV_SCREENSHOT_DIR"));
     if (!headless)
         Persisted::setFile(Persisted::fileBeside(configFileName(options)));
 
