@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <QSet>
 #include <algorithm>
+#include <cerrno>
 
 namespace BatchFiles {
 
@@ -24,6 +25,21 @@ QStringList filesOfPattern(const QString& dir, const QStringList& patterns)
     for (const QString& name : names)
         out << prefix + name;
     return out;
+}
+
+QString listingProblem(const QString& dir)
+{
+    DIR* d = ::opendir(QFile::encodeName(dir).constData());
+    if (d) {
+        ::closedir(d);
+        return QString();
+    }
+    const int error = errno;
+    if (error == ENOMEM)
+        return QStringLiteral("Not enough memory to list the folder \"%1\"").arg(dir);
+    if (error == EMFILE || error == ENFILE)
+        return QStringLiteral("Too many open files to list the folder \"%1\"").arg(dir);
+    return QString();
 }
 
 int namesOutsideEncoding(const QString& dir, const QStringList& patterns)

@@ -1,9 +1,11 @@
 #include "batch/BatchFiles.h"
 #include "io/LoadTiff.h"
+#include "MemoryLimit.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -16,6 +18,8 @@ private slots:
     void filesOfPattern();
     void namesOutsideEncoding_data();
     void namesOutsideEncoding();
+    void listingProblem_data();
+    void listingProblem();
     void filesToReadFollowsTheLoader_data();
     void filesToReadFollowsTheLoader();
     void loadShortfall_data();
@@ -89,6 +93,70 @@ void TestBatchFiles::namesOutsideEncoding()
     const QString path = QFile::decodeName(dir);
     QCOMPARE(BatchFiles::namesOutsideEncoding(path, patterns), outside);
     QCOMPARE(BatchFiles::filesOfPattern(path, patterns).size(), listed);
+}
+
+enum class Shortage { None, Memory, FileHandles };
+Q_DECLARE_METATYPE(Shortage)
+
+void TestBatchFiles::listingProblem_data()
+{
+    QTest::addColumn<QString>("sub");
+    QTest::addColumn<Shortage>("shortage");
+    QTest::addColumn<QString>("start");   // of the answer; empty: none
+    QTest::newRow("listable") << "" << Shortage::None << "";
+    QTest::newRow("missing folder") << "/none" << Shortage::None << "";
+    QTest::newRow("memory ran out") << "" << Shortage::Memory << "Not enough memory to list the folder";
+    QTest::newRow("no file handle left") << "" << Shortage::FileHandles << "Too many open files to list the folder";
+}
+
+// A listing short of memory or file handles comes back empty, as if nothing
+// matched: a pattern load must say what ran out instead.
+void TestBatchFiles::listingProblem()
+{
+    QFETCH(QString, sub);
+    QFETCH(Shortage, shortage);
+    QFETCH(QString, start);
+    const QString dir = m_dir.path() + sub;
+    QString problem;
+    if (shortage == Shortage::Memory) {
+        if (!MemoryLimit::usable())
+            QSKIP("no memory limit under the sanitizers");
+        std::vector<void*> blocks;
+        blocks.reserve(1 << 20);
+        {
+            MemoryLimit limit(1 << 20);
+            QVERIFY(limit.isSet());
+            // The heap filled up, then room left for the call's small
+            // allocations but not for a folder's read buffer.
+            while (blocks.size() < blocks.capacity()) {
+                void* p = std::malloc(4096);
+                if (!p)
+                    break;
+                blocks.push_back(p);
+            }
+            for (int i = 0; i < 4 && !blocks.empty(); ++i) {
+                std::free(blocks.back());
+                blocks.pop_back();
+            }
+            problem = BatchFiles::listingProblem(dir);
+            for (void* p : blocks)
+                std::free(p);
+        }
+    } else if (shortage == Shortage::FileHandles) {
+        rlimit old{};
+        QVERIFY(getrlimit(RLIMIT_NOFILE, &old) == 0);
+        rlimit few = old;
+        few.rlim_cur = 3;
+        QVERIFY(setrlimit(RLIMIT_NOFILE, &few) == 0);
+        problem = BatchFiles::listingProblem(dir);
+        setrlimit(RLIMIT_NOFILE, &old);
+    } else {
+        problem = BatchFiles::listingProblem(dir);
+    }
+    if (start.isEmpty())
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    else
+        QVERIFY2(problem.startsWith(start) && problem.contains(dir), qPrintable(problem));
 }
 
 void TestBatchFiles::filesToReadFollowsTheLoader_data()
