@@ -218,10 +218,9 @@ void SaveController::saveImage(const QString& name)
     Ui::Body* ui = m_c.ui;
     // A name without an extension is saved as PNG.
     const QString fname = QFileInfo(name).suffix().isEmpty() && !name.isEmpty() ? name + QStringLiteral(".png") : name;
-    // The picture as the display shows it (a hidden window may not have
-    // rendered it yet).
-    if (DisplayLayer* shown = ui->dispA->shownLayer(); shown && !shown->layerImage())
-        shown->renderLayer();
+    // The picture as the display shows it (a hidden or unpainted window may
+    // not have rendered it yet).
+    ui->dispA->preparedImage();
     QString error;
     if (!AtomicFile::saveImage(ui->dispA->visibleImage(), fname, &error)) {
         m_c.batch->reportFailure(error);

@@ -91,7 +91,7 @@ QImage ImgDispA::visibleImage() const
     return r.isEmpty() ? QImage() : img->copy(r);
 }
 
-void ImgDispA::drawImage(QPainter* p)
+const QImage* ImgDispA::preparedImage()
 {
     const QImage* img = nullptr;
     if (m_showOverlay) {
@@ -110,6 +110,12 @@ void ImgDispA::drawImage(QPainter* p)
         }
         img = m_image->layerImage();
     }
+    return img;
+}
+
+void ImgDispA::drawImage(QPainter* p)
+{
+    const QImage* img = preparedImage();
     syncChart();
     if (img && !img->isNull() && !m_view.isEmpty())
         drawFitted(p, *img);
