@@ -1,3 +1,4 @@
+#include "base/FileNameCodec.h"
 #include "batch/BatchFiles.h"
 #include "io/LoadTiff.h"
 #include "MemoryLimit.h"
@@ -21,6 +22,8 @@ private slots:
     void namesOutsideEncoding();
     void listingProblem_data();
     void listingProblem();
+    void namesOutsideEncodingWithTheCodec_data();
+    void namesOutsideEncodingWithTheCodec();
     void filesToReadFollowsTheLoader_data();
     void filesToReadFollowsTheLoader();
     void loadShortfall_data();
@@ -51,6 +54,8 @@ void TestBatchFiles::filesOfPattern_data()
     QTest::newRow("without the separator") << "" << QStringList{"a_*"} << QStringList{"a_7002.tif", "a_7003.tif"};
     QTest::newRow("two patterns") << "/" << QStringList{"*.img", "b_*"} << QStringList{"b_7001.tif", "c.img"};
     QTest::newRow("nothing matches") << "/" << QStringList{"*.dat"} << QStringList();
+    QTest::newRow("any case, sets, one character") << "/" << QStringList{"A_700[!2].TIF", "?.img"}
+                                                   << QStringList{"a_7003.tif", "c.img"};
     QTest::newRow("no pattern") << "/" << QStringList() << QStringList();
 }
 
@@ -86,7 +91,7 @@ void TestBatchFiles::namesOutsideEncoding()
         QSKIP("the file-name encoding of this locale holds every byte");
     const QByteArray dir = QFile::encodeName(m_dir.filePath("latin1"));
     QDir().mkpath(QFile::decodeName(dir));
-    for (const QByteArray name : {QByteArray("a\xff.tif"), QByteArray("b\xe9t\xe9.tif"), QByteArray("ok.tif")}) {
+    for (const QByteArray& name : {QByteArray("a\xff.tif"), QByteArray("b\xe9t\xe9.tif"), QByteArray("ok.tif")}) {
         const int fd = ::open((dir + '/' + name).constData(), O_WRONLY | O_CREAT, 0644);
         QVERIFY(fd >= 0);
         ::close(fd);
@@ -143,6 +148,40 @@ void TestBatchFiles::listingProblem()
     }
     QVERIFY2(start.isEmpty() ? problem.isEmpty() : problem.startsWith(start) && problem.contains(dir),
              qPrintable(problem));
+}
+
+void TestBatchFiles::namesOutsideEncodingWithTheCodec_data()
+{
+    QTest::addColumn<QStringList>("patterns");
+    QTest::addColumn<int>("listed");
+    QTest::newRow("all tif") << QStringList{"*.tif"} << 3;
+    QTest::newRow("one of the two") << QStringList{"a*.tif"} << 1;
+    QTest::newRow("escaped byte in the pattern") << QStringList{QString("b") + QChar(0xDCE9) + "*"} << 1;
+}
+
+// With the program's file-name codec the same names are listed and opened.
+void TestBatchFiles::namesOutsideEncodingWithTheCodec()
+{
+    QFETCH(QStringList, patterns);
+    QFETCH(int, listed);
+    if (!FileNameCodec::installForUtf8Locale() && QFile::encodeName(QFile::decodeName("\xff")) != "\xff")
+        QSKIP("this locale's file-name encoding is neither UTF-8 nor one holding every byte");
+    const QByteArray dir = QFile::encodeName(m_dir.filePath("latin1-read"));
+    QDir().mkpath(QFile::decodeName(dir));
+    for (const QByteArray& name : {QByteArray("a\xff.tif"), QByteArray("b\xe9t\xe9.tif"), QByteArray("ok.tif")}) {
+        QFile f(QFile::decodeName(dir + '/' + name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(name);
+    }
+    const QString path = QFile::decodeName(dir);
+    QCOMPARE(BatchFiles::namesOutsideEncoding(path, patterns), 0);
+    const QStringList files = BatchFiles::filesOfPattern(path, patterns);
+    QCOMPARE(files.size(), listed);
+    for (const QString& file : files) {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(dir + '/' + f.readAll(), QFile::encodeName(file));
+    }
 }
 
 void TestBatchFiles::filesToReadFollowsTheLoader_data()
