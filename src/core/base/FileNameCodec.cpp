@@ -51,13 +51,18 @@ int FileNameCodec::mibEnum() const
     return -106; // not UTF-8's 106, so that codecForMib(106) stays Qt's own
 }
 
+FileNameCodec* FileNameCodec::utf8KeepingBytes()
+{
+    static FileNameCodec* const codec = new FileNameCodec; // Qt keeps codecs until it ends
+    return codec;
+}
+
 bool FileNameCodec::installForUtf8Locale()
 {
     QTextCodec* current = QTextCodec::codecForLocale();
     if (!current || current->mibEnum() != 106)
         return false;
-    static FileNameCodec* codec = new FileNameCodec; // Qt keeps codecs until it ends
-    QTextCodec::setCodecForLocale(codec);
+    QTextCodec::setCodecForLocale(utf8KeepingBytes());
     return true;
 }
 

@@ -18,6 +18,10 @@ public:
     // keep theirs, which already map every byte. Returns whether it did.
     static bool installForUtf8Locale();
 
+    // The one instance, for text that is UTF-8 but may name such files
+    // (scripts), whatever the locale.
+    static FileNameCodec* utf8KeepingBytes();
+
     // `text` for a regular expression: the engine refuses lone surrogates
     // (it matches nothing), so each kept byte U+DC80-U+DCFF becomes the
     // private-use character U+10FF80-U+10FFFF. For matching only.
