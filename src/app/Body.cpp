@@ -103,13 +103,17 @@ void Body::buildControllers()
 void Body::wireThreads()
 {
     BatchDispatcher* dispatcher = m_c.batch->dispatcher();
-    connect(dispatcher, &BatchDispatcher::execCmdSig, this, &Body::execCmdSlot);
-    connect(this, &Body::batchLineFinished, dispatcher, &BatchDispatcher::finishBatchExec);
-    connect(this, &Body::batchCommandFailed, dispatcher, &BatchDispatcher::commandFailed);
+    // Queued both ways, also when a worker's thread could not be had and it
+    // shares the window's thread: a direct call would run the next line, or
+    // a whole load, inside the line that started it, whose handler would then
+    // wait for a completion that has already gone by, and the run for ever.
+    connect(dispatcher, &BatchDispatcher::execCmdSig, this, &Body::execCmdSlot, Qt::QueuedConnection);
+    connect(this, &Body::batchLineFinished, dispatcher, &BatchDispatcher::finishBatchExec, Qt::QueuedConnection);
+    connect(this, &Body::batchCommandFailed, dispatcher, &BatchDispatcher::commandFailed, Qt::QueuedConnection);
     startWorker(dispatcher, QStringLiteral("batch"), false);
-    connect(this, &Body::loadI1Files, m_c.series->loader(true), &LoadTiff::loadTiffs);
+    connect(this, &Body::loadI1Files, m_c.series->loader(true), &LoadTiff::loadTiffs, Qt::QueuedConnection);
     startWorker(m_c.series->loader(true), QStringLiteral("I1 loader"), true);
-    connect(this, &Body::loadI0Files, m_c.series->loader(false), &LoadTiff::loadTiffs);
+    connect(this, &Body::loadI0Files, m_c.series->loader(false), &LoadTiff::loadTiffs, Qt::QueuedConnection);
     startWorker(m_c.series->loader(false), QStringLiteral("I0 loader"), true);
 }
 

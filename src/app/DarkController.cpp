@@ -25,24 +25,12 @@ using namespace BatchKeywords;
 
 DarkController::DarkController(BodyContext& c)
     : m_c(c)
+    , m_dialog([this] { return makeDialog(); })
 {
     Ui::Body* ui = m_c.ui;
     m_runner = new JobRunner(this);
-    m_dialog = new QFileDialog(m_c.window);
-    m_dialog->setObjectName(QStringLiteral("DarkFileDialog"));
-    m_dialog->setFileMode(QFileDialog::ExistingFiles);
-    m_dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    m_dialog->setNameFilters({QCoreApplication::translate("Body", "Dark Images (*.tif *.tiff *.img *.dat *.h5 *.hdf5)"),
-                              QCoreApplication::translate("Body", "Any Files (* *.*)")});
-    m_dialog->setDirectory(AppPaths::dataRoot());
     m_hdf5Dialog = new Hdf5StackDialog(m_c.window);
-    connect(ui->SelectDark, &QPushButton::clicked, m_dialog, &QFileDialog::show);
-    connect(m_dialog, &QFileDialog::filesSelected, this, [this](const QStringList& files) {
-        if (files.size() == 1 && Hdf5Catalog::isHdf5(files.first()))
-            chooseHdf5Dataset(files.first());
-        else
-            loadFiles(files);
-    });
+    connect(ui->SelectDark, &QPushButton::clicked, this, [this] { m_dialog.show(); });
     connect(m_hdf5Dialog, &Hdf5StackDialog::scanChosen, this, [this](const Hdf5Scan& s) {
         loadFiles({s.file}, s.darks);
     });
@@ -56,6 +44,24 @@ DarkController::DarkController(BodyContext& c)
 }
 
 DarkController::~DarkController() = default;
+
+QFileDialog* DarkController::makeDialog()
+{
+    auto* d = new QFileDialog(m_c.window);
+    d->setObjectName(QStringLiteral("DarkFileDialog"));
+    d->setFileMode(QFileDialog::ExistingFiles);
+    d->setAcceptMode(QFileDialog::AcceptOpen);
+    d->setNameFilters({QCoreApplication::translate("Body", "Dark Images (*.tif *.tiff *.img *.dat *.h5 *.hdf5)"),
+                       QCoreApplication::translate("Body", "Any Files (* *.*)")});
+    d->setDirectory(AppPaths::dataRoot());
+    connect(d, &QFileDialog::filesSelected, this, [this](const QStringList& files) {
+        if (files.size() == 1 && Hdf5Catalog::isHdf5(files.first()))
+            chooseHdf5Dataset(files.first());
+        else
+            loadFiles(files);
+    });
+    return d;
+}
 
 bool DarkController::isLoading() const
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BodyContext.h"
+#include "controls/FileDialogOnDemand.h"
 #include "io/ImageSource.h"
 
 #include <QObject>
@@ -48,6 +49,7 @@ signals:
     void workEnded();
 
 private:
+    QFileDialog* makeDialog();
     void setDark(std::shared_ptr<const DarkField> dark);
     void chooseHdf5Dataset(const QString& file);
     void showState();
@@ -56,6 +58,6 @@ private:
     BodyContext& m_c;
     JobRunner* m_runner = nullptr;
     std::shared_ptr<const DarkField> m_dark;
-    QFileDialog* m_dialog = nullptr;
+    FileDialogOnDemand m_dialog;   // made when first wanted
     Hdf5StackDialog* m_hdf5Dialog = nullptr;
 };

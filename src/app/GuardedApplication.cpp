@@ -14,6 +14,10 @@ GuardedApplication::GuardedApplication(int& argc, char** argv)
 
 bool GuardedApplication::notify(QObject* receiver, QEvent* event)
 {
+    if (!m_paintsWindows && event
+        && (event->type() == QEvent::Paint || event->type() == QEvent::UpdateRequest
+            || event->type() == QEvent::UpdateLater))
+        return true;
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::bad_alloc&) {

@@ -20,7 +20,13 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 
     void setEndOnOutOfMemory(bool end) { m_endOnOutOfMemory = end; }
+    // Windows nobody sees (a headless run that takes no pictures) are not
+    // painted: painting is wasted work there, and Qt's text drawing, short of
+    // memory for its glyph cache, writes through a null picture and crashes
+    // the run instead of failing it.
+    void setPaintsWindows(bool paints) { m_paintsWindows = paints; }
 
 private:
     bool m_endOnOutOfMemory = false;
+    bool m_paintsWindows = true;
 };

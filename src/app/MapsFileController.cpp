@@ -57,16 +57,19 @@ const ElementKind elementKinds[ElemCtrl::MapKinds] = {
 
 MapsFileController::MapsFileController(BodyContext& c)
     : m_c(c)
+    , m_dialog([this] {
+        auto* d = new QFileDialog(m_c.window);
+        d->setObjectName(QStringLiteral("SaveMapsHdf5Dialog"));
+        d->setAcceptMode(QFileDialog::AcceptSave);
+        d->setFileMode(QFileDialog::AnyFile);
+        d->setNameFilters({QCoreApplication::translate("Body", "HDF5 File (*.h5)"),
+                           QCoreApplication::translate("Body", "Any Files (* *.*)")});
+        d->setDirectory(AppPaths::dataRoot());
+        connect(d, &QFileDialog::fileSelected, this, &MapsFileController::save);
+        return d;
+    })
 {
-    m_dialog = new QFileDialog(m_c.window);
-    m_dialog->setObjectName(QStringLiteral("SaveMapsHdf5Dialog"));
-    m_dialog->setAcceptMode(QFileDialog::AcceptSave);
-    m_dialog->setFileMode(QFileDialog::AnyFile);
-    m_dialog->setNameFilters({QCoreApplication::translate("Body", "HDF5 File (*.h5)"),
-                              QCoreApplication::translate("Body", "Any Files (* *.*)")});
-    m_dialog->setDirectory(AppPaths::dataRoot());
-    connect(m_c.ui->SaveAllMapsHdf5, &QPushButton::clicked, m_dialog, &QFileDialog::show);
-    connect(m_dialog, &QFileDialog::fileSelected, this, &MapsFileController::save);
+    connect(m_c.ui->SaveAllMapsHdf5, &QPushButton::clicked, this, [this] { m_dialog.show(); });
     addCommands(m_c.batch->table());
 }
 

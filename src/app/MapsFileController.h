@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BodyContext.h"
+#include "controls/FileDialogOnDemand.h"
 
 #include <QObject>
 
@@ -28,5 +29,5 @@ private:
     void addCommands(CommandTable& t);
 
     BodyContext& m_c;
-    QFileDialog* m_dialog = nullptr;
+    FileDialogOnDemand m_dialog;   // made when first wanted
 };

@@ -68,6 +68,11 @@ QFileDialog* saveDialog(QWidget* parent, const QString& name, const QStringList&
     return d;
 }
 
+QString anyFiles()
+{
+    return QCoreApplication::translate("Body", "Any Files (* *.*)");
+}
+
 QString absolute(const QString& file)
 {
     return file.isEmpty() ? file : QFileInfo(file).absoluteFilePath();
@@ -85,6 +90,25 @@ QStringList fileNames(const ImageSeries& series)
 
 SaveController::SaveController(BodyContext& c)
     : m_c(c)
+    // The dialogs keep the main window's translations.
+    , m_imageDialog([this] {
+        QFileDialog* d = saveDialog(m_c.window, QStringLiteral("SaveImageDialog"),
+                                    {QCoreApplication::translate("Body", "Image File (*.png)"), anyFiles()});
+        connect(d, &QFileDialog::fileSelected, this, &SaveController::saveImage);
+        return d;
+    })
+    , m_dataDialog([this] {
+        QFileDialog* d = saveDialog(m_c.window, QStringLiteral("SaveDataDialog"),
+                                    {QCoreApplication::translate("Body", "Tiff File (*.tif)"), anyFiles()});
+        connect(d, &QFileDialog::fileSelected, this, &SaveController::saveData);
+        return d;
+    })
+    , m_spectraDialog([this] {
+        QFileDialog* d = saveDialog(m_c.window, QStringLiteral("SaveSpectraDialog"),
+                                    {QCoreApplication::translate("Body", "XAFS Spectra (*.dat)"), anyFiles()});
+        connect(d, &QFileDialog::fileSelected, this, &SaveController::saveEachSpectrum);
+        return d;
+    })
 {
     Ui::Body* ui = m_c.ui;
     SaveDataCfg* cfg = m_c.saveDataCfg = new SaveDataCfg;
@@ -101,21 +125,10 @@ SaveController::SaveController(BodyContext& c)
         for (const QString& f : files)
             writeProvenance(f, QString(), at);
     });
-    // The dialogs keep the main window's translations.
-    const QString any = QCoreApplication::translate("Body", "Any Files (* *.*)");
-    m_imageDialog = saveDialog(m_c.window, QStringLiteral("SaveImageDialog"),
-                               {QCoreApplication::translate("Body", "Image File (*.png)"), any});
-    m_dataDialog = saveDialog(m_c.window, QStringLiteral("SaveDataDialog"),
-                              {QCoreApplication::translate("Body", "Tiff File (*.tif)"), any});
-    m_spectraDialog = saveDialog(m_c.window, QStringLiteral("SaveSpectraDialog"),
-                                 {QCoreApplication::translate("Body", "XAFS Spectra (*.dat)"), any});
-    connect(m_imageDialog, &QFileDialog::fileSelected, this, &SaveController::saveImage);
-    connect(m_dataDialog, &QFileDialog::fileSelected, this, &SaveController::saveData);
-    connect(m_spectraDialog, &QFileDialog::fileSelected, this, &SaveController::saveEachSpectrum);
-    connect(ui->SaveImage, &QPushButton::clicked, m_imageDialog, &QFileDialog::show);
+    connect(ui->SaveImage, &QPushButton::clicked, this, [this] { m_imageDialog.show(); });
     connect(ui->SaveDataCfgB, &QPushButton::clicked, cfg, [cfg] { WindowPlace::bringUp(cfg); });
     connect(ui->SaveData, &QPushButton::clicked, this, &SaveController::showSaveDataDialog);
-    connect(ui->SaveEachSpectrum, &QPushButton::clicked, m_spectraDialog, &QFileDialog::show);
+    connect(ui->SaveEachSpectrum, &QPushButton::clicked, this, [this] { m_spectraDialog.show(); });
     connect(ui->SaveFlatDark, &QPushButton::clicked, this, &SaveController::saveFlatDark);
     addCommands(m_c.batch->table());
     addConfigCommands(m_c.batch->table());
@@ -205,10 +218,9 @@ void SaveController::saveImage(const QString& name)
     Ui::Body* ui = m_c.ui;
     // A name without an extension is saved as PNG.
     const QString fname = QFileInfo(name).suffix().isEmpty() && !name.isEmpty() ? name + QStringLiteral(".png") : name;
-    // The picture as the display shows it (a hidden window may not have
-    // rendered it yet).
-    if (DisplayLayer* shown = ui->dispA->shownLayer(); shown && !shown->layerImage())
-        shown->renderLayer();
+    // The picture as the display shows it (a hidden or unpainted window may
+    // not have rendered it yet).
+    ui->dispA->preparedImage();
     QString error;
     if (!AtomicFile::saveImage(ui->dispA->visibleImage(), fname, &error)) {
         m_c.batch->reportFailure(error);
@@ -261,8 +273,9 @@ void SaveController::showSaveDataDialog()
     const QString first = m_c.saveDataCfg->settings().saveAsTiff
                               ? QCoreApplication::translate("Body", "Tiff File (*.tif)")
                               : QCoreApplication::translate("Body", "Data File (*.dat)");
-    m_dataDialog->setNameFilters({first, QCoreApplication::translate("Body", "Any Files (* *.*)")});
-    m_dataDialog->show();
+    QFileDialog* dialog = m_dataDialog.dialog();
+    dialog->setNameFilters({first, anyFiles()});
+    dialog->show();
 }
 
 void SaveController::saveData(const QString& fname)

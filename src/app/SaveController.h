@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BodyContext.h"
+#include "controls/FileDialogOnDemand.h"
 
 #include <QObject>
 #include <QString>
@@ -67,7 +68,8 @@ private:
 
     BodyContext& m_c;
     JobRunner* m_runner = nullptr;
-    QFileDialog* m_imageDialog = nullptr;
-    QFileDialog* m_dataDialog = nullptr;
-    QFileDialog* m_spectraDialog = nullptr;
+    // Made when first wanted.
+    FileDialogOnDemand m_imageDialog;
+    FileDialogOnDemand m_dataDialog;
+    FileDialogOnDemand m_spectraDialog;
 };

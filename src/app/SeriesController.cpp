@@ -340,6 +340,11 @@ void SeriesController::addCommands(CommandTable& t)
             const QStringList files = BatchFiles::filesOfPattern(a.text(1), a.from(2));
             if (!files.isEmpty())
                 return batchLoad(i1, files, isNew(cmd));
+            const QString problem = BatchFiles::listingProblem(a.text(1));
+            if (!problem.isEmpty()) {
+                m_c.batch->reportFailure(problem);
+                return true;
+            }
             const int outside = BatchFiles::namesOutsideEncoding(a.text(1), a.from(2));
             QString why = QStringLiteral("No file in \"%1\" matches %2").arg(a.text(1), a.from(2).join(QLatin1Char(' ')));
             if (outside > 0)

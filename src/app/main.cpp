@@ -1,3 +1,4 @@
+#include "base/FileNameCodec.h"
 #include "base/Log.h"
 #include "base/LogCategories.h"
 #include "base/Persisted.h"
@@ -19,6 +20,7 @@
 #include <QThread>
 #include <QTranslator>
 #include <algorithm>
+#include <clocale>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -46,6 +48,13 @@ int main(int argc, char* argv[])
     BatchKeywords::init();
     // Compressed HDF5 scans need the filter plugins; a user sets nothing.
     Hdf5Library::ensurePluginPath();
+
+    // File names that are not valid UTF-8 (copied from older systems or
+    // other machines) are listed, opened and saved under their own bytes.
+    // The locale is read here, before any name is decoded; the application
+    // reads it again below.
+    setlocale(LC_ALL, "");
+    FileNameCodec::installForUtf8Locale();
 
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -75,6 +84,9 @@ int main(int argc, char* argv[])
     // headless runs (a cluster node leaves no trace and reads none).
     const bool headless = StartupBatch::isHeadlessPlatform(QGuiApplication::platformName());
     app.setEndOnOutOfMemory(headless);
+    // Pictures of the windows (ORV_SCREENSHOT, ORV_SCREENSHOT_DIR) need them painted.
+    app.setPaintsWindows(!headless || qEnvironmentVariableIsSet("ORV_SCREENSHOT")
+                         || qEnvironmentVariableIsSet("ORV_SCREENSHOT_DIR"));
     if (!headless)
         Persisted::setFile(Persisted::fileBeside(configFileName(options)));
 

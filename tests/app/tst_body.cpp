@@ -18,6 +18,7 @@
 #include <cmath>
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTranslator>
@@ -50,6 +51,8 @@ void TestBody::shell()
     Body body;
     QCOMPARE(body.windowTitle(), QString("Orvantelle Desk"));
     QCOMPARE(body.size(), QSize(937, 944));
+    // File dialogs (each with a thread of Qt's own) are made when first wanted.
+    QVERIFY(body.findChildren<QFileDialog*>().isEmpty());
     for (const char* name : {"HWidth", "VWidth", "SeekBar", "ShowData", "ShowI0", "ShowShiftMap",
                              "ShowResAnalysis", "SaveAsTiff", "DeGlitch", "NormalizeEShift", "ExecFourierA"}) {
         if (QString(name) == "SaveAsTiff")

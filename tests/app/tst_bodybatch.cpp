@@ -623,6 +623,8 @@ private slots:
         QVERIFY(installJapanese(*qApp, translator));
         {
             Body body;
+            child<QPushButton>(&body, "SaveImage")->click();
+            child<QPushButton>(&body, "SaveEachSpectrum")->click();
             QCOMPARE(child<QFileDialog>(&body, "SaveImageDialog")->nameFilters(),
                      QStringList({QString::fromUtf8("画像ファイル (*.png)"), QString::fromUtf8("すべてのファイル (* *.*)")}));
             QCOMPARE(child<QFileDialog>(&body, "SaveSpectraDialog")->nameFilters().first(),

@@ -4,6 +4,7 @@
 #include "analyzer/ElemCtrl.h"
 #include "analyzer/LCFReference.h"
 #include "analyzer/MapsExtraPanel.h"
+#include "base/WorkerThread.h"
 #include "Body.h"
 #include "BodyScript.h"
 #include "calibration/CalibCtrl.h"
@@ -42,6 +43,8 @@ private slots:
     void calibrationMapSavesAndLoadsBack();
     void extraMapsChainToAReferenceByScript();
     void extraMapsFromTheAnalyzerWindow();
+    void scriptsEndWithoutWorkerThreads_data();
+    void scriptsEndWithoutWorkerThreads();
 
 private:
     // Loads a stack of the demo through the panels (energies from the names).
@@ -332,6 +335,49 @@ void TestBodyRuns::extraMapsFromTheAnalyzerWindow()
     QFile sidecar(Provenance::sidecarPath(out.filePath("shown-0.tif")));
     QVERIFY(sidecar.open(QIODevice::ReadOnly));
     QVERIFY(sidecar.readAll().contains("E0 (eV); E0 = mean midline crossing of the spectrum smoothed over 3 points"));
+}
+
+// No thread to be had (memory or a process limit): the batch walk, the
+// loaders, the analysis engine and every job runner share the window's
+// thread. Each script still ends, and with the maps of a run with threads.
+void TestBodyRuns::scriptsEndWithoutWorkerThreads_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("map");   // -1: the shift map; k: the fraction map of reference row k
+    const QString load = "eng_by_name_i0\neng_by_name_reg_exp_i0 \\d\\d\\d\\d\\.\\d\\deV\n"
+                         "eng_by_name_i1\neng_by_name_reg_exp_i1 \\d\\d\\d\\d\\.\\d\\deV\n"
+                         "load_I0_files_of_pattern NEW %D/i0/ i0_*eV.tif\n";
+    QTest::newRow("load, calibrate") << load + "load_I1_files_of_pattern NEW %D/calib/ cal_*eV.tif\n"
+                                               "calib_load_std %D/std/fe_foil.dat\nset_band_w 1\nset_band_h 1\n"
+                                               "calib_exec\n"
+                                     << -1;
+    QTest::newRow("load, align, fit") << load + "load_I1_files_of_pattern NEW %D/i1/ i1_*eV.tif\n"
+                                                "align_series 0 0.4\nset_band_w 0\nset_band_h 0\n"
+                                                "analyzer_set_LCF_std 0 1 0 %D/refs/fe_metal.dat 0\n"
+                                                "analyzer_set_LCF_std 1 1 0 %D/refs/fe2.dat 0\n"
+                                                "analyzer_select_analysis_mode 0\nanalyzer_exec_LCF\n"
+                                      << 1;
+}
+
+void TestBodyRuns::scriptsEndWithoutWorkerThreads()
+{
+    QFETCH(QString, script);
+    QFETCH(int, map);
+    script.replace("%D", m_demo.dir.path());
+    std::vector<double> values[2];   // with threads, without
+    QString failure[2];
+    for (int alone : {0, 1}) {
+        refuseWorkerThreads(alone);
+        Body body;
+        const BodyScript::Outcome out = BodyScript::run(body, script, 30000);
+        failure[alone] = out.ended ? out.failure : QStringLiteral("the run did not end");
+        const Analyzed2DRes* m = map < 0 ? &body.shiftMap() : body.analyzer()->refs().at(map)->map(LCFReference::Fraction);
+        values[alone].assign(m->data(), m->data() + std::size_t(m->width()) * m->height());
+    }
+    refuseWorkerThreads(false);
+    QVERIFY2(failure[0].isEmpty() && failure[1].isEmpty(), qPrintable(failure[0] + failure[1]));
+    QVERIFY(!values[0].empty());
+    QVERIFY(values[1] == values[0]);
 }
 
 QTEST_MAIN(TestBodyRuns)

@@ -3,13 +3,26 @@
 #include "base/LogCategories.h"
 
 #include <QDebug>
+#include <atomic>
 #include <new>
+
+namespace {
+
+std::atomic<bool> refused{false};
+
+}
+
+void refuseWorkerThreads(bool refuse)
+{
+    refused.store(refuse);
+}
 
 bool startWorkerThread(QThread* thread, QObject* worker, QThread::Priority priority)
 {
     // Started first: an object can only be moved from the thread it lives in,
     // so one moved onto a thread that then failed could never come back.
-    thread->start(priority);
+    if (!refused.load())
+        thread->start(priority);
     if (!thread->isRunning()) {
         qCWarning(lcBase).noquote() << QStringLiteral("Not enough memory (or a process limit) for the thread \"%1\"; its work runs on the main thread")
                                            .arg(thread->objectName());

@@ -11,6 +11,10 @@ class QObject;
 // the program says so. Returns whether the worker runs on its own thread.
 bool startWorkerThread(QThread* thread, QObject* worker, QThread::Priority priority = QThread::InheritPriority);
 
+// Tests stand in for a machine without room for another thread: while set,
+// startWorkerThread starts nothing and keeps every worker where it is.
+void refuseWorkerThreads(bool refuse);
+
 // A worker's thread whose event loop outlives running out of memory: Qt's
 // own allocations in the loop (outside any event handler, where the
 // application's guard cannot catch them) would end the program; here the

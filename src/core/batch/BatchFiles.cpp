@@ -1,11 +1,15 @@
 #include "batch/BatchFiles.h"
 
+#include "base/FileNameCodec.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <dirent.h>
 #include <QSet>
+#include <QVector>
 #include <algorithm>
+#include <cerrno>
 
 namespace BatchFiles {
 
@@ -16,7 +20,19 @@ QStringList filesOfPattern(const QString& dir, const QStringList& patterns)
     const QDir d(dir);
     if (!d.exists())
         return {};
-    const QStringList names = d.entryList(patterns, QDir::Files, QDir::Name);
+    // Matched here rather than by QDir: its matcher skips names that carry
+    // bytes outside UTF-8, which the file-name codec keeps as lone surrogates.
+    QVector<QRegularExpression> matchers;
+    for (const QString& p : patterns)
+        matchers << QRegularExpression(QRegularExpression::wildcardToRegularExpression(FileNameCodec::forMatching(p)),
+                                       QRegularExpression::CaseInsensitiveOption);
+    QStringList names;
+    for (const QString& name : d.entryList(QDir::Files, QDir::Name)) {
+        const QString subject = FileNameCodec::forMatching(name);
+        if (std::any_of(matchers.cbegin(), matchers.cend(),
+                        [&](const QRegularExpression& m) { return m.match(subject).hasMatch(); }))
+            names << name;
+    }
     const bool hasSeparator = dir.endsWith(QLatin1Char('/')) || dir.endsWith(QDir::separator());
     const QString prefix = hasSeparator ? dir : dir + QLatin1Char('/');
     QStringList out;
@@ -24,6 +40,21 @@ QStringList filesOfPattern(const QString& dir, const QStringList& patterns)
     for (const QString& name : names)
         out << prefix + name;
     return out;
+}
+
+QString listingProblem(const QString& dir)
+{
+    DIR* d = ::opendir(QFile::encodeName(dir).constData());
+    if (d) {
+        ::closedir(d);
+        return QString();
+    }
+    const int error = errno;
+    if (error == ENOMEM)
+        return QStringLiteral("Not enough memory to list the folder \"%1\"").arg(dir);
+    if (error == EMFILE || error == ENFILE)
+        return QStringLiteral("Too many open files to list the folder \"%1\"").arg(dir);
+    return QString();
 }
 
 int namesOutsideEncoding(const QString& dir, const QStringList& patterns)

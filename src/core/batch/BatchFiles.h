@@ -15,6 +15,12 @@ namespace BatchFiles {
 // nothing matches.
 QStringList filesOfPattern(const QString& dir, const QStringList& patterns);
 
+// Why `dir` cannot be listed now when it is for want of memory or of file
+// handles ("Not enough memory to list the folder ..."); empty otherwise. A
+// listing that ran out of memory comes back empty, as if nothing matched:
+// a load that finds no file asks this before saying so.
+QString listingProblem(const QString& dir);
+
 // How many files of `dir` match `patterns` but have names that are not valid
 // in the file-name encoding (UTF-8 under the usual locales): the listing
 // leaves them out, as no Qt file name can open them. A load that finds no

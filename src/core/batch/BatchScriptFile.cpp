@@ -2,6 +2,7 @@
 
 #include "base/AtomicFile.h"
 #include "base/FileCheck.h"
+#include "base/FileNameCodec.h"
 #include "batch/BatchInterpreter.h"
 
 #include <QFile>
@@ -31,7 +32,9 @@ bool read(const QString& fileName, QString* text, QString* error)
     if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
     QTextStream in(&file);
-    in.setCodec("UTF-8");
+    // UTF-8 that keeps bytes outside it, as in file names: a script may name
+    // files whose names are not UTF-8, and is saved back byte for byte.
+    in.setCodec(FileNameCodec::utf8KeepingBytes());
     QString all = in.readAll();
     if (file.error() != QFileDevice::NoError)
         return fail(file.errorString());
@@ -62,7 +65,7 @@ bool read(const QString& fileName, QString* text, QString* error)
 bool write(const QString& fileName, const QString& text, QString* error)
 {
     QString why;
-    if (!AtomicFile::writeBytes(fileName, text.toUtf8(), &why)) {
+    if (!AtomicFile::writeBytes(fileName, FileNameCodec::utf8KeepingBytes()->fromUnicode(text), &why)) {
         if (error)
             *error = QStringLiteral("Can not save %1 (%2)").arg(fileName, why);
         return false;

@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QFile>
 #include "base/FileCheck.h"
+#include "base/FileNameCodec.h"
 #include "base/LogCategories.h"
 
 #include <QFileInfo>
@@ -25,7 +26,7 @@ bool EnergyOfFiles::givesEnergy(const QString& path) const
     switch (source) {
     case ByFileName: {
         const QRegularExpression re(pattern);
-        return re.isValid() && re.match(path).hasMatch();
+        return re.isValid() && re.match(FileNameCodec::forMatching(path)).hasMatch();
     }
     case ByRefFile: return !refEnergies.isEmpty();
     case ByCalculation: break;
@@ -54,7 +55,7 @@ double EnergyOfFiles::energyFromName(const QString& path, int fileNo) const
     // A pattern that does not compile matches nothing, like one that does
     // not occur in the name.
     if (re.isValid()) {
-        const QRegularExpressionMatch m = re.match(path);
+        const QRegularExpressionMatch m = re.match(FileNameCodec::forMatching(path));
         if (m.hasMatch()) {
             QString text = m.captured(0).toUpper();
             text.replace(QLatin1Char('_'), QLatin1Char('.'));

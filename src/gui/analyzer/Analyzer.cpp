@@ -78,8 +78,11 @@ Analyzer::Analyzer(QWidget* parent)
     // Safe from this thread: the engine reads the switch at each request.
     connect(ui->NonNegative, &QCheckBox::toggled, m_engine, &AnalyzeProc::setNonNegative, Qt::DirectConnection);
     startWorkerThread(m_engineThread, m_engine);
-    connect(this, &Analyzer::analyzeSpectrum0, m_engine, &AnalyzeProc::analyzeSpectrum0);
-    connect(this, &Analyzer::analyzeSpectrumElems0, m_engine, &AnalyzeProc::analyzeSpectrumElems0);
+    // Queued also when the engine had to stay on this thread (no thread to
+    // be had): its answer then comes after the request has returned, as always.
+    connect(this, &Analyzer::analyzeSpectrum0, m_engine, &AnalyzeProc::analyzeSpectrum0, Qt::QueuedConnection);
+    connect(this, &Analyzer::analyzeSpectrumElems0, m_engine, &AnalyzeProc::analyzeSpectrumElems0,
+            Qt::QueuedConnection);
     connect(m_engine, &AnalyzeProc::finished, this, &Analyzer::analyzeSpectrumFinished);
     connect(m_engine, &AnalyzeProc::finishedAElems, this, &Analyzer::analyzeSpectrumElemsFinished);
     connect(m_engine, &AnalyzeProc::showFitResults, this, &Analyzer::showFitResults);

@@ -17,18 +17,24 @@
 BatchCtrl::BatchCtrl(QWidget* parent)
     : QWidget(parent)
     , ui(new Ui::BatchCtrl)
+    , m_saveDialog([this] {
+        QFileDialog* d = makeDialog(true);
+        connect(d, &QFileDialog::fileSelected, this, &BatchCtrl::save);
+        return d;
+    })
+    , m_openDialog([this] {
+        QFileDialog* d = makeDialog(false);
+        connect(d, &QFileDialog::fileSelected, this, &BatchCtrl::load);
+        return d;
+    })
 {
     ui->setupUi(this);
     // A script of a million lines must not keep a million log lines (nor
     // their undo steps): the oldest go.
     ui->BatchLogs->setMaximumBlockCount(maxLogLines);
     ui->BatchLogs->setUndoRedoEnabled(false);
-    m_saveDialog = makeDialog(true);
-    m_openDialog = makeDialog(false);
-    connect(m_saveDialog, &QFileDialog::fileSelected, this, &BatchCtrl::save);
-    connect(m_openDialog, &QFileDialog::fileSelected, this, &BatchCtrl::load);
-    connect(ui->Save, &QPushButton::clicked, m_saveDialog, &QFileDialog::show);
-    connect(ui->Load, &QPushButton::clicked, m_openDialog, &QFileDialog::show);
+    connect(ui->Save, &QPushButton::clicked, this, [this] { m_saveDialog.show(); });
+    connect(ui->Load, &QPushButton::clicked, this, [this] { m_openDialog.show(); });
     connect(ui->Exec, &QPushButton::clicked, this, &BatchCtrl::execCmdsSlot);
     connect(ui->Stop, &QPushButton::clicked, this, &BatchCtrl::batchStop);
     connect(ui->Clear, &QPushButton::clicked, this, &BatchCtrl::clear);

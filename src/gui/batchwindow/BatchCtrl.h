@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/CmdLine.h"
+#include "controls/FileDialogOnDemand.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -69,8 +70,9 @@ private:
 
     Ui::BatchCtrl* ui;
     BatchDispatcher* m_dispatcher = nullptr;
-    QFileDialog* m_saveDialog = nullptr;
-    QFileDialog* m_openDialog = nullptr;
+    // Made when the Save and Load buttons are first pressed.
+    FileDialogOnDemand m_saveDialog;
+    FileDialogOnDemand m_openDialog;
     QStringList m_lastScript;
     QString m_scriptFolder;
     QString m_runFolder;

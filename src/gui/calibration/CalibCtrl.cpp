@@ -28,6 +28,16 @@ QFileDialog* mapDialog(QWidget* parent, const QString& name, bool save)
 CalibCtrl::CalibCtrl(QWidget* parent)
     : QFrame(parent)
     , ui(new Ui::CalibCtrl)
+    , m_openDialog([this] {
+        QFileDialog* d = mapDialog(this, QStringLiteral("LoadMapDialog"), false);
+        connect(d, &QFileDialog::fileSelected, this, &CalibCtrl::loadEMap);
+        return d;
+    })
+    , m_saveDialog([this] {
+        QFileDialog* d = mapDialog(this, QStringLiteral("SaveMapDialog"), true);
+        connect(d, &QFileDialog::fileSelected, this, &CalibCtrl::saveEMap);
+        return d;
+    })
 {
     ui->setupUi(this);
     ui->SelectStd->setCaption(tr("Select Std."));
@@ -36,17 +46,12 @@ CalibCtrl::CalibCtrl(QWidget* parent)
         const EdgeCalibration::Crystal& c = EdgeCalibration::crystal(i);
         ui->SelCrystal->addItem(QString::fromLatin1(c.name), c.d);
     }
-    m_openDialog = mapDialog(this, QStringLiteral("LoadMapDialog"), false);
-    m_saveDialog = mapDialog(this, QStringLiteral("SaveMapDialog"), true);
-
     connect(ui->SelectStd, &XafsFileSelect::newFile, this, &CalibCtrl::newFile);
     connect(ui->StdBGVictreen, &QRadioButton::toggled, this, &CalibCtrl::stdBGToggled);
     connect(ui->ExecCalib, &QPushButton::clicked, this, &CalibCtrl::execCalibration);
     connect(ui->ClearMap, &QPushButton::clicked, this, &CalibCtrl::clearMap);
-    connect(ui->LoadMap, &QPushButton::clicked, m_openDialog, &QFileDialog::show);
-    connect(ui->SaveMap, &QPushButton::clicked, m_saveDialog, &QFileDialog::show);
-    connect(m_openDialog, &QFileDialog::fileSelected, this, &CalibCtrl::loadEMap);
-    connect(m_saveDialog, &QFileDialog::fileSelected, this, &CalibCtrl::saveEMap);
+    connect(ui->LoadMap, &QPushButton::clicked, this, [this] { m_openDialog.show(); });
+    connect(ui->SaveMap, &QPushButton::clicked, this, [this] { m_saveDialog.show(); });
 }
 
 CalibCtrl::~CalibCtrl()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/FileDialogOnDemand.h"
 #include "processing/CalibrationJob.h"
 
 #include <QFrame>
@@ -64,6 +65,7 @@ public slots:
 private:
     Ui::CalibCtrl* ui;
     std::unique_ptr<XafsSpectrum> m_standard;
-    QFileDialog* m_openDialog;
-    QFileDialog* m_saveDialog;
+    // Made when the Load and Save buttons are first pressed.
+    FileDialogOnDemand m_openDialog;
+    FileDialogOnDemand m_saveDialog;
 };

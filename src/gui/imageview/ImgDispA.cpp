@@ -91,7 +91,7 @@ QImage ImgDispA::visibleImage() const
     return r.isEmpty() ? QImage() : img->copy(r);
 }
 
-void ImgDispA::drawImage(QPainter* p)
+const QImage* ImgDispA::preparedImage()
 {
     const QImage* img = nullptr;
     const DisplayLayer* layer = nullptr;
@@ -113,6 +113,12 @@ void ImgDispA::drawImage(QPainter* p)
         img = m_image->layerImage();
         layer = m_image;
     }
+    return img;
+}
+
+void ImgDispA::drawImage(QPainter* p)
+{
+    const QImage* img = preparedImage();
     syncChart();
     if (layer && img && !img->isNull() && !m_view.isEmpty())
         drawFitted(p, *layer, *img);

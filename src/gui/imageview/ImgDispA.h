@@ -61,6 +61,11 @@ public:
     // Copy of the shown picture from (x, y) to (x + w, y + h) of the view
     // window, ends included, limited to the picture; null when there is none.
     QImage visibleImage() const;
+    // Brings the shown picture, and the colour scale's range over a result
+    // layer, up to date as a repaint does, and returns the picture: a save
+    // must not depend on whether the window was painted (headless runs paint
+    // nothing).
+    const QImage* preparedImage();
 
 public slots:
     void drawImage(QPainter* p);

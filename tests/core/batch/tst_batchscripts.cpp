@@ -26,6 +26,7 @@ private slots:
     void endLineIsReenteredQuietly();
     void backslashOnTheLastLine();
     void substitutionIsBounded();
+    void scriptKeepsBytesOutsideUtf8();
     void loopFrom01To100KeepsTwoDigitsUntil100();
     void longLinesFail_data();
     void longLinesFail();
@@ -151,6 +152,24 @@ void TestBatchScripts::backslashOnTheLastLine()
     dispatcher.doDispatchCmds({"seek_image 3 \\", "seek_image 4\\ \t"});
     QVERIFY(runToEnd(executor));
     QCOMPARE(executor.sent, QStringList({"1 0 [seek_image] [3] [seek_image] [4]"}));
+}
+
+// A script naming a file whose name is not UTF-8 reads that name byte for
+// byte and is saved back unchanged.
+void TestBatchScripts::scriptKeepsBytesOutsideUtf8()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("latin1.bat");
+    const QByteArray bytes("load_I1_files NEW i1/i1_\xe9" "6962.00eV.tif\nset_band_w 2\n");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    f.close();
+    QString text, error;
+    QVERIFY2(BatchScriptFile::read(path, &text, &error), qPrintable(error));
+    QVERIFY(text.contains(QString("i1_") + QChar(0xDCE9) + "6962"));
+    QVERIFY2(BatchScriptFile::write(path, text, &error), qPrintable(error));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), bytes);
 }
 
 void TestBatchScripts::substitutionIsBounded()

@@ -102,6 +102,9 @@ void TestEnergyOfFiles::energyOf_data()
     QTest::newRow("name 07_112000KeV") << byName("\\d\\d_\\d\\d\\d\\d\\d\\dKeV", 1000) << "x07_112000KeV.img" << 3 << 7112.0;
     QTest::newRow("name 7112.35") << byName("\\d\\d\\d\\d\\.\\d\\d", 1) << "scan_7112.35.tif" << 3 << 7112.35;
     QTest::newRow("name lower-case ev") << byName("\\d\\d\\d\\d_\\d\\dev", 1) << "i_7112_25ev.tif" << 3 << 7112.25;
+    // A byte outside UTF-8 in the name, kept as the lone surrogate U+DCE9.
+    QTest::newRow("name with a kept byte") << byName("\\d\\d\\d\\d\\.\\d\\deV", 1)
+                                           << QString("i1_") + QChar(0xDCE9) + "7112.35eV.tif" << 3 << 7112.35;
     QTest::newRow("name in a directory") << byName("\\d\\d\\d\\d_\\d\\d", 1) << "/d/7001_50/img.tif" << 3 << 7001.5;
     QTest::newRow("no match: file number") << byName("\\d\\d\\d\\d\\.\\d\\d", 1) << "scan.tif" << 17 << 17.0;
     QTest::newRow("no match, factor 1000") << byName("\\d\\d\\d\\d\\.\\d\\d", 1000) << "scan.tif" << 17 << 17000.0;

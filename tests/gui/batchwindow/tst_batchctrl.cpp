@@ -298,8 +298,11 @@ private slots:
             QCOMPARE(button(w, "Exec")->text(), QString::fromUtf8("実行"));
             QCOMPARE(button(w, "ClearLog")->text(), QString::fromUtf8("ログ消去"));
             QCOMPARE(w.findChild<QTabWidget*>()->tabText(1), QString::fromUtf8("進行ログ"));
+            QVERIFY(!w.findChild<QFileDialog*>());
+            QTest::mouseClick(button(w, "Load"), Qt::LeftButton);
             QFileDialog* dialog = w.findChild<QFileDialog*>();
             QVERIFY(dialog);
+            dialog->hide();
             QCOMPARE(dialog->nameFilters().first(), QString::fromUtf8("バッチファイル (*.bat)"));
         }
         qApp->removeTranslator(&translator);

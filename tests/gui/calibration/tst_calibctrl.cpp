@@ -85,6 +85,10 @@ void TestCalibCtrl::window()
     QTest::mouseClick(w.findChild<QPushButton*>("ClearMap"), Qt::LeftButton);
     QCOMPARE(exec.count(), 1);
     QCOMPARE(clear.count(), 1);
+    // The dialogs are made when their buttons are first pressed.
+    QVERIFY(!w.findChild<QFileDialog*>());
+    QTest::mouseClick(w.findChild<QPushButton*>("LoadMap"), Qt::LeftButton);
+    QTest::mouseClick(w.findChild<QPushButton*>("SaveMap"), Qt::LeftButton);
     auto* open = w.findChild<QFileDialog*>("LoadMapDialog");
     auto* saveDialog = w.findChild<QFileDialog*>("SaveMapDialog");
     QVERIFY(open && saveDialog);
