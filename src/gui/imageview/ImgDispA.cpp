@@ -91,7 +91,7 @@ QImage ImgDispA::visibleImage() const
     return r.isEmpty() ? QImage() : img->copy(r);
 }
 
-const QImage* ImgDispA::preparedImage()
+const QImage* ImgDispA::preparedImage(const DisplayLayer** shown)
 {
     const QImage* img = nullptr;
     const DisplayLayer* layer = nullptr;
@@ -113,12 +113,15 @@ const QImage* ImgDispA::preparedImage()
         img = m_image->layerImage();
         layer = m_image;
     }
+    if (shown)
+        *shown = layer;
     return img;
 }
 
 void ImgDispA::drawImage(QPainter* p)
 {
-    const QImage* img = preparedImage();
+    const DisplayLayer* layer = nullptr;
+    const QImage* img = preparedImage(&layer);
     syncChart();
     if (layer && img && !img->isNull() && !m_view.isEmpty())
         drawFitted(p, *layer, *img);

@@ -64,8 +64,8 @@ public:
     // Brings the shown picture, and the colour scale's range over a result
     // layer, up to date as a repaint does, and returns the picture: a save
     // must not depend on whether the window was painted (headless runs paint
-    // nothing).
-    const QImage* preparedImage();
+    // nothing). `shown`, when given, receives the layer the picture is of.
+    const QImage* preparedImage(const DisplayLayer** shown = nullptr);
 
 public slots:
     void drawImage(QPainter* p);
