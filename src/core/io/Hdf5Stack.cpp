@@ -114,13 +114,17 @@ Hdf5Id accessList(hid_t file, const QString& path, const Hdf5Dataset& info)
 
 }
 
-bool Hdf5Stack::open(const QString& file, const QString& dataset, QString* error, Route allowed)
+bool Hdf5Stack::open(const QString& file, const QString& dataset, QString* error, Route allowed,
+                     const Hdf5OpenFile* opened)
 {
     close();
     Hdf5Quiet quiet;
     d->file = file;
     d->dataset = dataset.startsWith(QLatin1Char('/')) ? dataset : QLatin1Char('/') + dataset;
-    d->fileId = Hdf5Read::openFile(file, error);
+    if (opened && opened->name == file && opened->id && H5Iinc_ref(opened->id.get()) >= 0)
+        d->fileId = Hdf5Id::file(opened->id.get());
+    else
+        d->fileId = Hdf5Read::openFile(file, error);
     if (!d->fileId)
         return false;
     Hdf5Dataset info;

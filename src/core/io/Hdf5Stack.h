@@ -5,6 +5,8 @@
 #include <QString>
 #include <memory>
 
+struct Hdf5OpenFile;
+
 // The images of one dataset of an HDF5 file, read one at a time into image
 // contents: a 3-D dataset (images x height x width) or a 2-D one (a single
 // image). Chunked and compressed datasets are read through a chunk cache
@@ -30,8 +32,10 @@ public:
     // the file is no HDF5 file, the dataset is missing, has another rank,
     // holds no numbers, has images of no pixels or larger than any reader
     // takes, or needs a filter this program cannot apply.
-    // `allowed` Library keeps every read in the library.
-    bool open(const QString& file, const QString& dataset, QString* error, Route allowed = Direct);
+    // `allowed` Library keeps every read in the library. With `opened`, the
+    // same file held open already, the dataset is opened through it.
+    bool open(const QString& file, const QString& dataset, QString* error, Route allowed = Direct,
+              const Hdf5OpenFile* opened = nullptr);
     void close();
     bool isOpen() const;
     // The route the images of the open dataset take.

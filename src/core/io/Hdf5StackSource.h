@@ -16,7 +16,10 @@
 class Hdf5StackSource : public ImageSource
 {
 public:
-    Hdf5StackSource(const QString& file, const QString& dataset, int count, std::vector<double> energies = {});
+    // `opened`: the file held open (by the check of its scan) until the
+    // dataset is opened.
+    Hdf5StackSource(const QString& file, const QString& dataset, int count, std::vector<double> energies = {},
+                    std::shared_ptr<Hdf5OpenFile> opened = {});
 
     int count() const override { return m_count; }
     QString imageName(int i) const override;
@@ -28,6 +31,7 @@ private:
     QString m_dataset;
     int m_count = 0;
     std::vector<double> m_energies;
+    std::shared_ptr<Hdf5OpenFile> m_opened;
     Hdf5Stack m_stack;
     std::unique_ptr<SampleSlabs> m_slabs;
     QString m_error;

@@ -98,6 +98,9 @@ void TestBitshuffleLz4::decodesWhatWasEncoded_data()
     QTest::addColumn<int>("blockElements");
 
     QTest::newRow("bytes, one block") << 1 << 64 << 64;
+    // 128 elements (16 bytes of each plane) and more go 128 at a time.
+    QTest::newRow("bytes, 128 at a time") << 1 << 256 << 256;
+    QTest::newRow("32-bit, 128 at a time and 8 more") << 4 << 408 << 136;
     QTest::newRow("16-bit, short last block and 2 left over") << 2 << 42 << 16;
     QTest::newRow("32-bit, 4 left over") << 4 << 84 << 16;
     QTest::newRow("16-bit, the default block and a short one") << 2 << 4480 << 4096;
