@@ -39,7 +39,8 @@ std::unique_ptr<TiffData> Hdf5StackSource::read(int i, bool render, const Cancel
         }
         const std::size_t bytes = std::size_t(m_stack.width()) * m_stack.height()
             * std::size_t(ImageContent::sampleSize(m_stack.pixelType()));
-        m_slabs = std::make_unique<SampleSlabs>(bytes, m_count - std::max(i, 0));
+        if (!m_framesDropped)
+            m_slabs = std::make_unique<SampleSlabs>(bytes, m_count - std::max(i, 0));
     }
     ImageContent content;
     if (!m_stack.read(i, content, &m_error, m_slabs.get())) {
@@ -68,11 +69,14 @@ Hdf5ScanSources Hdf5ScanSources::of(const Hdf5Scan& scan, const Hdf5ScanPlan& pl
     } else if (plan.flats == Hdf5ScanPlan::AveragedFlat) {
         auto frames = std::make_shared<Hdf5StackSource>(scan.file, scan.flats, plan.flatCount, std::vector<double>(),
                                                         opened);
+        frames->setFramesDropped(true);
         const QString name = QStringLiteral("%1::%2 (mean of %3)").arg(scan.file, scan.flats).arg(plan.flatCount);
         s.flats = std::make_shared<AveragedSource>(frames, name, plan.energies.empty() ? nullptr : &plan.energies[0]);
     }
     if (plan.darkCount > 0) {
-        s.darks = std::make_shared<Hdf5StackSource>(scan.file, scan.darks, plan.darkCount, std::vector<double>(), opened);
+        auto darks = std::make_shared<Hdf5StackSource>(scan.file, scan.darks, plan.darkCount, std::vector<double>(), opened);
+        darks->setFramesDropped(true);
+        s.darks = darks;
         s.darkOrigin = QStringLiteral("%1::%2").arg(scan.file, scan.darks);
     }
     return s;
