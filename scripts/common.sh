@@ -7,7 +7,7 @@ BUILD="${ORV_BUILD_DIR:-$ROOT/build}"
 orv_packages=(qtbase5-dev qttools5-dev-tools qttools5-dev libtiff-dev libfftw3-dev cmake ninja-build
               ccache xvfb xauth pkg-config libbenchmark-dev g++ clang libclang-rt-14-dev
               fonts-ipafont-gothic python3 libhwy-dev libhdf5-dev hdf5-filter-plugin bitshuffle
-              libeigen3-dev libgsf-1-dev)
+              libeigen3-dev libgsf-1-dev liblz4-dev)
 
 orv_install() {
     local missing=()

@@ -16,6 +16,12 @@ Hdf5Quiet::~Hdf5Quiet()
     H5Eset_auto2(H5E_DEFAULT, m_func, m_data);
 }
 
+Hdf5OpenFile::~Hdf5OpenFile()
+{
+    Hdf5Quiet quiet;
+    id.reset();
+}
+
 namespace Hdf5Text {
 
 QString stringAttribute(hid_t obj, const char* name)

@@ -56,6 +56,15 @@ private:
     Closer m_close = nullptr;
 };
 
+// An HDF5 file held open between the check of a scan and the loads of its
+// datasets (see Hdf5ScanPlan::openFile): a dataset opened through it does not
+// make the library read and cache the file's structure once more.
+struct Hdf5OpenFile {
+    QString name;
+    Hdf5Id id;
+    ~Hdf5OpenFile();
+};
+
 // Taken by every function that calls into HDF5: makes sure the plugin path
 // is set, and keeps the library from printing its error stack to stderr
 // while the guard lives (the callers report failures in their own words).

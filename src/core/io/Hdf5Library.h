@@ -9,8 +9,10 @@
 // first looks for a plugin, so that a user needs to do nothing.
 namespace Hdf5Library {
 
-// Sets HDF5_PLUGIN_PATH when it is unset or empty (once per process; safe
-// to call from any thread and again). Returns the path in force.
+// Sets HDF5_PLUGIN_PATH when it is unset or empty, and lets the library
+// keep the metadata cache of a closed file for the next open (once per
+// process; safe to call from any thread and again). Returns the path in
+// force.
 QString ensurePluginPath();
 
 // The plugin folder the build found (empty when it found none).

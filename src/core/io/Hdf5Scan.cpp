@@ -162,7 +162,7 @@ bool check(const Hdf5Scan& scan, Hdf5ScanPlan* plan, QString* error)
         return false;
     }
     Hdf5Quiet quiet;
-    const Hdf5Id file = Hdf5Read::openFile(name, error);
+    Hdf5Id file = Hdf5Read::openFile(name, error);
     if (!file)
         return false;
     Hdf5Dataset images;
@@ -223,6 +223,9 @@ bool check(const Hdf5Scan& scan, Hdf5ScanPlan* plan, QString* error)
             return false;
         }
     }
+    plan->openFile = std::make_shared<Hdf5OpenFile>();
+    plan->openFile->name = name;
+    plan->openFile->id = std::move(file);
     return true;
 }
 

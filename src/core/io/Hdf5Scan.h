@@ -4,7 +4,10 @@
 
 #include <QMetaType>
 #include <QString>
+#include <memory>
 #include <vector>
+
+struct Hdf5OpenFile;
 
 // One scan in an HDF5 file as the user picks it: the image stack (the I1
 // series), optionally the flat-field stack (I0), the dark stack and the
@@ -39,6 +42,9 @@ struct Hdf5ScanPlan {
     std::vector<double> energies;
     // The unit the energies were read in.
     Hdf5Scan::Unit unit = Hdf5Scan::ElectronVolt;
+    // The file, left open by the check for the loads (see Hdf5Stack::open);
+    // closed when the last holder lets go.
+    std::shared_ptr<Hdf5OpenFile> openFile;
 };
 
 namespace Hdf5Layouts {

@@ -1,5 +1,6 @@
 #include "io/Hdf5Stack.h"
 
+#include "io/Hdf5DirectRead.h"
 #include "io/Hdf5Handle.h"
 #include "io/Hdf5Read.h"
 
@@ -17,6 +18,7 @@ struct Hdf5Stack::Impl {
     quint32 width = 0;
     quint32 height = 0;
     int pixelType = 4;
+    Hdf5DirectReader direct;   // open on the direct route
 };
 
 Hdf5Stack::Hdf5Stack()
@@ -31,16 +33,24 @@ Hdf5Stack::~Hdf5Stack()
 
 void Hdf5Stack::close()
 {
-    Hdf5Quiet quiet;
-    d->fileSpace.reset();
-    d->set.reset();
-    d->fileId.reset();
+    d->direct.close();
+    if (d->fileId) {
+        Hdf5Quiet quiet;
+        d->fileSpace.reset();
+        d->set.reset();
+        d->fileId.reset();
+    }
     d->count = 0;
 }
 
 bool Hdf5Stack::isOpen() const
 {
-    return d->set.isValid();
+    return d->set.isValid() || d->direct.isOpen();
+}
+
+Hdf5Stack::Route Hdf5Stack::route() const
+{
+    return d->direct.isOpen() ? Direct : Library;
 }
 
 int Hdf5Stack::count() const
@@ -104,13 +114,17 @@ Hdf5Id accessList(hid_t file, const QString& path, const Hdf5Dataset& info)
 
 }
 
-bool Hdf5Stack::open(const QString& file, const QString& dataset, QString* error)
+bool Hdf5Stack::open(const QString& file, const QString& dataset, QString* error, Route allowed,
+                     const Hdf5OpenFile* opened)
 {
     close();
     Hdf5Quiet quiet;
     d->file = file;
     d->dataset = dataset.startsWith(QLatin1Char('/')) ? dataset : QLatin1Char('/') + dataset;
-    d->fileId = Hdf5Read::openFile(file, error);
+    if (opened && opened->name == file && opened->id && H5Iinc_ref(opened->id.get()) >= 0)
+        d->fileId = Hdf5Id::file(opened->id.get());
+    else
+        d->fileId = Hdf5Read::openFile(file, error);
     if (!d->fileId)
         return false;
     Hdf5Dataset info;
@@ -140,6 +154,16 @@ bool Hdf5Stack::open(const QString& file, const QString& dataset, QString* error
         close();
         return false;
     }
+    d->rank = info.rank();
+    d->count = int(n);
+    d->width = quint32(w);
+    d->height = quint32(h);
+    d->pixelType = Hdf5Read::pixelTypeFor(info.kind, info.bytes);
+    if (allowed == Direct && openDirect()) {
+        // Nothing more is asked of the library.
+        d->fileId.reset();
+        return true;
+    }
     const Hdf5Id dapl = accessList(d->fileId.get(), d->dataset, info);
     d->set = Hdf5Id::dataset(H5Dopen2(d->fileId.get(), d->dataset.toUtf8().constData(), dapl.get()));
     d->fileSpace = Hdf5Id::space(d->set ? H5Dget_space(d->set.get()) : H5I_INVALID_HID);
@@ -148,12 +172,15 @@ bool Hdf5Stack::open(const QString& file, const QString& dataset, QString* error
         close();
         return false;
     }
-    d->rank = info.rank();
-    d->count = int(n);
-    d->width = quint32(w);
-    d->height = quint32(h);
-    d->pixelType = Hdf5Read::pixelTypeFor(info.kind, info.bytes);
     return true;
+}
+
+bool Hdf5Stack::openDirect()
+{
+    const Hdf5Id set = Hdf5Id::dataset(H5Dopen2(d->fileId.get(), d->dataset.toUtf8().constData(), H5P_DEFAULT));
+    Hdf5DirectPlan plan;
+    return set && Hdf5Direct::plan(d->fileId.get(), set.get(), d->pixelType, &plan)
+        && d->direct.open(d->file, std::move(plan));
 }
 
 bool Hdf5Stack::read(int i, ImageContent& out, QString* error, SampleSlabs* slabs)
@@ -167,6 +194,18 @@ bool Hdf5Stack::read(int i, ImageContent& out, QString* error, SampleSlabs* slab
         *error = QStringLiteral("%1: no memory for image %2 of %3").arg(d->file).arg(i).arg(d->dataset);
         return false;
     }
+    content.bytesPerPixel = quint16(ImageContent::sampleSize(d->pixelType));
+    content.scanlineBytes = d->width * content.bytesPerPixel;
+    if (d->direct.isOpen()) {
+        QString why;
+        if (!d->direct.read(i, content.samples.get(), &why)) {
+            *error = QStringLiteral("%1: can not read image %2 of dataset %3 (%4)").arg(d->file).arg(i).arg(d->dataset, why);
+            return false;
+        }
+        content.updateRange();
+        out = std::move(content);
+        return true;
+    }
     // The library lets one thread in at a time, call by call. Stacks read in
     // several threads at once (I1, I0 and the dark) take turns image by
     // image instead: waking each other at every call cost more than the
@@ -174,8 +213,6 @@ bool Hdf5Stack::read(int i, ImageContent& out, QString* error, SampleSlabs* slab
     static std::mutex oneImageAtATime;
     const std::lock_guard<std::mutex> turn(oneImageAtATime);
     Hdf5Quiet quiet;
-    content.bytesPerPixel = quint16(ImageContent::sampleSize(d->pixelType));
-    content.scanlineBytes = d->width * content.bytesPerPixel;
     const hsize_t start[3] = {hsize_t(i), 0, 0};
     const hsize_t count3[3] = {1, d->height, d->width};
     const hsize_t* startAt = d->rank == 3 ? start : start + 1;

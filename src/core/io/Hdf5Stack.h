@@ -5,15 +5,24 @@
 #include <QString>
 #include <memory>
 
+struct Hdf5OpenFile;
+
 // The images of one dataset of an HDF5 file, read one at a time into image
 // contents: a 3-D dataset (images x height x width) or a 2-D one (a single
 // image). Chunked and compressed datasets are read through a chunk cache
 // large enough for the chunks one image touches, so that each chunk is
 // decompressed once however many images it spans; only one image is in
 // memory at a time besides that cache.
+//
+// Where the dataset allows (see Hdf5DirectRead.h), the images are read
+// straight from the file instead, without the library, which lets one call
+// in at a time in the whole process: stacks read side by side then read at
+// the same time. Both routes give the same samples.
 class Hdf5Stack
 {
 public:
+    enum Route { Library, Direct };
+
     Hdf5Stack();
     ~Hdf5Stack();
     Hdf5Stack(const Hdf5Stack&) = delete;
@@ -23,9 +32,14 @@ public:
     // the file is no HDF5 file, the dataset is missing, has another rank,
     // holds no numbers, has images of no pixels or larger than any reader
     // takes, or needs a filter this program cannot apply.
-    bool open(const QString& file, const QString& dataset, QString* error);
+    // `allowed` Library keeps every read in the library. With `opened`, the
+    // same file held open already, the dataset is opened through it.
+    bool open(const QString& file, const QString& dataset, QString* error, Route allowed = Direct,
+              const Hdf5OpenFile* opened = nullptr);
     void close();
     bool isOpen() const;
+    // The route the images of the open dataset take.
+    Route route() const;
 
     int count() const;
     quint32 width() const;
@@ -42,6 +56,8 @@ public:
     static QString imageName(const QString& file, const QString& dataset, int i);
 
 private:
+    bool openDirect();
+
     struct Impl;
     std::unique_ptr<Impl> d;
 };

@@ -6,8 +6,9 @@
 #include <QDebug>
 #include <algorithm>
 
-Hdf5StackSource::Hdf5StackSource(const QString& file, const QString& dataset, int count, std::vector<double> energies)
-    : m_file(file), m_dataset(dataset), m_count(count), m_energies(std::move(energies))
+Hdf5StackSource::Hdf5StackSource(const QString& file, const QString& dataset, int count, std::vector<double> energies,
+                                 std::shared_ptr<Hdf5OpenFile> opened)
+    : m_file(file), m_dataset(dataset), m_count(count), m_energies(std::move(energies)), m_opened(std::move(opened))
 {
 }
 
@@ -20,7 +21,9 @@ std::unique_ptr<TiffData> Hdf5StackSource::read(int i, bool render, const Cancel
 {
     m_error.clear();
     if (!m_stack.isOpen()) {
-        if (!m_stack.open(m_file, m_dataset, &m_error)) {
+        const bool ok = m_stack.open(m_file, m_dataset, &m_error, Hdf5Stack::Direct, m_opened.get());
+        m_opened.reset();
+        if (!ok) {
             qCWarning(lcIo).noquote() << m_error;
             return nullptr;
         }
@@ -36,7 +39,8 @@ std::unique_ptr<TiffData> Hdf5StackSource::read(int i, bool render, const Cancel
         }
         const std::size_t bytes = std::size_t(m_stack.width()) * m_stack.height()
             * std::size_t(ImageContent::sampleSize(m_stack.pixelType()));
-        m_slabs = std::make_unique<SampleSlabs>(bytes, m_count - std::max(i, 0));
+        if (!m_framesDropped)
+            m_slabs = std::make_unique<SampleSlabs>(bytes, m_count - std::max(i, 0));
     }
     ImageContent content;
     if (!m_stack.read(i, content, &m_error, m_slabs.get())) {
@@ -58,16 +62,21 @@ std::unique_ptr<TiffData> Hdf5StackSource::read(int i, bool render, const Cancel
 Hdf5ScanSources Hdf5ScanSources::of(const Hdf5Scan& scan, const Hdf5ScanPlan& plan)
 {
     Hdf5ScanSources s;
-    s.images = std::make_shared<Hdf5StackSource>(scan.file, scan.images, plan.images, plan.energies);
+    const auto& opened = plan.openFile;
+    s.images = std::make_shared<Hdf5StackSource>(scan.file, scan.images, plan.images, plan.energies, opened);
     if (plan.flats == Hdf5ScanPlan::FlatPerImage) {
-        s.flats = std::make_shared<Hdf5StackSource>(scan.file, scan.flats, plan.flatCount, plan.energies);
+        s.flats = std::make_shared<Hdf5StackSource>(scan.file, scan.flats, plan.flatCount, plan.energies, opened);
     } else if (plan.flats == Hdf5ScanPlan::AveragedFlat) {
-        auto frames = std::make_shared<Hdf5StackSource>(scan.file, scan.flats, plan.flatCount);
+        auto frames = std::make_shared<Hdf5StackSource>(scan.file, scan.flats, plan.flatCount, std::vector<double>(),
+                                                        opened);
+        frames->setFramesDropped(true);
         const QString name = QStringLiteral("%1::%2 (mean of %3)").arg(scan.file, scan.flats).arg(plan.flatCount);
         s.flats = std::make_shared<AveragedSource>(frames, name, plan.energies.empty() ? nullptr : &plan.energies[0]);
     }
     if (plan.darkCount > 0) {
-        s.darks = std::make_shared<Hdf5StackSource>(scan.file, scan.darks, plan.darkCount);
+        auto darks = std::make_shared<Hdf5StackSource>(scan.file, scan.darks, plan.darkCount, std::vector<double>(), opened);
+        darks->setFramesDropped(true);
+        s.darks = darks;
         s.darkOrigin = QStringLiteral("%1::%2").arg(scan.file, scan.darks);
     }
     return s;

@@ -16,7 +16,15 @@
 class Hdf5StackSource : public ImageSource
 {
 public:
-    Hdf5StackSource(const QString& file, const QString& dataset, int count, std::vector<double> energies = {});
+    // `opened`: the file held open (by the check of its scan) until the
+    // dataset is opened.
+    Hdf5StackSource(const QString& file, const QString& dataset, int count, std::vector<double> energies = {},
+                    std::shared_ptr<Hdf5OpenFile> opened = {});
+
+    // Each image is dropped before the next is read (frames averaged into
+    // one): every image then gets a buffer of its own, which the next one
+    // reuses, instead of a share of a store faulted in for all of them.
+    void setFramesDropped(bool dropped) { m_framesDropped = dropped; }
 
     int count() const override { return m_count; }
     QString imageName(int i) const override;
@@ -28,8 +36,10 @@ private:
     QString m_dataset;
     int m_count = 0;
     std::vector<double> m_energies;
+    std::shared_ptr<Hdf5OpenFile> m_opened;
     Hdf5Stack m_stack;
     std::unique_ptr<SampleSlabs> m_slabs;
+    bool m_framesDropped = false;
     QString m_error;
 };
 

@@ -1,6 +1,25 @@
 #include "io/SampleSlabs.h"
 
 #include <algorithm>
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
+namespace {
+
+// Stores of a huge page or more are whole huge pages: the system backs a
+// partly covered last one with small pages, one fault (costly on a virtual
+// machine) per 4 KB. The part of the last one no image takes is handed back
+// once faulted in.
+constexpr std::size_t hugePage = std::size_t(2) << 20;
+constexpr std::size_t smallPage = 4096;
+
+std::size_t storeSize(std::size_t used)
+{
+    return used >= hugePage ? (used + hugePage - 1) / hugePage * hugePage : used;
+}
+
+}
 
 SampleSlabs::SampleSlabs(std::size_t bytes, int count)
     : m_bytes(bytes), m_stride((bytes + 63) / 64 * 64), m_left(std::max(count, 0))
@@ -16,7 +35,7 @@ LargeBuffer::Ptr<unsigned char> SampleSlabs::take()
     if (!m_store || m_cut >= m_inStore) {
         m_store.reset();
         const int n = std::min(m_perStore, m_left);
-        LargeBuffer::Ptr<unsigned char> store = LargeBuffer::make<unsigned char>(m_stride * std::size_t(n));
+        LargeBuffer::Ptr<unsigned char> store = LargeBuffer::make<unsigned char>(storeSize(m_stride * std::size_t(n)));
         if (!store) {
             // Short of a whole store: this image alone may still fit.
             --m_left;
@@ -24,8 +43,14 @@ LargeBuffer::Ptr<unsigned char> SampleSlabs::take()
         }
         // Fault the store in now, before the reader takes its turn at the
         // file: another reader's turn then overlaps with it.
-        for (std::size_t at = 0; at < m_stride * std::size_t(n); at += 4096)
+        const std::size_t used = m_stride * std::size_t(n);
+        for (std::size_t at = 0; at < used; at += smallPage)
             store[at] = 0;
+#ifdef __linux__
+        const std::size_t kept = (used + smallPage - 1) / smallPage * smallPage;
+        if (storeSize(used) > kept)
+            madvise(store.get() + kept, storeSize(used) - kept, MADV_DONTNEED);
+#endif
         m_store = LargeBuffer::share(std::move(store));
         m_inStore = n;
         m_cut = 0;

@@ -12,6 +12,7 @@
 // which on a virtual machine is more than reading the images.
 //
 // A store is faulted in when it is made, outside any lock a reader takes.
+// One of 2 MB or more is rounded up to whole huge pages.
 // It holds up to storeBytes of images (at least one image) and lives
 // as long as any image cut from it: a reader that drops each image after
 // use (an average of frames) holds one store at a time. When a store cannot

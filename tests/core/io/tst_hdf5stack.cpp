@@ -13,6 +13,7 @@
 
 #include <QThread>
 #include <QtTest>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -48,6 +49,8 @@ private slots:
     void recogniseLayouts();
     void readImages_data();
     void readImages();
+    void routesAgree_data();
+    void routesAgree();
     void checkGoodScans_data();
     void checkGoodScans();
     void badScans_data();
@@ -145,6 +148,69 @@ void TestHdf5Stack::readImages()
     ImageContent c;
     QVERIFY(!stack.read(count, c, &error));
     QVERIFY(error.contains(QStringLiteral("no image %1").arg(count)));
+}
+
+void TestHdf5Stack::routesAgree_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("dataset");
+    QTest::addColumn<int>("route");
+
+    const int direct = Hdf5Stack::Direct, library = Hdf5Stack::Library;
+    QTest::newRow("scan images") << fixture("xanes_layout.h5") << "/img_xanes" << direct;
+    QTest::newRow("float images") << fixture("exchange_layout.h5") << "/exchange/data" << direct;
+    QTest::newRow("bitshuffle/LZ4 scan") << fixture("bitshuffle_lz4.h5") << "/img_xanes" << direct;
+    QTest::newRow("B-tree chunks, two images each") << fixture("storage_earliest.h5") << "/chunks_two_images" << direct;
+    QTest::newRow("B-tree chunks, bitshuffle/LZ4") << fixture("storage_earliest.h5") << "/bslz4_small_blocks" << direct;
+    const struct {
+        const char* name;
+        int route;
+    } latest[] = {
+        {"contiguous_u16be", direct}, {"contiguous_u32", direct}, {"contiguous_u8", direct},
+        {"contiguous_i8", direct}, {"contiguous_f32", direct}, {"one_image", direct},
+        {"chunks_one_image", direct}, {"chunks_two_images", direct}, {"chunks_i16be", direct},
+        {"chunks_f32be", direct}, {"bslz4_one_image", direct}, {"bslz4_small_blocks", direct},
+        {"bslz4_u8", direct}, {"bslz4_noisy", direct}, {"contiguous_f64", library},
+        {"contiguous_i32", library}, {"chunks_cut_rows", library}, {"lz4_plugin", library},
+        {"never_written", library}, {"half_written", library},
+    };
+    for (const auto& row : latest)
+        QTest::newRow(row.name) << fixture("storage_latest.h5") << QString::fromLatin1(row.name) << row.route;
+}
+
+void TestHdf5Stack::routesAgree()
+{
+    // Read straight from the file or through the library, every image has
+    // the same samples and range.
+    QFETCH(QString, file);
+    QFETCH(QString, dataset);
+    Hdf5Stack library, fastest;
+    QString error;
+    QVERIFY2(library.open(file, dataset, &error, Hdf5Stack::Library), qPrintable(error));
+    QVERIFY2(fastest.open(file, dataset, &error), qPrintable(error));
+    QCOMPARE(library.route(), Hdf5Stack::Library);
+    QTEST(int(fastest.route()), "route");
+    QCOMPARE(fastest.count(), library.count());
+    QCOMPARE(fastest.pixelType(), library.pixelType());
+    const std::size_t bytes =
+        std::size_t(library.width()) * library.height() * std::size_t(ImageContent::sampleSize(library.pixelType()));
+    // Back and forth, so that chunks of several images are left and taken up
+    // again.
+    QVector<int> order;
+    for (int i = library.count() - 1; i >= 0; --i)
+        order << i;
+    for (int i = 0; i < library.count(); i += 2)
+        order << i;
+    for (int i : order) {
+        ImageContent a, b;
+        QVERIFY2(library.read(i, a, &error), qPrintable(error));
+        QVERIFY2(fastest.read(i, b, &error), qPrintable(error));
+        QCOMPARE(b.width, a.width);
+        QCOMPARE(b.height, a.height);
+        QVERIFY2(std::memcmp(a.samples.get(), b.samples.get(), bytes) == 0, qPrintable(QString::number(i)));
+        QCOMPARE(b.minimum, a.minimum);
+        QCOMPARE(b.maximum, a.maximum);
+    }
 }
 
 void TestHdf5Stack::checkGoodScans_data()

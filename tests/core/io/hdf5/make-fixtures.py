@@ -97,3 +97,55 @@ assert name > 0 and 0 < name - start < 16, "LZF filter message not found"
 raw[start:start + 2] = b"\x01\x7d"
 raw[start + 4:start + 6] = b"\x00\x00"
 open(path("unknown_filter.h5"), "wb").write(bytes(raw))
+
+# Storage the loaders read straight from the file and storage they leave to
+# the HDF5 library, with both chunk indexes (libver "latest": fixed array;
+# "earliest": B-tree, as the C library writes by default, a few datasets
+# only, its nodes being large). Every dataset holds 5 images of 6 x 7 samples
+# (42, no multiple of 8) in some type and layout. Added later than the files
+# above; to remake only these two, run the script into an empty folder and
+# copy them.
+def storage(name, libver, only=None):
+    n, h, w = 5, 6, 7
+    base = images(n, h, w)
+    rng = np.random.default_rng(19)
+    bslz4 = bitshuffle.h5.H5FILTER
+    lz4 = bitshuffle.h5.H5_COMPRESS_LZ4
+    with h5py.File(path(name), "w", libver=libver) as f:
+        def put(key, values, **extra):
+            if only is None or key in only:
+                f.create_dataset(key, data=values, **extra)
+
+        # Read straight from the file.
+        put("contiguous_u16be", base.astype(">u2"))
+        put("contiguous_u32", (base * 70001).astype("<u4"))
+        put("contiguous_u8", (base % 251).astype("u1"))
+        put("contiguous_i8", (base % 200 - 100).astype("i1"))
+        put("contiguous_f32", (base / 7.0).astype("<f4"))
+        put("one_image", base[0].astype("<u2"))
+        put("chunks_one_image", base.astype("<u2"), chunks=(1, h, w))
+        put("chunks_two_images", base.astype("<u2"), chunks=(2, h, w))
+        put("chunks_i16be", (base - 3000).astype(">i2"), chunks=(3, h, w))
+        put("chunks_f32be", (base / 3.0).astype(">f4"), chunks=(2, h, w))
+        put("bslz4_one_image", base.astype("<u2"), chunks=(1, h, w), compression=bslz4, compression_opts=(0, lz4))
+        # Blocks of 16 samples: several blocks, a short last one and samples
+        # left over after it.
+        put("bslz4_small_blocks", (base / 3.0).astype(">f4"), chunks=(2, h, w), compression=bslz4,
+            compression_opts=(16, lz4))
+        put("bslz4_u8", (base % 251).astype("u1"), chunks=(2, h, w), compression=bslz4, compression_opts=(0, lz4))
+        # Noisy images larger than one default block (4096 samples).
+        noisy = 1000 + rng.integers(0, 4, size=(3, 64, 70))
+        put("bslz4_noisy", noisy.astype("<u2"), chunks=(1, 64, 70), compression=bslz4, compression_opts=(0, lz4))
+        # Left to the library.
+        put("contiguous_f64", base / 7.0)
+        put("contiguous_i32", base.astype("<i4"))
+        put("chunks_cut_rows", base.astype("<u2"), chunks=(1, 3, w))
+        put("lz4_plugin", base.astype("<u2"), chunks=(1, h, w), compression=32004)
+        if only is None:
+            f.create_dataset("never_written", shape=(n, h, w), dtype="<u2", chunks=(1, h, w), fillvalue=7)
+        part = f.create_dataset("half_written", shape=(n, h, w), dtype="<u2", chunks=(1, h, w), fillvalue=9)
+        part[0:2] = base[0:2]
+
+
+storage("storage_earliest.h5", "earliest", only=("chunks_two_images", "bslz4_small_blocks"))
+storage("storage_latest.h5", "latest")
