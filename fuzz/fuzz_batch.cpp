@@ -2,6 +2,7 @@
 // own (word lookups and argument conversions included), then the whole text
 // is run as a script through the interpreter, synchronously and without
 // threads, each line "completed" at once, for a bounded number of lines.
+#include "base/FileNameCodec.h"
 #include "batch/BatchArgs.h"
 #include "batch/BatchInterpreter.h"
 #include "batch/BatchKeywords.h"
@@ -33,7 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }();
     (void)init;
 
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), int(size));
+    // Decoded as the program reads a script file: bytes outside UTF-8 stay
+    // in the text as lone surrogates and reach the interpreter.
+    const QString text = FileNameCodec::utf8KeepingBytes()->toUnicode(reinterpret_cast<const char*>(data), int(size));
     const QStringList lines = text.split(QLatin1Char('\n'));
 
     qint64 sink = 0;
