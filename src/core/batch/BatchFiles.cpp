@@ -13,6 +13,33 @@
 
 namespace BatchFiles {
 
+namespace {
+
+// The listing's rule: wildcards, any case. Matched on FileNameCodec's
+// matching form, since the engine matches nothing on a lone surrogate.
+class PatternMatcher
+{
+public:
+    explicit PatternMatcher(const QStringList& patterns)
+    {
+        for (const QString& p : patterns)
+            m_expressions << QRegularExpression(
+                QRegularExpression::wildcardToRegularExpression(FileNameCodec::forMatching(p)),
+                QRegularExpression::CaseInsensitiveOption);
+    }
+    bool matches(const QString& name) const
+    {
+        const QString subject = FileNameCodec::forMatching(name);
+        return std::any_of(m_expressions.cbegin(), m_expressions.cend(),
+                           [&](const QRegularExpression& m) { return m.match(subject).hasMatch(); });
+    }
+
+private:
+    QVector<QRegularExpression> m_expressions;
+};
+
+} // namespace
+
 QStringList filesOfPattern(const QString& dir, const QStringList& patterns)
 {
     if (dir.isEmpty() || patterns.isEmpty())
@@ -22,17 +49,11 @@ QStringList filesOfPattern(const QString& dir, const QStringList& patterns)
         return {};
     // Matched here rather than by QDir: its matcher skips names that carry
     // bytes outside UTF-8, which the file-name codec keeps as lone surrogates.
-    QVector<QRegularExpression> matchers;
-    for (const QString& p : patterns)
-        matchers << QRegularExpression(QRegularExpression::wildcardToRegularExpression(FileNameCodec::forMatching(p)),
-                                       QRegularExpression::CaseInsensitiveOption);
+    const PatternMatcher matcher(patterns);
     QStringList names;
-    for (const QString& name : d.entryList(QDir::Files, QDir::Name)) {
-        const QString subject = FileNameCodec::forMatching(name);
-        if (std::any_of(matchers.cbegin(), matchers.cend(),
-                        [&](const QRegularExpression& m) { return m.match(subject).hasMatch(); }))
+    for (const QString& name : d.entryList(QDir::Files, QDir::Name))
+        if (matcher.matches(name))
             names << name;
-    }
     const bool hasSeparator = dir.endsWith(QLatin1Char('/')) || dir.endsWith(QDir::separator());
     const QString prefix = hasSeparator ? dir : dir + QLatin1Char('/');
     QStringList out;
@@ -59,9 +80,7 @@ QString listingProblem(const QString& dir)
 
 int namesOutsideEncoding(const QString& dir, const QStringList& patterns)
 {
-    QVector<QRegularExpression> matchers;
-    for (const QString& p : patterns)
-        matchers << QRegularExpression(QRegularExpression::wildcardToRegularExpression(p));
+    const PatternMatcher matcher(patterns);
     DIR* d = ::opendir(QFile::encodeName(dir).constData());
     if (!d)
         return 0;
@@ -69,13 +88,8 @@ int namesOutsideEncoding(const QString& dir, const QStringList& patterns)
     while (const dirent* e = ::readdir(d)) {
         const QByteArray raw(e->d_name);
         const QString name = QFile::decodeName(raw);
-        if (QFile::encodeName(name) == raw)
-            continue;
-        for (const QRegularExpression& m : matchers)
-            if (m.match(name).hasMatch()) {
-                ++count;
-                break;
-            }
+        if (QFile::encodeName(name) != raw && matcher.matches(name))
+            ++count;
     }
     ::closedir(d);
     return count;

@@ -77,6 +77,7 @@ void TestBatchFiles::namesOutsideEncoding_data()
     QTest::addColumn<int>("listed");
     QTest::newRow("all tif") << QStringList{"*.tif"} << 2 << 1;
     QTest::newRow("one of the two") << QStringList{"a*.tif"} << 1 << 0;
+    QTest::newRow("any case, as the listing") << QStringList{"*.TIF"} << 2 << 1;
     QTest::newRow("none match") << QStringList{"*.dat"} << 0 << 0;
 }
 
