@@ -75,7 +75,7 @@ bool ShiftFitter::setStandard(const Spectrum& normalizedStandard, double eStd)
         m_table[std::size_t(j)] = x <= a.first && k == 0 ? a.second
             : (x >= b.first ? b.second : a.second + (b.second - a.second) * w);
     }
-    m_lanes = ShiftSums::makeLaneTable(table(), searchStep);
+    m_lanes = ShiftSums::makeLaneTable(table(), 2.0 * searchStep);
     return true;
 }
 
@@ -123,15 +123,26 @@ double ShiftFitter::cost(const double* e, const double* v, int n, double s0, dou
     return used > 0 ? sum / used : std::nan("");
 }
 
-double ShiftFitter::bestShift(const double* costs, double s0)
+int ShiftFitter::cheapestCoarse(const double* costs)
 {
-    int best = 0;
-    for (int k = 1; k < steps; ++k)
+    int best = 1;
+    for (int k = 3; k < steps; k += 2)
         if (costs[k] < costs[best])
             best = k;
-    const double sBest = s0 - searchHalfWidth + best * searchStep;
+    return best;
+}
+
+double ShiftFitter::bestShift(const double* costs, int coarse, double s0)
+{
+    int best = coarse - 1;
+    for (int k = coarse; k <= coarse + 1; ++k)
+        if (costs[k] < costs[best])
+            best = k;
+    const double sBest = trialShift(s0, best);
     if (best == 0 || best == steps - 1)
         return sBest;
+    // Both neighbours have been costed: the fine ones around the coarse
+    // trial, or a fine one and the next coarse one.
     const double a = costs[best - 1], b = costs[best], c = costs[best + 1];
     const double curvature = a - 2.0 * b + c;
     if (!(curvature > 0.0))
@@ -146,14 +157,18 @@ double ShiftFitter::fitPlain(const double* e, const double* v, int n, double s0)
         return s0;
     const double lo = m_eStd + s0 + regionLo, hi = m_eStd + s0 + regionHi;
     double costs[steps];
-    for (int k = 0; k < steps; ++k) {
-        const double s = s0 - searchHalfWidth + k * searchStep;
+    const auto costAt = [&](int k) {
         int used = 0;
-        costs[k] = sumOfSquares(e, v, n, lo, hi, s, &used);
-        if (used < minPoints)
+        costs[k] = sumOfSquares(e, v, n, lo, hi, trialShift(s0, k), &used);
+        return used >= minPoints;
+    };
+    for (int k = 1; k < steps; k += 2)
+        if (!costAt(k))
             return s0;
-    }
-    return bestShift(costs, s0);
+    const int coarse = cheapestCoarse(costs);
+    costAt(coarse - 1);
+    costAt(coarse + 1);
+    return bestShift(costs, coarse, s0);
 }
 
 double ShiftFitter::fit(const double* e, const double* v, int n, double s0) const
@@ -176,17 +191,27 @@ double ShiftFitter::fit(const double* e, const double* v, int n, double s0) cons
     const int m = regionPoints(e, v, n, lo, hi, pe, pv, &sv, &svv);
     if (m < minPoints)
         return s0;
-    // Every trial shift's sums at once, one vector lane per shift.
-    double shifts[steps], st[steps], stt[steps], stv[steps], costs[steps];
-    for (int k = 0; k < steps; ++k)
-        shifts[k] = s0 - searchHalfWidth + k * searchStep;
+    // The coarse trials' sums at once, one vector lane per shift, then the
+    // two fine trials around the cheapest of them.
+    double shifts[coarseSteps], cst[coarseSteps], cstt[coarseSteps], cstv[coarseSteps];
+    for (int c = 0; c < coarseSteps; ++c)
+        shifts[c] = trialShift(s0, 2 * c + 1);
     ShiftSums::Table table = this->table();
     table.lanes = &m_lanes;
-    ShiftSums::compute(table, pe, pv, m, shifts, steps, st, stt, stv);
+    ShiftSums::compute(table, pe, pv, m, shifts, coarseSteps, cst, cstt, cstv);
+    double costs[steps];
     const double cvv = svv - sv * sv / m;
-    for (int k = 0; k < steps; ++k) {
-        const double ctt = stt[k] - st[k] * st[k] / m, ctv = stv[k] - st[k] * sv / m;
-        costs[k] = ctt > 0.0 ? cvv - ctv * ctv / ctt : cvv;
-    }
-    return bestShift(costs, s0);
+    const auto costOf = [&](double st, double stt, double stv) {
+        const double ctt = stt - st * st / m, ctv = stv - st * sv / m;
+        return ctt > 0.0 ? cvv - ctv * ctv / ctt : cvv;
+    };
+    for (int c = 0; c < coarseSteps; ++c)
+        costs[2 * c + 1] = costOf(cst[c], cstt[c], cstv[c]);
+    const int coarse = cheapestCoarse(costs);
+    const double fine[2] = {trialShift(s0, coarse - 1), trialShift(s0, coarse + 1)};
+    double fst[2], fstt[2], fstv[2];
+    ShiftSums::compute(this->table(), pe, pv, m, fine, 2, fst, fstt, fstv);
+    costs[coarse - 1] = costOf(fst[0], fstt[0], fstv[0]);
+    costs[coarse + 1] = costOf(fst[1], fstt[1], fstv[1]);
+    return bestShift(costs, coarse, s0);
 }
