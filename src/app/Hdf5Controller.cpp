@@ -9,6 +9,7 @@
 #include "fileselect/Hdf5StackDialog.h"
 #include "fileselect/SelectDataFiles.h"
 #include "io/Hdf5Catalog.h"
+#include "io/Hdf5Probe.h"
 #include "io/Hdf5StackSource.h"
 #include "io/TxrmSource.h"
 #include "SeriesController.h"
@@ -18,6 +19,8 @@ using namespace BatchKeywords;
 Hdf5Controller::Hdf5Controller(BodyContext& c)
     : m_c(c)
 {
+    // The helper that reads HDF5 files first, made while the program is small.
+    Hdf5Probe::prepare();
     m_dialog = new Hdf5StackDialog(m_c.window);
     m_dialog->setObjectName(QStringLiteral("Hdf5ScanDialog"));
     for (SelectDataFiles* panel : {m_c.ui->SelectI1Files, m_c.ui->SelectI0Files}) {

@@ -178,9 +178,12 @@ bool decode(const unsigned char* in, std::size_t inBytes, std::size_t elementByt
         || blockBytes > std::size_t(std::numeric_limits<int>::max()))
         return false;
     const std::size_t count = outBytes / elementBytes;
+    // No block holds more than the chunk: a header's block size alone must
+    // not make a thread keep gigabytes of scratch.
     thread_local std::vector<unsigned char> block;
-    if (block.size() < blockBytes)
-        block.resize(blockBytes);
+    const std::size_t scratch = std::min(blockBytes, outBytes);
+    if (block.size() < scratch)
+        block.resize(scratch);
     std::size_t pos = 12, done = 0;
     while (count - done >= 8) {
         const std::size_t left = count - done;

@@ -2,6 +2,7 @@
 
 #include "base/FileCheck.h"
 #include "io/Hdf5Handle.h"
+#include "io/Hdf5Probe.h"
 #include "io/Hdf5Read.h"
 
 #include <QFile>
@@ -70,17 +71,8 @@ herr_t visitObject(hid_t, const char* name, const H5O_info_t* info, void* data)
 
 }
 
-bool list(const QString& fileName, QVector<Hdf5Dataset>* out, QString* error)
+bool listUnprobed(const QString& fileName, QVector<Hdf5Dataset>* out, QString* error)
 {
-    out->clear();
-    if (refuseNonRegularFile(fileName) || !QFile::exists(fileName)) {
-        *error = QStringLiteral("Can not open %1").arg(fileName);
-        return false;
-    }
-    if (!isHdf5(fileName)) {
-        *error = QStringLiteral("%1 is not an HDF5 file").arg(fileName);
-        return false;
-    }
     Hdf5Quiet quiet;
     const Hdf5Id file = Hdf5Read::openFile(fileName, error);
     if (!file)
@@ -92,6 +84,22 @@ bool list(const QString& fileName, QVector<Hdf5Dataset>* out, QString* error)
     }
     std::sort(out->begin(), out->end(), [](const Hdf5Dataset& a, const Hdf5Dataset& b) { return a.path < b.path; });
     return true;
+}
+
+bool list(const QString& fileName, QVector<Hdf5Dataset>* out, QString* error)
+{
+    out->clear();
+    if (refuseNonRegularFile(fileName) || !QFile::exists(fileName)) {
+        *error = QStringLiteral("Can not open %1").arg(fileName);
+        return false;
+    }
+    if (!isHdf5(fileName)) {
+        *error = QStringLiteral("%1 is not an HDF5 file").arg(fileName);
+        return false;
+    }
+    if (!Hdf5Probe::listSurvives(fileName, error))
+        return false;
+    return listUnprobed(fileName, out, error);
 }
 
 const Hdf5Dataset* find(const QVector<Hdf5Dataset>& sets, const QString& path)

@@ -37,6 +37,9 @@ bool isHdf5(const QString& fileName);
 // Every dataset of the file, in name order. False with a message naming the
 // file when it cannot be opened or is no HDF5 file.
 bool list(const QString& fileName, QVector<Hdf5Dataset>* out, QString* error);
+// The listing itself, without the helper process that reads the file first
+// (Hdf5Probe); that helper runs it.
+bool listUnprobed(const QString& fileName, QVector<Hdf5Dataset>* out, QString* error);
 
 // The dataset with that path (a leading "/" optional), or null.
 const Hdf5Dataset* find(const QVector<Hdf5Dataset>& sets, const QString& path);

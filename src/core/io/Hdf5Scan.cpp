@@ -1,6 +1,7 @@
 #include "io/Hdf5Scan.h"
 
 #include "io/Hdf5Handle.h"
+#include "io/Hdf5Probe.h"
 #include "io/Hdf5Read.h"
 #include "io/ImageContent.h"
 
@@ -161,6 +162,15 @@ bool check(const Hdf5Scan& scan, Hdf5ScanPlan* plan, QString* error)
         *error = QStringLiteral("%1: no image dataset chosen").arg(name);
         return false;
     }
+    // The datasets' structure and the energies are read in the probe first.
+    if (!Hdf5Probe::checkSurvives(scan, error))
+        return false;
+    return checkUnprobed(scan, plan, error);
+}
+
+bool checkUnprobed(const Hdf5Scan& scan, Hdf5ScanPlan* plan, QString* error)
+{
+    const QString& name = scan.file;
     Hdf5Quiet quiet;
     Hdf5Id file = Hdf5Read::openFile(name, error);
     if (!file)

@@ -76,5 +76,8 @@ namespace Hdf5ScanCheck {
 // dataset needs a filter this program lacks. Reads the energies (in eV).
 // False with a message naming the file and the dataset at fault.
 bool check(const Hdf5Scan& scan, Hdf5ScanPlan* plan, QString* error);
+// The check itself, without the helper process that reads the file first
+// (Hdf5Probe); that helper runs it.
+bool checkUnprobed(const Hdf5Scan& scan, Hdf5ScanPlan* plan, QString* error);
 
 }

@@ -55,6 +55,7 @@ private slots:
     void checkGoodScans();
     void badScans_data();
     void badScans();
+    void damagedFileRefused();
     void loadThroughLoader();
     void averagedFlat();
     void darkFromStack();
@@ -304,6 +305,24 @@ void TestHdf5Stack::badScans()
     QCOMPARE(!stack.open(file, images, &stackError), stackRefuses);
     if (stackRefuses)
         QVERIFY2(stackError.contains(file), qPrintable(stackError));
+}
+
+// A file on which the HDF5 library itself crashes (found by fuzzing: a
+// broken link table) is refused with a message, and this process lives on.
+void TestHdf5Stack::damagedFileRefused()
+{
+    const QString file = fixture("damaged_links.h5");
+    QVector<Hdf5Dataset> sets;
+    QString error;
+    QVERIFY(!Hdf5Catalog::list(file, &sets, &error));
+    QVERIFY2(error.contains(file) && error.contains(QLatin1String("is damaged")), qPrintable(error));
+    Hdf5Scan scan;
+    scan.file = file;
+    scan.images = QStringLiteral("/img_xanes");
+    Hdf5ScanPlan plan;
+    error.clear();
+    QVERIFY(!Hdf5ScanCheck::check(scan, &plan, &error));
+    QVERIFY2(error.contains(file), qPrintable(error));
 }
 
 void TestHdf5Stack::loadThroughLoader()
