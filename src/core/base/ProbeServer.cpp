@@ -13,6 +13,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#include <sanitizer/common_interface_defs.h>
+#define ORV_PROBE_SANITIZED 1
+#endif
+#endif
+
 namespace {
 
 void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
@@ -59,6 +66,11 @@ bool sendAll(int fd, const void* from, std::size_t bytes)
     for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGSYS})
         ::signal(sig, SIG_DFL);
     ::signal(SIGPIPE, SIG_IGN);
+#ifdef ORV_PROBE_SANITIZED
+    // A sanitizer's report here ends the helper, not a test run or a fuzzer
+    // (whose callback would file the input as its own crash).
+    __sanitizer_set_death_callback(nullptr);
+#endif
     for (;;) {
         std::uint32_t size = 0;
         if (!readAll(fd, &size, sizeof size))
@@ -75,7 +87,7 @@ bool sendAll(int fd, const void* from, std::size_t bytes)
 
 }
 
-ProbeServer::ProbeServer(Handler handler, int timeLimitMs) : m_handler(handler), m_timeLimitMs(timeLimitMs) {}
+ProbeServer::ProbeServer(Handler handler) : m_handler(handler) {}
 
 ProbeServer::~ProbeServer()
 {
@@ -127,7 +139,7 @@ void ProbeServer::stopLocked(bool kill)
     m_pid = -1;
 }
 
-ProbeServer::Outcome ProbeServer::run(const QByteArray& request)
+ProbeServer::Outcome ProbeServer::run(const QByteArray& request, int timeLimitMs)
 {
     const std::lock_guard<std::mutex> hold(m_lock);
     if (!startLocked())
@@ -146,7 +158,7 @@ ProbeServer::Outcome ProbeServer::run(const QByteArray& request)
     QElapsedTimer clock;
     clock.start();
     for (;;) {
-        const int left = m_timeLimitMs - int(clock.elapsed());
+        const int left = timeLimitMs - int(clock.elapsed());
         pollfd p{m_socket, POLLIN, 0};
         const int r = left > 0 ? ::poll(&p, 1, left) : 0;
         if (r < 0 && errno == EINTR)

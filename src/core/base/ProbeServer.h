@@ -16,8 +16,9 @@
 // closes its end (the destructor, or this process ending).
 //
 // The helper has one thread. A handler that waits for a lock some other
-// thread held at the fork waits until the time limit: that ends as TimedOut,
-// and the caller may then go on as without the probe.
+// thread held at the fork waits until the time limit (TimedOut) like one
+// that loops: made at start-up, before other threads do any such work, the
+// helper does not meet such a lock.
 class ProbeServer
 {
 public:
@@ -30,21 +31,21 @@ public:
     // Runs in the helper only, on each request.
     using Handler = void (*)(const QByteArray& request);
 
-    ProbeServer(Handler handler, int timeLimitMs);
+    explicit ProbeServer(Handler handler);
     ~ProbeServer();
     ProbeServer(const ProbeServer&) = delete;
     ProbeServer& operator=(const ProbeServer&) = delete;
 
     // Makes the helper now when there is none.
     void start();
-    Outcome run(const QByteArray& request);
+    // The handler's run of `request` in the helper, given timeLimitMs.
+    Outcome run(const QByteArray& request, int timeLimitMs);
 
 private:
     bool startLocked();
     void stopLocked(bool kill);
 
     Handler m_handler;
-    int m_timeLimitMs;
     std::mutex m_lock;
     int m_socket = -1;
     long m_pid = -1;

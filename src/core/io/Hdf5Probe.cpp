@@ -16,9 +16,10 @@ namespace {
 
 enum Kind : quint8 { List, Check };
 
-// Time the helper may take over a file's structure; a helper that waits on a
-// lock another thread held when it was made ends here too.
-constexpr int timeLimitMs = 10000;
+// Time the helper may take over a file's structure. The library can also
+// loop for ever on a damaged file, and the program must not follow it; a
+// sound file's structure takes milliseconds even from a network disk.
+int timeLimitMs = 60000;
 
 // In the helper: the listing or check the request names, results dropped.
 void handle(const QByteArray& request)
@@ -41,7 +42,7 @@ void handle(const QByteArray& request)
 
 ProbeServer& server()
 {
-    static ProbeServer probe(handle, timeLimitMs);
+    static ProbeServer probe(handle);
     return probe;
 }
 
@@ -64,15 +65,29 @@ bool survives(Kind kind, const Hdf5Scan& scan, QString* error)
         if (probed.contains(key))
             return true;
     }
-    if (server().run(request) == ProbeServer::Outcome::Crashed) {
+    switch (server().run(request, timeLimitMs)) {
+    case ProbeServer::Outcome::Crashed:
         *error = QStringLiteral("%1 is damaged: the HDF5 library fails while reading it").arg(scan.file);
         return false;
+    case ProbeServer::Outcome::TimedOut:
+        *error = QStringLiteral("%1 is damaged: the HDF5 library did not finish reading it in %2 s")
+                     .arg(scan.file)
+                     .arg(timeLimitMs / 1000);
+        return false;
+    case ProbeServer::Outcome::Survived:
+    case ProbeServer::Outcome::Unavailable:
+        break;
     }
     const std::lock_guard<std::mutex> hold(probedLock);
     probed.insert(key);
     return true;
 }
 
+}
+
+void setTimeLimit(int ms)
+{
+    timeLimitMs = ms;
 }
 
 void prepare()

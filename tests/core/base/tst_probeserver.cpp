@@ -58,27 +58,27 @@ void TestProbeServer::outcomes()
     QFETCH(QByteArray, request);
     QFETCH(int, expected);
     QFETCH(int, limitMs);
-    ProbeServer server(act, limitMs);
+    ProbeServer server(act);
     QElapsedTimer clock;
     clock.start();
-    QCOMPARE(int(server.run(request)), expected);
+    QCOMPARE(int(server.run(request, limitMs)), expected);
     if (expected == int(ProbeServer::Outcome::TimedOut))
         QVERIFY(clock.elapsed() >= limitMs);
     // The work ran in the helper, never here.
     QCOMPARE(handled, 0);
     // Whatever became of the helper, the next request is answered.
-    QCOMPARE(int(server.run("ok")), int(ProbeServer::Outcome::Survived));
+    QCOMPARE(int(server.run("ok", 10000)), int(ProbeServer::Outcome::Survived));
 }
 
 void TestProbeServer::helperKeptAndRemade()
 {
-    ProbeServer server(act, 10000);
+    ProbeServer server(act);
     server.start();
-    QCOMPARE(int(server.run("first")), int(ProbeServer::Outcome::Survived));
-    QCOMPARE(int(server.run("second")), int(ProbeServer::Outcome::Survived));
-    QCOMPARE(int(server.run("segv")), int(ProbeServer::Outcome::Crashed));
+    QCOMPARE(int(server.run("first", 10000)), int(ProbeServer::Outcome::Survived));
+    QCOMPARE(int(server.run("second", 10000)), int(ProbeServer::Outcome::Survived));
+    QCOMPARE(int(server.run("segv", 10000)), int(ProbeServer::Outcome::Crashed));
     // A fresh helper: it has served none before this one.
-    QCOMPARE(int(server.run("second")), int(ProbeServer::Outcome::Crashed));
+    QCOMPARE(int(server.run("second", 10000)), int(ProbeServer::Outcome::Crashed));
 }
 
 QTEST_GUILESS_MAIN(TestProbeServer)

@@ -150,6 +150,7 @@ def storage(name, libver, only=None):
 storage("storage_earliest.h5", "earliest", only=("chunks_two_images", "bslz4_small_blocks"))
 storage("storage_latest.h5", "latest")
 
-# damaged_links.h5 is not made here: it is storage_latest.h5 as a fuzzer left
-# it after a few byte changes, a file on which the HDF5 library crashes while
-# it walks the root group's links.
+# damaged_links.h5 and looping_heap.h5 are not made here: they are
+# storage_latest.h5 as a fuzzer left it after a few byte changes, files on
+# which the HDF5 library crashes while it walks the root group's links, and
+# loops for ever reading a string attribute from a broken global heap.
