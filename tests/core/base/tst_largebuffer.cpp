@@ -19,13 +19,11 @@ void TestLargeBuffer::spareStores_data()
     QTest::addColumn<int>("second");
     QTest::addColumn<bool>("kept");     // the first store waits as a spare once freed
     QTest::addColumn<bool>("reused");   // the second store is the first one
-    QTest::addColumn<bool>("passing");  // the first store is for passing use
-    QTest::newRow("below a huge page") << mb << mb << false << false << false;
-    QTest::newRow("one huge page, same size") << 2 * mb << 2 * mb << true << true << false;
-    QTest::newRow("image of 2048 x 2048, same size") << 8 * mb << 8 * mb << true << true << false;
-    QTest::newRow("another size lets it go") << 8 * mb << 6 * mb << true << false << false;
-    QTest::newRow("a small store leaves it waiting") << 8 * mb << 1000 << true << false << false;
-    QTest::newRow("passing store goes back to the system") << 8 * mb << 8 * mb << false << false << true;
+    QTest::newRow("below a huge page") << mb << mb << false << false;
+    QTest::newRow("one huge page, same size") << 2 * mb << 2 * mb << true << true;
+    QTest::newRow("image of 2048 x 2048, same size") << 8 * mb << 8 * mb << true << true;
+    QTest::newRow("another size lets it go") << 8 * mb << 6 * mb << true << false;
+    QTest::newRow("a small store leaves it waiting") << 8 * mb << 1000 << true << false;
 }
 
 void TestLargeBuffer::spareStores()
@@ -34,12 +32,10 @@ void TestLargeBuffer::spareStores()
     QFETCH(int, second);
     QFETCH(bool, kept);
     QFETCH(bool, reused);
-    QFETCH(bool, passing);
     LargeBuffer::releaseSpares();
     const void* old = nullptr;
     {
-        LargeBuffer::Ptr<char> a = passing ? LargeBuffer::makePassing<char>(std::size_t(first))
-                                           : LargeBuffer::make<char>(std::size_t(first));
+        LargeBuffer::Ptr<char> a = LargeBuffer::make<char>(std::size_t(first));
         QVERIFY(a);
         std::memset(a.get(), 1, std::size_t(first));
         old = a.get();

@@ -121,11 +121,9 @@ void TestSampleSlabs::recycledStoreServesTheNextFrame()
     if (dropped)
         first.reset();
     LargeBuffer::Ptr<unsigned char> second = slabs.take();
-    QVERIFY(second);
     QCOMPARE(second.get() == at, dropped);
     std::fill_n(second.get(), bytes, static_cast<unsigned char>(9));
-    if (!dropped)
-        QVERIFY(std::all_of(first.get(), first.get() + bytes, [](unsigned char v) { return v == 7; }));
+    QVERIFY(dropped || std::all_of(first.get(), first.get() + bytes, [](unsigned char v) { return v == 7; }));
     // A recycled store is for passing use: it never waits as a spare.
     first.reset();
     second.reset();
