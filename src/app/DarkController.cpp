@@ -153,7 +153,10 @@ void DarkController::setDark(std::shared_ptr<const DarkField> dark)
                                      .arg(m_dark->height())
                                      .arg(refused));
     showState();
-    m_c.spectrum->show();
+    // A series still loading (the scan the dark came with) draws the
+    // spectrum when it ends.
+    if (!m_c.series->isLoading())
+        m_c.spectrum->show();
 }
 
 void DarkController::chooseHdf5Dataset(const QString& file)

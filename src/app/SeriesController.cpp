@@ -143,6 +143,7 @@ void SeriesController::readFiles(bool i1, const QStringList& files, bool newFile
     SeriesLoadRequest& record = m_lastLoad[i1 ? 0 : 1];
     record.expected = BatchFiles::filesToRead(files, skip, cutFirst, cutLast);
     record.before = series(i1).size();
+    m_followClock[i1 ? 0 : 1].start();
     if (i1) {
         record.request = m_i1Book.startRequest();
         emit loadI1Files(files, skip, cutFirst, cutLast);
@@ -159,6 +160,7 @@ int SeriesController::readSource(bool i1, const ImageSourcePtr& source)
     record.expected = source->imageNames();
     record.before = series(i1).size();
     record.request = (i1 ? m_i1Book : m_i0Book).startRequest();
+    m_followClock[i1 ? 0 : 1].start();
     LoadTiff* l = loader(i1);
     // Queued behind any file list sent before, like the files' signal.
     QMetaObject::invokeMethod(l, [l, source] { l->loadSource(source); }, Qt::QueuedConnection);
@@ -176,9 +178,12 @@ void SeriesController::loaderFinished(bool i1)
         // The last image may have been handled while the loader still counted
         // as busy (its flag is cleared after the last image is sent): the
         // refresh that waits for the end of the list happens here at the latest.
+        // A scan's loads end one after the other: the spectrum is drawn
+        // once, when the last has ended.
+        const bool spectrum = !isLoading();
         if (i1)
-            refreshAfterI1Images();
-        else if (!m_i0.isEmpty())
+            refreshAfterI1Images(spectrum);
+        else if (spectrum && !(m_i0.isEmpty() && m_i1.isEmpty()))
             m_c.spectrum->show();
     } catch (const std::bad_alloc&) {
         warnNoMemory("Not enough memory to show the loaded series");
@@ -226,23 +231,31 @@ void SeriesController::loadedGroup(bool i1, const LoadedImages& group)
 
 void SeriesController::refreshAfterNewImages(bool i1)
 {
-    // While the load runs the window follows it only with "Show Latest";
-    // the end of the load refreshes it anyway.
-    if (loader(i1)->busy() && !panel(i1)->showLatest())
-        return;
+    // While the load runs the window follows it only with "Show Latest",
+    // and at most every followMs: the panel's list and progress show each
+    // image as it comes, and drawing the spectrum and the picture for every
+    // group would take the time of the readers. The end of the load
+    // refreshes the window anyway.
+    if ((i1 ? m_i1Book : m_i0Book).isLoading()) {
+        QElapsedTimer& clock = m_followClock[i1 ? 0 : 1];
+        if (!panel(i1)->showLatest() || (clock.isValid() && !clock.hasExpired(followMs)))
+            return;
+        clock.start();
+    }
     if (i1)
         refreshAfterI1Images();
     else
         m_c.spectrum->show();
 }
 
-void SeriesController::refreshAfterI1Images()
+void SeriesController::refreshAfterI1Images(bool spectrum)
 {
     if (m_i1.isEmpty())
         return;
     Ui::Body* ui = m_c.ui;
     const bool showLatest = ui->SelectI1Files->showLatest();
-    m_c.spectrum->show();
+    if (spectrum)
+        m_c.spectrum->show();
     setImageSize(int(m_i1.first()->width()), int(m_i1.first()->height()));
     ui->SeekBar->setMaximum(m_i1.size() - 1);
     if (showLatest)

@@ -6,6 +6,7 @@
 #include "io/ImageSource.h"
 #include "io/LoadTiff.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
 
@@ -75,8 +76,9 @@ private:
     void refreshAfterNewImages(bool i1);
     // The image view shows one of the images of `s`.
     bool showsImageOf(const ImageSeries& s) const;
-    // Spectrum, image size, slider and selection after I1 images arrived.
-    void refreshAfterI1Images();
+    // Spectrum (when `spectrum`), image size, slider and selection after
+    // I1 images arrived.
+    void refreshAfterI1Images(bool spectrum = true);
     void addCommands(CommandTable& t);
     // Starts a series load of the batch; false (failed) when it has no file.
     bool batchLoad(bool i1, const QStringList& files, bool newFile);
@@ -89,6 +91,9 @@ private:
     SeriesLoadBook m_i1Book;
     SeriesLoadBook m_i0Book;
     SeriesLoadRequest m_lastLoad[2];   // 0: I1, 1: I0
+    // While a load runs, the window follows it at most this often.
+    static constexpr int followMs = 100;
+    QElapsedTimer m_followClock[2];   // since the load began or the window last followed it
     bool m_warnedI0Size = false;
     int m_imageWidth = -1;
     int m_imageHeight = -1;

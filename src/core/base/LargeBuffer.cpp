@@ -5,6 +5,9 @@
 #include <new>
 #include <utility>
 #include <vector>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #ifdef __linux__
 #include <sys/mman.h>
 #include <unistd.h>
@@ -81,7 +84,7 @@ void Deleter::operator()(void* p) const
     }
     if (!p)
         return;
-    if (alignment == hugePage) {
+    if (alignment == hugePage && spare) {
         Spares& s = spares();
         std::lock_guard<std::mutex> lock(s.mutex);
         if (s.bytes + bytes <= s.limit) {
@@ -130,6 +133,13 @@ void releaseSpares()
         freeStore(store.second, hugePage);
     s.stores.clear();
     s.bytes = 0;
+}
+
+void trimHeaps()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 } // namespace LargeBuffer

@@ -23,6 +23,7 @@ namespace LargeBuffer {
 struct Deleter {
     std::size_t alignment = 64;
     std::size_t bytes = 0;
+    bool spare = true;   // a freed huge store waits as a spare
     mutable std::shared_ptr<void> store;
     void operator()(void* p) const;
 };
@@ -59,8 +60,24 @@ Ptr<T> make(std::size_t count)
     return Ptr<T>(p, d);
 }
 
+// The same for passing use (sums, a buffer reused frame after frame): the
+// store goes back to the system when freed instead of waiting as a spare,
+// which would stay resident beside what a load keeps.
+template <class T>
+Ptr<T> makePassing(std::size_t count)
+{
+    Ptr<T> p = make<T>(count);
+    p.get_deleter().spare = false;
+    return p;
+}
+
 // Bytes held as spares, and handing every spare back to the system.
 std::size_t spareBytes();
 void releaseSpares();
+
+// Hands what the allocator holds free in every thread's heap back to the
+// system: a load's passing buffers (decoding, averaging) would otherwise stay
+// resident beside the images it kept.
+void trimHeaps();
 
 } // namespace LargeBuffer

@@ -1,23 +1,45 @@
 #include "io/DarkField.h"
 
+#include "io/ImageAverage.h"
+
+#include <algorithm>
+#include <new>
+
 DarkField::DarkField(quint32 width, quint32 height, const std::vector<double>& mean, int frames,
                      const QString& origin)
     : m_width(width), m_height(height), m_frames(frames), m_origin(origin)
 {
-    const size_t s = size_t(width) + 1;
-    m_table.assign(s * (size_t(height) + 1), 0.0);
-    for (quint32 r = 0; r < height; ++r) {
+    build(mean.data(), 1.0);
+}
+
+DarkField::DarkField(const ImageAverage& frames, const QString& origin)
+    : m_width(frames.width()), m_height(frames.height()), m_frames(frames.count()), m_origin(origin)
+{
+    build(frames.sums(), double(std::max(frames.count(), 1)));
+}
+
+void DarkField::build(const double* values, double divisor)
+{
+    const size_t s = size_t(m_width) + 1;
+    const size_t entries = s * (size_t(m_height) + 1);
+    m_table = LargeBuffer::make<double>(entries);
+    if (!m_table)
+        throw std::bad_alloc();
+    std::fill_n(m_table.get(), s, 0.0);
+    for (quint32 r = 0; r < m_height; ++r) {
         double row = 0.0;
-        const double* in = mean.data() + size_t(r) * width;
-        const double* above = m_table.data() + size_t(r) * s;
-        double* out = m_table.data() + size_t(r + 1) * s;
-        for (quint32 c = 0; c < width; ++c) {
-            row += in[c];
+        const double* in = values + size_t(r) * m_width;
+        const double* above = m_table.get() + size_t(r) * s;
+        double* out = m_table.get() + size_t(r + 1) * s;
+        out[0] = 0.0;
+        // Dividing each value first gives the very sums of a table of the mean.
+        for (quint32 c = 0; c < m_width; ++c) {
+            row += in[c] / divisor;
             out[c + 1] = above[c + 1] + row;
         }
     }
-    const double pixels = double(width) * height;
-    m_level = pixels > 0 ? m_table.back() / pixels : 0.0;
+    const double pixels = double(m_width) * m_height;
+    m_level = pixels > 0 ? m_table[entries - 1] / pixels : 0.0;
 }
 
 double DarkField::value(quint32 x, quint32 y) const

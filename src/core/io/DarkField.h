@@ -1,8 +1,12 @@
 #pragma once
 
+#include "base/LargeBuffer.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <vector>
+
+class ImageAverage;
 
 // The detector's dark image: what it counts without beam, the mean of one or
 // more dark frames. Every block sum of an image it is set on is taken minus
@@ -15,6 +19,10 @@ class DarkField
 public:
     // `mean` holds width x height values, row after row.
     DarkField(quint32 width, quint32 height, const std::vector<double>& mean, int frames, const QString& origin);
+    // The mean of the frames added to `frames` (at least one), taken from
+    // its sums without a copy of the mean. Throws std::bad_alloc without
+    // memory for the table.
+    DarkField(const ImageAverage& frames, const QString& origin);
 
     quint32 width() const { return m_width; }
     quint32 height() const { return m_height; }
@@ -31,7 +39,7 @@ public:
     double sum(qint64 c0, qint64 c1, qint64 r0, qint64 r1) const
     {
         const qint64 s = qint64(m_width) + 1;
-        const double* t = m_table.data();
+        const double* t = m_table.get();
         return t[(r1 + 1) * s + c1 + 1] - t[r0 * s + c1 + 1] - t[(r1 + 1) * s + c0] + t[r0 * s + c0];
     }
 
@@ -40,6 +48,9 @@ public:
     QString description() const;
 
 private:
+    // The table of `values` / `divisor`, the mean of `m_frames` frames.
+    void build(const double* values, double divisor);
+
     quint32 m_width = 0;
     quint32 m_height = 0;
     int m_frames = 0;
@@ -47,5 +58,6 @@ private:
     double m_level = 0.0;
     // (width + 1) x (height + 1): entry (r, c) is the sum over rows < r and
     // columns < c.
-    std::vector<double> m_table;
+    // In a large store: huge pages for large images.
+    LargeBuffer::Ptr<double> m_table;
 };

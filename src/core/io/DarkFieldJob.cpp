@@ -1,5 +1,6 @@
 #include "io/DarkFieldJob.h"
 
+#include "base/LargeBuffer.h"
 #include "io/DarkField.h"
 #include "io/TiffData.h"
 
@@ -23,9 +24,13 @@ qint64 DarkFieldJob::runSlice(int index, const std::atomic<bool>& stop)
     }
     if (!m_average.add(*frame, &m_error))
         return 1;
-    if (index == sliceCount() - 1)
-        m_dark = std::make_shared<const DarkField>(m_average.width(), m_average.height(), m_average.mean(),
-                                                   m_average.count(), m_origin);
+    if (index == sliceCount() - 1) {
+        m_dark = std::make_shared<const DarkField>(m_average, m_origin);
+        // Only the dark stays: the sums and what the frames' reading left
+        // free go back.
+        m_average = ImageAverage();
+        LargeBuffer::trimHeaps();
+    }
     return 1;
 }
 

@@ -39,8 +39,11 @@ std::unique_ptr<TiffData> Hdf5StackSource::read(int i, bool render, const Cancel
         }
         const std::size_t bytes = std::size_t(m_stack.width()) * m_stack.height()
             * std::size_t(ImageContent::sampleSize(m_stack.pixelType()));
-        if (!m_framesDropped)
-            m_slabs = std::make_unique<SampleSlabs>(bytes, m_count - std::max(i, 0));
+        // Direct reads take no lock: they fault their pages as they write.
+        const SampleSlabs::Faulting faulting = m_framesDropped ? SampleSlabs::Recycle
+            : m_stack.route() == Hdf5Stack::Direct           ? SampleSlabs::FaultOnWrite
+                                                              : SampleSlabs::FaultAhead;
+        m_slabs = std::make_unique<SampleSlabs>(bytes, m_framesDropped ? 1 : m_count - std::max(i, 0), faulting);
     }
     ImageContent content;
     if (!m_stack.read(i, content, &m_error, m_slabs.get())) {

@@ -22,8 +22,8 @@ public:
                     std::shared_ptr<Hdf5OpenFile> opened = {});
 
     // Each image is dropped before the next is read (frames averaged into
-    // one): every image then gets a buffer of its own, which the next one
-    // reuses, instead of a share of a store faulted in for all of them.
+    // one): every image then takes the pages of the one before instead of a
+    // share of a store for all of them.
     void setFramesDropped(bool dropped) { m_framesDropped = dropped; }
 
     int count() const override { return m_count; }

@@ -2,12 +2,18 @@
 
 #include "io/TiffData.h"
 
+#include <algorithm>
+#include <new>
+
 bool ImageAverage::add(const TiffData& image, QString* error)
 {
     if (m_count == 0) {
         m_width = image.width();
         m_height = image.height();
-        m_sum.assign(size_t(m_width) * m_height, 0.0);
+        m_sum = LargeBuffer::makePassing<double>(size_t(m_width) * m_height);
+        if (!m_sum)
+            throw std::bad_alloc();
+        std::fill_n(m_sum.get(), size_t(m_width) * m_height, 0.0);
     } else if (image.width() != m_width || image.height() != m_height) {
         *error = QStringLiteral("%1 is %2 x %3 pixels, the images before it %4 x %5")
                      .arg(image.fileName())
@@ -17,8 +23,8 @@ bool ImageAverage::add(const TiffData& image, QString* error)
                      .arg(m_height);
         return false;
     }
-    double* sum = m_sum.data();
-    const size_t n = m_sum.size();
+    double* sum = m_sum.get();
+    const size_t n = size_t(m_width) * m_height;
     const bool ok = image.withSamples([sum, n](const auto* p) {
         for (size_t i = 0; i < n; ++i)
             sum[i] += double(p[i]);
@@ -33,10 +39,12 @@ bool ImageAverage::add(const TiffData& image, QString* error)
 
 std::vector<double> ImageAverage::mean() const
 {
-    std::vector<double> out(m_sum);
-    if (m_count > 0)
-        for (double& v : out)
-            v /= m_count;
+    std::vector<double> out;
+    if (m_count == 0)
+        return out;
+    out.assign(m_sum.get(), m_sum.get() + size_t(m_width) * m_height);
+    for (double& v : out)
+        v /= m_count;
     return out;
 }
 
@@ -48,7 +56,7 @@ ImageContent ImageAverage::meanContent() const
     c.bytesPerPixel = 4;
     c.scanlineBytes = m_width * 4;
     float* out = reinterpret_cast<float*>(c.samples.get());
-    for (size_t i = 0; i < m_sum.size(); ++i)
+    for (size_t i = 0; i < size_t(m_width) * m_height; ++i)
         out[i] = float(m_sum[i] / m_count);
     c.updateRange();
     return c;

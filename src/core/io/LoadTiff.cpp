@@ -1,6 +1,7 @@
 #include "io/LoadTiff.h"
 
 #include "base/AnnounceOrEnd.h"
+#include "base/LargeBuffer.h"
 #include "base/Log.h"
 #include "io/TiffData.h"
 
@@ -239,6 +240,10 @@ void LoadTiff::loadSource(ImageSourcePtr source)
     } catch (const std::bad_alloc&) {
         warnNoMemory("Not enough memory to load the images; the load was given up");
     }
+    // The reading's passing buffers (compressed chunks, decoded ones) are
+    // free now: they go back rather than stay beside the images.
+    source.reset();
+    LargeBuffer::trimHeaps();
     m_busy = false;
     announceFinish();
 }

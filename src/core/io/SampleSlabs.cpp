@@ -21,37 +21,54 @@ std::size_t storeSize(std::size_t used)
 
 }
 
-SampleSlabs::SampleSlabs(std::size_t bytes, int count)
-    : m_bytes(bytes), m_stride((bytes + 63) / 64 * 64), m_left(std::max(count, 0))
+SampleSlabs::SampleSlabs(std::size_t bytes, int count, Faulting faulting)
+    : m_faulting(faulting), m_bytes(bytes), m_stride((bytes + 63) / 64 * 64), m_left(std::max(count, 0))
 {
-    if (m_stride > 0)
+    if (m_stride > 0 && faulting != Recycle)
         m_perStore = int(std::max<std::size_t>(1, std::min<std::size_t>(storeBytes / m_stride, 1u << 20)));
+}
+
+SampleSlabs::~SampleSlabs()
+{
+    release();
 }
 
 LargeBuffer::Ptr<unsigned char> SampleSlabs::take()
 {
+    if (m_faulting == Recycle) {
+        // Only the slabs hold the store: its last image is gone.
+        if (!m_store || m_store.use_count() > 1) {
+            m_store = LargeBuffer::share(LargeBuffer::makePassing<unsigned char>(m_bytes));
+            if (!m_store)
+                return nullptr;
+        }
+        return LargeBuffer::part(m_store, m_store.get());
+    }
     if (m_left <= 0 || m_stride == 0)
         return LargeBuffer::make<unsigned char>(m_bytes);
     if (!m_store || m_cut >= m_inStore) {
-        m_store.reset();
+        release();
         const int n = std::min(m_perStore, m_left);
-        LargeBuffer::Ptr<unsigned char> store = LargeBuffer::make<unsigned char>(storeSize(m_stride * std::size_t(n)));
+        const std::size_t used = m_stride * std::size_t(n);
+        LargeBuffer::Ptr<unsigned char> store = LargeBuffer::make<unsigned char>(storeSize(used));
         if (!store) {
             // Short of a whole store: this image alone may still fit.
             --m_left;
             return LargeBuffer::make<unsigned char>(m_bytes);
         }
-        // Fault the store in now, before the reader takes its turn at the
-        // file: another reader's turn then overlaps with it.
-        const std::size_t used = m_stride * std::size_t(n);
-        for (std::size_t at = 0; at < used; at += smallPage)
-            store[at] = 0;
+        if (m_faulting == FaultAhead) {
+            // Fault the store in now, before the reader takes its turn at
+            // the file: another reader's turn then overlaps with it.
+            for (std::size_t at = 0; at < used; at += smallPage)
+                store[at] = 0;
 #ifdef __linux__
-        const std::size_t kept = (used + smallPage - 1) / smallPage * smallPage;
-        if (storeSize(used) > kept)
-            madvise(store.get() + kept, storeSize(used) - kept, MADV_DONTNEED);
+            const std::size_t kept = (used + smallPage - 1) / smallPage * smallPage;
+            if (storeSize(used) > kept)
+                madvise(store.get() + kept, storeSize(used) - kept, MADV_DONTNEED);
 #endif
+        }
         m_store = LargeBuffer::share(std::move(store));
+        m_storeSize = storeSize(used);
         m_inStore = n;
         m_cut = 0;
     }
@@ -59,8 +76,23 @@ LargeBuffer::Ptr<unsigned char> SampleSlabs::take()
     return LargeBuffer::part(m_store, m_store.get() + m_stride * std::size_t(m_cut++));
 }
 
+void SampleSlabs::trimTail()
+{
+#ifdef __linux__
+    // The write into the last huge page brought in all of it; what lies past
+    // the images goes back (a load cut short leaves more).
+    if (m_faulting != FaultOnWrite || !m_store)
+        return;
+    const std::size_t kept = (m_stride * std::size_t(m_cut) + smallPage - 1) / smallPage * smallPage;
+    if (m_storeSize > kept)
+        madvise(m_store.get() + kept, m_storeSize - kept, MADV_DONTNEED);
+#endif
+}
+
 void SampleSlabs::release()
 {
+    trimTail();
     m_store.reset();
     m_cut = m_inStore = 0;
+    m_storeSize = 0;
 }

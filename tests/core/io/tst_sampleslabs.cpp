@@ -16,6 +16,8 @@ private slots:
     void buffersAreApart();
     void storeGoesWithItsLastImage_data();
     void storeGoesWithItsLastImage();
+    void recycledStoreServesTheNextFrame_data();
+    void recycledStoreServesTheNextFrame();
 };
 
 void TestSampleSlabs::buffersAreApart_data()
@@ -25,11 +27,18 @@ void TestSampleSlabs::buffersAreApart_data()
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("taken");      // buffers asked for (more than count: past the run)
     QTest::addColumn<int>("perStore");
-    QTest::newRow("256 x 256 16-bit, one store") << 131072 << 150 << 150 << 256;
-    QTest::newRow("odd row bytes are padded to 64") << 510 * 7 << 9 << 9 << store / 3584;
-    QTest::newRow("images larger than a store") << store + 40 << 2 << 2 << 1;
-    QTest::newRow("several stores") << store / 4 << 6 << 6 << 4;
-    QTest::newRow("more buffers than announced") << 4096 << 3 << 5 << 8192;
+    QTest::addColumn<int>("faulting");
+    for (const int f : {int(SampleSlabs::FaultAhead), int(SampleSlabs::FaultOnWrite)}) {
+        const char* how = f == SampleSlabs::FaultAhead ? "faulted ahead" : "faulted on write";
+        QTest::addRow("256 x 256 16-bit, one store, %s", how) << 131072 << 150 << 150 << 256 << f;
+        QTest::addRow("odd row bytes are padded to 64, %s", how) << 510 * 7 << 9 << 9 << store / 3584 << f;
+        QTest::addRow("images larger than a store, %s", how) << store + 40 << 2 << 2 << 1 << f;
+        QTest::addRow("several stores, %s", how) << store / 4 << 6 << 6 << 4 << f;
+        QTest::addRow("more buffers than announced, %s", how) << 4096 << 3 << 5 << 8192 << f;
+        // The store is three huge pages, the last one's tail handed back.
+        QTest::addRow("store tail past the images, %s", how) << 1500000 << 3 << 3 << 22 << f;
+        QTest::addRow("a load cut short, %s", how) << 1500000 << 9 << 2 << 22 << f;
+    }
 }
 
 void TestSampleSlabs::buffersAreApart()
@@ -38,16 +47,20 @@ void TestSampleSlabs::buffersAreApart()
     QFETCH(int, count);
     QFETCH(int, taken);
     QFETCH(int, perStore);
-    SampleSlabs slabs(std::size_t(bytes), count);
-    QCOMPARE(slabs.imagesPerStore(), perStore);
+    QFETCH(int, faulting);
     std::vector<LargeBuffer::Ptr<unsigned char>> images;
-    for (int i = 0; i < taken; ++i) {
-        images.push_back(slabs.take());
-        QVERIFY(images.back());
-        QCOMPARE(reinterpret_cast<std::uintptr_t>(images.back().get()) % 64, std::uintptr_t(0));
-        std::fill_n(images.back().get(), bytes, static_cast<unsigned char>(i));
+    {
+        SampleSlabs slabs(std::size_t(bytes), count, SampleSlabs::Faulting(faulting));
+        QCOMPARE(slabs.imagesPerStore(), perStore);
+        for (int i = 0; i < taken; ++i) {
+            images.push_back(slabs.take());
+            QVERIFY(images.back());
+            QCOMPARE(reinterpret_cast<std::uintptr_t>(images.back().get()) % 64, std::uintptr_t(0));
+            std::fill_n(images.back().get(), bytes, static_cast<unsigned char>(i));
+        }
     }
-    // No image wrote into another.
+    // No image wrote into another, and handing back the stores' tails as
+    // the slabs went took nothing of an image.
     for (int i = 0; i < taken; ++i)
         QVERIFY(std::all_of(images[std::size_t(i)].get(), images[std::size_t(i)].get() + bytes,
                             [i](unsigned char v) { return v == static_cast<unsigned char>(i); }));
@@ -83,6 +96,39 @@ void TestSampleSlabs::storeGoesWithItsLastImage()
     }
     QTEST(int(LargeBuffer::spareBytes()), "spareBytes");
     LargeBuffer::releaseSpares();
+}
+
+void TestSampleSlabs::recycledStoreServesTheNextFrame_data()
+{
+    QTest::addColumn<int>("bytes");
+    QTest::addColumn<bool>("dropped");   // the frame is gone before the next is taken
+    QTest::newRow("small frame, dropped") << 131072 << true;
+    QTest::newRow("small frame, still held") << 131072 << false;
+    QTest::newRow("huge-page frame, dropped") << (2 << 20) << true;
+    QTest::newRow("huge-page frame, still held") << (2 << 20) << false;
+}
+
+void TestSampleSlabs::recycledStoreServesTheNextFrame()
+{
+    QFETCH(int, bytes);
+    QFETCH(bool, dropped);
+    LargeBuffer::releaseSpares();
+    SampleSlabs slabs(std::size_t(bytes), 1, SampleSlabs::Recycle);
+    LargeBuffer::Ptr<unsigned char> first = slabs.take();
+    QVERIFY(first);
+    std::fill_n(first.get(), bytes, static_cast<unsigned char>(7));
+    const unsigned char* at = first.get();
+    if (dropped)
+        first.reset();
+    LargeBuffer::Ptr<unsigned char> second = slabs.take();
+    QCOMPARE(second.get() == at, dropped);
+    std::fill_n(second.get(), bytes, static_cast<unsigned char>(9));
+    QVERIFY(dropped || std::all_of(first.get(), first.get() + bytes, [](unsigned char v) { return v == 7; }));
+    // A recycled store is for passing use: it never waits as a spare.
+    first.reset();
+    second.reset();
+    slabs.release();
+    QCOMPARE(LargeBuffer::spareBytes(), std::size_t(0));
 }
 
 QTEST_GUILESS_MAIN(TestSampleSlabs)
