@@ -42,7 +42,7 @@ void TestDarkField::fromSumsMatchesFromMean()
         c.scanlineBytes = quint32(width) * c.bytesPerPixel;
         // Means that are no whole numbers, sums that round.
         for (int i = 0; i < width * height; ++i) {
-            const int v = (i * 7919 + k * 104729) % 4093 + 100;
+            const int v = int((qint64(i) * 7919 + qint64(k) * 104729) % 4093) + 100;
             if (pixelType == 3)
                 reinterpret_cast<float*>(c.samples.get())[i] = float(v) / 3.0f;
             else
