@@ -27,6 +27,9 @@
 //   mae_dark           fraction MAE of an LCF of every pixel (true shift map
 //                      and drift applied) against the truth, dark subtracted
 //   mae_nodark         the same without the dark
+// With --repeat N both files are loaded N times in turn and the medians are
+// printed, with load_ratio_range (a virtual machine's memory and page cache
+// make single loads vary by several times).
 
 #include "DemoData.h"
 #include "GuiDriver.h"
@@ -56,6 +59,7 @@
 #include <QPlainTextEdit>
 #include <QTextStream>
 #include <QThread>
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <fcntl.h>
@@ -241,6 +245,7 @@ struct LoadFigures {
     double bytesPerPixel = 0.0;
     double heldPerPixel = 0.0;
     double freshS = -1.0;
+    double ratio = -1.0;        // given: the median of repeated loads' ratios
 };
 
 bool measure(Body& body, const QString& file, LoadFigures* out)
@@ -292,12 +297,45 @@ bool measure(Body& body, const QString& file, LoadFigures* out)
     return true;
 }
 
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : (v[(v.size() - 1) / 2] + v[v.size() / 2]) / 2;
+}
+
+// The figures of repeated loads: the median of each, and the range of the
+// ratio (a virtual machine's memory and page cache make single loads vary).
+LoadFigures medianOf(const std::vector<LoadFigures>& runs, const char* suffix)
+{
+    const auto field = [&](double LoadFigures::*m) {
+        std::vector<double> v;
+        for (const LoadFigures& f : runs)
+            v.push_back(f.*m);
+        return median(v);
+    };
+    LoadFigures m = runs.front();
+    m.loadS = field(&LoadFigures::loadS);
+    m.plainS = field(&LoadFigures::plainS);
+    m.heldS = field(&LoadFigures::heldS);
+    m.bytesPerPixel = field(&LoadFigures::bytesPerPixel);
+    m.freshS = field(&LoadFigures::freshS);
+    std::vector<double> ratios;
+    for (const LoadFigures& f : runs)
+        ratios.push_back(f.plainS > 0 ? f.loadS / f.plainS : 0.0);
+    m.ratio = median(ratios);
+    if (runs.size() > 1)
+        std::printf("load_ratio_range%s: %.2f-%.2f over %zu loads\n", suffix,
+                    *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()),
+                    runs.size());
+    return m;
+}
+
 void print(const LoadFigures& f, const char* suffix)
 {
     std::printf("images%s: %d\n", suffix, f.images);
     std::printf("load_s%s: %.3f\n", suffix, f.loadS);
     std::printf("hdf5_plain_s%s: %.3f\n", suffix, f.plainS);
-    std::printf("load_ratio%s: %.2f\n", suffix, f.plainS > 0 ? f.loadS / f.plainS : 0.0);
+    std::printf("load_ratio%s: %.2f\n", suffix, f.ratio >= 0 ? f.ratio : f.plainS > 0 ? f.loadS / f.plainS : 0.0);
     std::printf("hdf5_held_s%s: %.3f\n", suffix, f.heldS);
     std::printf("bytes_per_pixel%s: %.2f\n", suffix, f.bytesPerPixel);
     std::printf("held_bytes_per_pixel%s: %.2f\n", suffix, f.heldPerPixel);
@@ -385,8 +423,11 @@ int main(int argc, char* argv[])
     ColorTables::init();
     Hdf5Library::ensurePluginPath();
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: load-hdf5 DIR-or-FILE\n");
+    int repeat = 1;
+    if (argc == 4 && QByteArray(argv[2]) == "--repeat")
+        repeat = std::max(1, QByteArray(argv[3]).toInt());
+    if (argc != 2 && !(argc == 4 && repeat >= 1 && QByteArray(argv[2]) == "--repeat")) {
+        std::fprintf(stderr, "usage: load-hdf5 DIR-or-FILE [--repeat N]\n");
         return 2;
     }
     qInstallMessageHandler([](QtMsgType t, const QMessageLogContext&, const QString& m) {
@@ -422,16 +463,21 @@ int main(int argc, char* argv[])
 
     Body body;
     body.show();
-    LoadFigures plain, packed;
-    if (!packedFile.isEmpty()) {
-        if (!measure(body, packedFile, &packed))
+    std::vector<LoadFigures> plainRuns, packedRuns;
+    for (int r = 0; r < repeat; ++r) {
+        LoadFigures plain, packed;
+        if (!packedFile.isEmpty()) {
+            if (!measure(body, packedFile, &packed))
+                return 1;
+            packedRuns.push_back(packed);
+        }
+        if (!measure(body, plainFile, &plain))
             return 1;
+        plainRuns.push_back(plain);
     }
-    if (!measure(body, plainFile, &plain))
-        return 1;
-    print(plain, "");
+    print(medianOf(plainRuns, ""), "");
     if (!packedFile.isEmpty())
-        print(packed, "_bslz4");
+        print(medianOf(packedRuns, "_bslz4"), "_bslz4");
     if (!folder)
         return 0;
 

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QtEndian>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -18,6 +19,8 @@ namespace {
 // (2: LZ4).
 constexpr H5Z_filter_t bitshuffleFilter = 32008;
 constexpr unsigned bitshuffleLz4 = 2;
+
+std::atomic<std::size_t> pieceBytes{std::size_t(256) << 10};
 
 // A decoded chunk larger than this stays with the library and its cache.
 constexpr std::uint64_t maxChunkBytes = std::uint64_t(256) << 20;
@@ -186,6 +189,11 @@ bool plan(hid_t file, hid_t set, int pixelType, Hdf5DirectPlan* out)
 
 }
 
+void Hdf5DirectReader::setPieceBytes(std::size_t bytes)
+{
+    pieceBytes = bytes;
+}
+
 Hdf5DirectReader::~Hdf5DirectReader()
 {
     close();
@@ -292,7 +300,7 @@ void Hdf5DirectReader::convert(const unsigned char* from, unsigned char* to) con
     }
 }
 
-bool Hdf5DirectReader::read(int i, unsigned char* out, QString* why)
+bool Hdf5DirectReader::read(int i, unsigned char* out, QString* why, const Written& written)
 {
     if (m_fd < 0 || i < 0 || i >= m_plan.images) {
         *why = QStringLiteral("no such image");
@@ -301,23 +309,43 @@ bool Hdf5DirectReader::read(int i, unsigned char* out, QString* why)
     const std::size_t c = std::size_t(i / m_plan.imagesPerChunk);
     const std::uint64_t within = std::uint64_t(i % m_plan.imagesPerChunk) * m_plan.imageFileBytes();
     const bool same = m_plan.conversion == Hdf5DirectPlan::SameType;
+    const auto wrote = [&] {
+        if (written)
+            written(out, std::size_t(m_plan.samples) * std::size_t(m_plan.memoryBytes));
+        return true;
+    };
     if (m_plan.coding == Hdf5DirectPlan::Plain) {
-        // Samples the image keeps as they are go straight into it.
+        const std::uint64_t at = m_plan.chunks[c].offset + within;
+        if (same && !m_plan.swap) {
+            // Samples the image keeps as they are go straight into it, a
+            // cache-sized piece at a time.
+            const std::uint64_t bytes = m_plan.imageFileBytes();
+            const std::uint64_t piece = std::max<std::uint64_t>(pieceBytes.load(), std::uint64_t(m_plan.fileBytes));
+            const std::uint64_t step = written ? piece - piece % std::uint64_t(m_plan.fileBytes) : bytes;
+            for (std::uint64_t done = 0; done < bytes; done += step) {
+                const std::uint64_t n = std::min(step, bytes - done);
+                if (!readAt(at + done, n, out + done, why))
+                    return false;
+                if (written)
+                    written(out + done, std::size_t(n));
+            }
+            return true;
+        }
         unsigned char* into = out;
         if (!same) {
             m_scratch.resize(std::size_t(m_plan.imageFileBytes()));
             into = m_scratch.data();
         }
-        if (!readAt(m_plan.chunks[c].offset + within, m_plan.imageFileBytes(), into, why))
+        if (!readAt(at, m_plan.imageFileBytes(), into, why))
             return false;
         convert(into, out);
-        return true;
+        return wrote();
     }
     if (m_plan.imagesPerChunk == 1 && same) {
         if (!decodeChunk(c, out, why))
             return false;
         convert(out, out);
-        return true;
+        return wrote();
     }
     // Chunks of several images are decoded once, for all of them.
     if (m_chunkHeld != std::ptrdiff_t(c)) {
@@ -328,5 +356,5 @@ bool Hdf5DirectReader::read(int i, unsigned char* out, QString* why)
         m_chunkHeld = std::ptrdiff_t(c);
     }
     convert(m_chunk.data() + within, out);
-    return true;
+    return wrote();
 }

@@ -17,6 +17,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 struct Hdf5DirectPlan {
@@ -71,9 +72,17 @@ public:
     void close();
     bool isOpen() const { return m_fd >= 0; }
 
+    // Called with each piece of the image once it holds its final samples,
+    // in order, the pieces covering the image: work on the samples (their
+    // range) then finds them still in the cache. Pieces are whole samples.
+    using Written = std::function<void(const unsigned char* piece, std::size_t bytes)>;
+    // Uncompressed samples kept as they are come in pieces of about this
+    // size (256 KB: they stay in the core's cache); tests make it small.
+    static void setPieceBytes(std::size_t bytes);
+
     // Image i into `out` (plan.samples samples of plan.memoryBytes each);
     // false with the reason in `why` on a read error or a broken chunk.
-    bool read(int i, unsigned char* out, QString* why);
+    bool read(int i, unsigned char* out, QString* why, const Written& written = {});
 
 private:
     bool readAt(std::uint64_t offset, std::uint64_t bytes, unsigned char* into, QString* why);

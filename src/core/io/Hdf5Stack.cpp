@@ -175,6 +175,11 @@ bool Hdf5Stack::open(const QString& file, const QString& dataset, QString* error
     return true;
 }
 
+void Hdf5Stack::setDirectPieceBytes(std::size_t bytes)
+{
+    Hdf5DirectReader::setPieceBytes(bytes);
+}
+
 bool Hdf5Stack::openDirect()
 {
     const Hdf5Id set = Hdf5Id::dataset(H5Dopen2(d->fileId.get(), d->dataset.toUtf8().constData(), H5P_DEFAULT));
@@ -198,11 +203,14 @@ bool Hdf5Stack::read(int i, ImageContent& out, QString* error, SampleSlabs* slab
     content.scanlineBytes = d->width * content.bytesPerPixel;
     if (d->direct.isOpen()) {
         QString why;
-        if (!d->direct.read(i, content.samples.get(), &why)) {
+        // The range is taken piece by piece as the samples arrive.
+        const auto widen = [&content](const unsigned char* piece, std::size_t bytes) {
+            content.widenRangeOver(piece, bytes);
+        };
+        if (!d->direct.read(i, content.samples.get(), &why, widen)) {
             *error = QStringLiteral("%1: can not read image %2 of dataset %3 (%4)").arg(d->file).arg(i).arg(d->dataset, why);
             return false;
         }
-        content.updateRange();
         out = std::move(content);
         return true;
     }

@@ -3,6 +3,7 @@
 #include "io/ImageContent.h"
 
 #include <QString>
+#include <cstddef>
 #include <memory>
 
 struct Hdf5OpenFile;
@@ -54,6 +55,10 @@ public:
 
     // "<file>::<dataset>[i]", the name an image of the stack goes by.
     static QString imageName(const QString& file, const QString& dataset, int i);
+    // Direct reads take uncompressed images in pieces of about this many
+    // bytes (256 KB), taking each piece's range while it is in the cache;
+    // tests make pieces small.
+    static void setDirectPieceBytes(std::size_t bytes);
 
 private:
     bool openDirect();

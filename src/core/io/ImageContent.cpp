@@ -97,19 +97,22 @@ void ImageContent::widenRange16(const quint16* p, size_t n)
 
 void ImageContent::updateRange()
 {
-    const size_t n = size_t(width) * height;
-    if (!samples)
-        return;
+    if (samples)
+        widenRangeOver(samples.get(), size_t(width) * height * size_t(sampleSize(pixelType)));
+}
+
+void ImageContent::widenRangeOver(const unsigned char* p, size_t bytes)
+{
     switch (pixelType) {
     case 0:
     case 1:
-        widenRange16(reinterpret_cast<const quint16*>(samples.get()), n);
+        widenRange16(reinterpret_cast<const quint16*>(p), bytes / 2);
         break;
     case 2:
-        widenRange(reinterpret_cast<const quint32*>(samples.get()), n, minimum, maximum);
+        widenRange(reinterpret_cast<const quint32*>(p), bytes / 4, minimum, maximum);
         break;
     case 3:
-        widenRangeFloat(reinterpret_cast<const float*>(samples.get()), n, minimum, maximum);
+        widenRangeFloat(reinterpret_cast<const float*>(p), bytes / 4, minimum, maximum);
         break;
     default:
         break;

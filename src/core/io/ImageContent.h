@@ -41,6 +41,9 @@ struct ImageContent {
     // samples are skipped). The initial values are the record's: the largest
     // finite double and the smallest positive normal double.
     void updateRange();
+    // The same over `bytes` of samples starting at `p` (whole samples of
+    // this image's type), for an image filled piece by piece.
+    void widenRangeOver(const unsigned char* p, size_t bytes);
     // The same over n 16-bit samples; the TIFF reader calls it per scanline
     // while the line is still in the cache.
     void widenRange16(const quint16* p, size_t n);
