@@ -19,6 +19,18 @@ std::size_t storeSize(std::size_t used)
     return used >= hugePage ? (used + hugePage - 1) / hugePage * hugePage : used;
 }
 
+// Hands back the pages of a store of `size` bytes past its first `used`.
+void dropPagesPast(unsigned char* store, std::size_t size, std::size_t used)
+{
+#ifdef __linux__
+    const std::size_t kept = (used + smallPage - 1) / smallPage * smallPage;
+    if (size > kept)
+        madvise(store + kept, size - kept, MADV_DONTNEED);
+#else
+    (void)store, (void)size, (void)used;
+#endif
+}
+
 }
 
 SampleSlabs::SampleSlabs(std::size_t bytes, int count, Faulting faulting)
@@ -61,11 +73,7 @@ LargeBuffer::Ptr<unsigned char> SampleSlabs::take()
             // the file: another reader's turn then overlaps with it.
             for (std::size_t at = 0; at < used; at += smallPage)
                 store[at] = 0;
-#ifdef __linux__
-            const std::size_t kept = (used + smallPage - 1) / smallPage * smallPage;
-            if (storeSize(used) > kept)
-                madvise(store.get() + kept, storeSize(used) - kept, MADV_DONTNEED);
-#endif
+            dropPagesPast(store.get(), storeSize(used), used);
         }
         m_store = LargeBuffer::share(std::move(store));
         m_storeSize = storeSize(used);
@@ -78,15 +86,10 @@ LargeBuffer::Ptr<unsigned char> SampleSlabs::take()
 
 void SampleSlabs::trimTail()
 {
-#ifdef __linux__
     // The write into the last huge page brought in all of it; what lies past
     // the images goes back (a load cut short leaves more).
-    if (m_faulting != FaultOnWrite || !m_store)
-        return;
-    const std::size_t kept = (m_stride * std::size_t(m_cut) + smallPage - 1) / smallPage * smallPage;
-    if (m_storeSize > kept)
-        madvise(m_store.get() + kept, m_storeSize - kept, MADV_DONTNEED);
-#endif
+    if (m_faulting == FaultOnWrite && m_store)
+        dropPagesPast(m_store.get(), m_storeSize, m_stride * std::size_t(m_cut));
 }
 
 void SampleSlabs::release()
